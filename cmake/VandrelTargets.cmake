@@ -38,7 +38,7 @@ endfunction()
 
 # platform <- core (app/) <- engine <- ui (app/gui, mainframe, dialogs)
 function(vandrel_add_libraries sfx flags)
-  vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet platform/inet
+  vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
     EXTRA "${VANDREL_STRINGS_CPP}"
     LINK Qt6::Core CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE)
   add_dependencies(vandrel_platform${sfx} vandrel_strings)
