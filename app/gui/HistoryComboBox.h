@@ -1,0 +1,7 @@
+#pragma once
+
+class CHistory;
+class QComboBox;
+
+// Appends the history's non-empty texts, newest first, after what the box holds.
+void FillComboBox(const CHistory& history, QComboBox* comboBox);

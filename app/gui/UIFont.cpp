@@ -1,0 +1,42 @@
+#include "app/gui/UIFont.h"
+
+#include "platform/MulDiv.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+constexpr int kPointsPerInch = 72;
+constexpr int kDefaultDpi = 96;
+
+bool IsFamilyInstalled(const QString& family)
+{
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
+
+int ScreenDpiY()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInchY()) : kDefaultDpi;
+}
+
+} // namespace
+
+QFont CreateUIFont(int points, bool bold)
+{
+    QFont font;
+    if (IsFamilyInstalled(QStringLiteral("Segoe UI"))) {
+        font.setFamily(QStringLiteral("Segoe UI"));
+        font.setStyleStrategy(QFont::PreferAntialias);
+    } else {
+        // The last resort is kept by name; the font system substitutes an installed face.
+        font.setFamily(IsFamilyInstalled(QStringLiteral("Tahoma")) ? QStringLiteral("Tahoma")
+                                                                   : QStringLiteral("MS Sans Serif"));
+        font.setStyleStrategy(QFont::PreferDefault);
+    }
+    font.setPixelSize(MulDiv(points, ScreenDpiY(), kPointsPerInch));
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Creates every missing folder of an absolute path with mode 0700 (the XDG base
+// directory rule; also what the settings and data folders need, since they hold
+// passwords in clear text). Folders that exist already keep their mode. True
+// when the path is a folder afterwards.
+bool CreatePrivateFolders(const QString& path);
+
+// Creates an empty file with O_CREAT|O_EXCL and mode 0600 unless something
+// already exists at the path. True when the path exists afterwards.
+bool CreatePrivateFile(const QString& path);
