@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// The parts of a URL as ParseUrl splits them; fill them by passing the four fields
+// to ParseUrl.
+class CUrl
+{
+public:
+    // The last path segment of the object, cut before its first "?", not decoded.
+    QString GetFileName() const;
+
+    uint32_t m_nServiceType = 0;
+    QString m_strServer;
+    QString m_strObject; // path with query
+    uint16_t m_nPort = 0;
+};
