@@ -1,0 +1,85 @@
+#include "engine/DownloadError.h"
+
+#include "engine/ErrorTexts.h"
+#include "platform/StringTable.h"
+#include "platform/SystemError.h"
+
+void CDownloadError::Clear()
+{
+    std::lock_guard lock(m_cs);
+    m_nErrorCounter = 0;
+    m_nErrorId = 0;
+    m_strMessage.clear();
+    m_strDetail.clear();
+}
+
+void CDownloadError::SetError(unsigned messageId, QStringView detail)
+{
+    SetTexts(LoadResString(messageId), detail.toString());
+}
+
+void CDownloadError::SetError(unsigned messageId, unsigned detailId)
+{
+    SetTexts(LoadResString(messageId), detailId ? LoadResString(detailId) : QString());
+}
+
+void CDownloadError::SetSystemError(unsigned messageId, int code)
+{
+    SetErrorId(uint32_t(code));
+    SetTexts(LoadResString(messageId), GetSystemErrorText(code));
+}
+
+void CDownloadError::SetInternetError(unsigned messageId, uint32_t code)
+{
+    SetErrorId(code);
+    QString detail;
+    GetInternetErrorText(code, detail);
+    SetTexts(LoadResString(messageId), std::move(detail));
+}
+
+void CDownloadError::CopyFrom(const CDownloadError& other)
+{
+    // Never both locks at once: the copy leaves one record before it enters the other.
+    std::unique_lock lock(other.m_cs);
+    const uint32_t errorId = other.m_nErrorId;
+    QString message = other.m_strMessage;
+    QString detail = other.m_strDetail;
+    const int counter = other.m_nErrorCounter;
+    lock.unlock();
+    std::lock_guard own(m_cs);
+    m_nErrorId = errorId;
+    m_strMessage = std::move(message);
+    m_strDetail = std::move(detail);
+    m_nErrorCounter = counter;
+}
+
+QString CDownloadError::GetText() const
+{
+    std::lock_guard lock(m_cs);
+    QString text = m_strMessage;
+    if (!m_strDetail.isEmpty())
+        text += u' ' + m_strDetail;
+    if (m_nErrorId != 0)
+        text += QStringLiteral(" (%1)").arg(m_nErrorId);
+    return text;
+}
+
+uint32_t CDownloadError::GetErrorId() const
+{
+    std::lock_guard lock(m_cs);
+    return m_nErrorId;
+}
+
+void CDownloadError::SetErrorId(uint32_t code)
+{
+    std::lock_guard lock(m_cs);
+    m_nErrorId = code;
+}
+
+void CDownloadError::SetTexts(QString message, QString detail)
+{
+    std::lock_guard lock(m_cs);
+    m_strMessage = std::move(message);
+    m_strDetail = std::move(detail);
+    ++m_nErrorCounter;
+}

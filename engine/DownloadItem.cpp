@@ -1,0 +1,45 @@
+#include "engine/DownloadItem.h"
+
+#include "engine/HttpDownloader.h"
+#include "platform/StringTable.h"
+
+#include <atomic>
+
+namespace {
+
+// The status text of each DownloadState, by value.
+constexpr unsigned kStateTextIds[kDownloadStateCount] = {
+    285, 284, 186, 285, 168, 186, 170, 171, 186, 173, 174, 175, 176, 186, 178,
+};
+constexpr unsigned kQueuedTextId = 200;
+constexpr unsigned kScheduledTextId = 239;
+
+std::atomic<uint64_t> g_nextItemId{1};
+
+} // namespace
+
+CDownloadItem::CDownloadItem() : m_nId(g_nextItemId.fetch_add(1, std::memory_order_relaxed)) {}
+
+CDownloadItem::~CDownloadItem()
+{
+    delete m_pDownloader;
+}
+
+void CDownloadItem::GetStatusText(QString& text) const
+{
+    if (m_pDownloader) {
+        const int32_t state = m_pDownloader->m_nState;
+        if (state >= 0 && state < kDownloadStateCount)
+            text = LoadResString(kStateTextIds[state]);
+    }
+    if (!m_bQueued && !m_bScheduled)
+        return;
+    text += u" (";
+    if (m_bQueued)
+        text += LoadResString(kQueuedTextId);
+    if (m_bQueued && m_bScheduled)
+        text += u", ";
+    if (m_bScheduled)
+        text += LoadResString(kScheduledTextId);
+    text += u')';
+}

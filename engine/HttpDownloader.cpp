@@ -1,0 +1,211 @@
+#include "engine/HttpDownloader.h"
+
+#include "engine/DownloadItem.h"
+#include "engine/InvalidArgException.h"
+#include "engine/OwnFiles.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+uint64_t BroughtIn(const CSection& section)
+{
+    const uint64_t start = section.m_nRangeStart;
+    // A damaged stub may put the start before the section's first byte.
+    return start > section.m_nRangeStartInitial ? start - section.m_nRangeStartInitial : 0;
+}
+
+uint64_t SumDownloaded(const CHttpDownloader::SectionList& sections)
+{
+    uint64_t sum = 0;
+    for (const auto& section : sections)
+        sum += BroughtIn(*section);
+    return sum;
+}
+
+} // namespace
+
+CHttpDownloader::CHttpDownloader(QStringView url, QStringView folder, CDownloadItem* item)
+{
+    Init();
+    m_strUrl = url.toString();
+    m_strDownloadLocation = folder.toString();
+    m_pItem = item;
+    if (folder.size() < kMinFolderLength || folder.endsWith(u'/'))
+        throw CInvalidArgException("download folder too short or ending in \"/\"");
+}
+
+// The members' initialisers give every other field its initial value.
+void CHttpDownloader::Init()
+{
+    m_timeAdded = GetLocalTime();
+    m_pError = std::make_unique<CDownloadError>();
+    m_pTerminateEvent = std::make_unique<ManualResetEvent>();
+}
+
+CHttpDownloader::~CHttpDownloader()
+{
+    if (m_pItem)
+        m_pItem->m_pDownloader = nullptr;
+    CloseSession();
+    DeleteSections();
+    m_pError.reset();
+    m_pTerminateEvent.reset();
+}
+
+uint64_t CHttpDownloader::GetDownloadedSize() const
+{
+    const auto lock = LockSections();
+    return SumDownloaded(m_sections);
+}
+
+uint64_t CHttpDownloader::GetDownloadedSizeInRun() const
+{
+    return SumDownloaded(m_sections);
+}
+
+uint32_t CHttpDownloader::GetTransferSize() const
+{
+    if (m_nState != Transferring)
+        return 0;
+    const auto lock = LockSections();
+    uint32_t sum = 0;
+    for (const auto& section : m_sections) {
+        if (section->m_bIsWorking)
+            sum += section->m_nTransferSize;
+    }
+    return sum;
+}
+
+bool CHttpDownloader::GetRemainingTime(uint64_t* remaining) const
+{
+    if (!remaining)
+        throw CInvalidArgException("GetRemainingTime: null output");
+    const uint64_t size = m_nFileSize;
+    if (m_nState != Transferring || !m_bGotFileSize || size == 0)
+        return false;
+    uint64_t downloaded = 0;
+    uint64_t rate = 0;
+    {
+        const auto lock = LockSections();
+        downloaded = SumDownloaded(m_sections);
+        for (const auto& section : m_sections) {
+            if (section->m_bIsWorking)
+                rate += section->m_nTransferRate;
+        }
+    }
+    if (rate == 0)
+        return false;
+    // A section without a known end may read past the size.
+    const uint64_t seconds = downloaded >= size ? 0 : (size - downloaded) / rate;
+    constexpr uint64_t kMaxSeconds = std::numeric_limits<uint64_t>::max() / kFileTimeTicksPerSecond;
+    *remaining = std::min(seconds, kMaxSeconds) * kFileTimeTicksPerSecond;
+    return true;
+}
+
+bool CHttpDownloader::IsResumable() const
+{
+    return m_bAcceptRanges && m_bGotFileSize;
+}
+
+void CHttpDownloader::Reset()
+{
+    if (m_bIsRunning)
+        return;
+    const QString ownFile = OwnFilePath(GetLocalFileName(), m_strDownloadLocation, GetFileTitle());
+    if (!ownFile.isEmpty())
+        QFile::remove(ownFile);
+    m_nState = NeedToPrepare;
+    m_bGotFileSize = 0;
+    m_nFileSize = 0;
+    m_bAcceptRanges = 0;
+    m_nDownloadStartingTime = 0;
+    m_nWholeDownloadTime = 0;
+    {
+        std::lock_guard lock(m_csFields);
+        m_strFileTitle.clear();
+        m_strLocalFileName.clear();
+        m_strDownloadUrl.clear();
+    }
+    m_pError->Clear();
+    DeleteSections();
+    CloseSession();
+    m_pTerminateEvent->reset();
+}
+
+void CHttpDownloader::DeleteSections()
+{
+    SectionList old;
+    {
+        const auto lock = LockSections();
+        old.swap(m_sections);
+    }
+}
+
+void CHttpDownloader::AppendSection(std::unique_ptr<CSection> section)
+{
+    const auto lock = LockSections();
+    m_sections.push_back(std::move(section));
+}
+
+std::unique_lock<std::mutex> CHttpDownloader::LockSections() const
+{
+    return std::unique_lock(m_csSections);
+}
+
+QString CHttpDownloader::GetDownloadUrl() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_strDownloadUrl;
+}
+
+void CHttpDownloader::SetDownloadUrl(const QString& url)
+{
+    std::lock_guard lock(m_csFields);
+    m_strDownloadUrl = url;
+}
+
+QString CHttpDownloader::GetFileTitle() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_strFileTitle;
+}
+
+void CHttpDownloader::SetFileTitle(const QString& title)
+{
+    std::lock_guard lock(m_csFields);
+    m_strFileTitle = title;
+}
+
+QString CHttpDownloader::GetLocalFileName() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_strLocalFileName;
+}
+
+void CHttpDownloader::SetLocalFileName(const QString& path)
+{
+    std::lock_guard lock(m_csFields);
+    m_strLocalFileName = path;
+}
+
+SYSTEMTIME CHttpDownloader::GetLastModified() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_timeLastModified;
+}
+
+void CHttpDownloader::SetLastModified(const SYSTEMTIME& time)
+{
+    std::lock_guard lock(m_csFields);
+    m_timeLastModified = time;
+}
+
+void CHttpDownloader::CloseSession()
+{
+    if (inet::HINTERNET session = m_hSession.exchange(nullptr))
+        inet::InternetCloseHandle(session);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "engine/DownloadError.h"
+#include "engine/OrderedAtomic.h"
+#include "engine/StepResult.h"
+#include "platform/inet/Inet.h"
+
+#include <cstdint>
+#include <vector>
+
+class CHttpDownloader;
+class PosixFile;
+
+// The step a section's worker is taking (CSection::m_nLastStatus); the names are
+// printed by the inspector, spellings included.
+enum SectionStatus : int32_t
+{
+    Unspecified = 0,
+    Connecting = 1,
+    SendingRequest = 2,
+    OpeningLocalFile = 3,
+    Recieving = 4,
+    Writing = 5,
+    LimitingSpeed = 6,
+    UpdatingDownlodStub = 7,
+    WaitingForNextAttempt = 8,
+};
+
+// One byte range of a download. The fields its worker changes during a run are
+// atomics, because the user interface reads them at any time; the rest are set
+// when the section is made and stay as they are.
+class CSection
+{
+public:
+    CSection() = default;
+    CSection(const CSection&) = delete;
+    CSection& operator=(const CSection&) = delete;
+
+    // Open-ended: the server ended the body; otherwise the next byte lies past the end.
+    bool IsComplete() const;
+
+    // One attempt at what is left of the section: a ranged GET of the download
+    // URL, written at the section's own offsets in the partial file. Never writes
+    // outside the section, and an answer that does not start where the section
+    // stands is refused, or, for a download without a stub, starts the section
+    // again from its first byte.
+    StepResult Transfer();
+
+    CHttpDownloader* m_pDownloader = nullptr;
+    int32_t m_nIndex = 0;
+    RelaxedAtomic<int32_t> m_bIsAssigned;
+    RelaxedAtomic<int32_t> m_nLastStatus{Unspecified};
+    RelaxedAtomic<int32_t> m_bIsWorking;
+    RelaxedAtomic<int32_t> m_bIsFailed;
+    int32_t m_bIsUnknownLength = 0;
+    RelaxedAtomic<int32_t> m_bIsReachedZero;
+    uint64_t m_nRangeStartInitial = 0;
+    RelaxedAtomic<uint64_t> m_nRangeStart; // next byte to write
+    uint64_t m_nRangeEnd = 0;              // last byte, inclusive
+    RelaxedAtomic<uint32_t> m_nTransferRate; // bytes per second over the last whole second
+    RelaxedAtomic<uint32_t> m_nTransferSize; // read buffer now in use
+
+    // The error of this section's last failed attempt, which another section's
+    // later attempt may have cleared from the download's record. Not shown.
+    CDownloadError m_lastError;
+
+private:
+    struct ReadLoop;
+
+    void AddRangeHeader(inet::HINTERNET request) const;
+    StepResult CheckAnswer(inet::HINTERNET request, int32_t status) const;
+    bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
+    StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
+    StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
+    StepResult Store(PosixFile& file, const char* data, uint32_t size);
+    uint64_t Room() const;
+    bool LimitSpeed();
+    void UpdateStub(PosixFile& file, bool always);
+    void Measure(ReadLoop& loop);
+};

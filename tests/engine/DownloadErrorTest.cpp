@@ -1,0 +1,112 @@
+#include "engine/DownloadError.h"
+#include "platform/SystemError.h"
+#include "platform/inet/Inet.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include <cerrno>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QString Utf8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+TEST(DownloadError, TextFollowsTheSetters)
+{
+    struct Step
+    {
+        const char* name;
+        std::function<void(CDownloadError&)> apply;
+        QString text;
+        int counter;
+    };
+    const QString noEntry = GetSystemErrorText(ENOENT);
+    const QString timeout = inet::ErrorText(inet::ERROR_INTERNET_TIMEOUT);
+    ASSERT_FALSE(noEntry.isEmpty());
+    ASSERT_FALSE(timeout.isEmpty());
+    const Step steps[] = {
+        {"clear", [](CDownloadError& e) { e.Clear(); }, "", 0},
+        {"detail text", [](CDownloadError& e) { e.SetError(146, u"x"); }, Utf8("传输失败。 x"), 1},
+        {"null detail", [](CDownloadError& e) { e.SetError(146, nullptr); }, Utf8("传输失败。"), 2},
+        {"detail id 0", [](CDownloadError& e) { e.SetError(146, 0u); }, Utf8("传输失败。"), 3},
+        {"detail id", [](CDownloadError& e) { e.SetError(147, 148u); },
+         Utf8("内容长度无效。 似乎资源已更改； 您必须重置下载。"), 4},
+        {"system", [](CDownloadError& e) { e.SetSystemError(140, ENOENT); },
+         Utf8("打开文件失败。 ") + noEntry + " (2)", 5},
+        {"internet", [](CDownloadError& e) { e.SetInternetError(152, inet::ERROR_INTERNET_TIMEOUT); },
+         Utf8("接收数据失败。 ") + timeout + " (12002)", 6},
+        // The id stays from the last system or internet setter until a clear.
+        {"keeps the id", [](CDownloadError& e) { e.SetError(146, u"x"); }, Utf8("传输失败。 x (12002)"), 7},
+        {"unknown ids", [](CDownloadError& e) { e.SetError(9999, 9998u); }, " (12002)", 8},
+        {"clear again", [](CDownloadError& e) { e.Clear(); }, "", 0},
+    };
+    CDownloadError error;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.apply(error);
+        const QString text = error.GetText();
+        EXPECT_EQ(text, step.text);
+        EXPECT_FALSE(text.contains(u'\r') || text.contains(u'\n'));
+        EXPECT_EQ(error.m_nErrorCounter, step.counter);
+    }
+    EXPECT_EQ(error.GetErrorId(), 0u);
+}
+
+TEST(DownloadError, ExtendedErrorShowsAShortResponseText)
+{
+    CDownloadError error;
+    const QString shortText(100, u'r');
+    inet::SetThreadResponseInfoForTest(shortText);
+    error.SetInternetError(152, inet::ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(error.GetText(), Utf8("接收数据失败。 ") + shortText + " (12003)");
+
+    inet::SetThreadResponseInfoForTest(QString(600, u'a'));
+    error.SetInternetError(152, inet::ERROR_INTERNET_EXTENDED_ERROR);
+    EXPECT_EQ(error.GetText(), Utf8("接收数据失败。 (12003)"));
+    inet::SetThreadResponseInfoForTest(QString());
+}
+
+// Workers set errors while the user interface reads the text: no race, and
+// every text is one that some order of the setters can give.
+TEST(DownloadError, ConcurrentSettersAndReader)
+{
+    const QString message146 = Utf8("传输失败。 x");
+    const QString message140 = Utf8("打开文件失败。 ") + GetSystemErrorText(ENOENT);
+    QSet<QString> wellFormed;
+    for (const QString& texts : {QString(), message146, message140})
+        for (const QString& id : {QString(), QString(" (2)")})
+            wellFormed.insert(texts + id);
+
+    CDownloadError error;
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 8; ++i) {
+        writers.emplace_back([&] {
+            for (int round = 0; round < 100000 && !stop; ++round) {
+                error.Clear();
+                error.SetError(146, u"x");
+                error.SetSystemError(140, ENOENT);
+            }
+        });
+    }
+    int malformed = 0;
+    for (int i = 0; i < 100000; ++i) {
+        if (!wellFormed.contains(error.GetText()))
+            ++malformed;
+    }
+    stop = true;
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(malformed, 0);
+    EXPECT_GE(error.m_nErrorCounter, 0);
+    EXPECT_LE(error.m_nErrorCounter, 16);
+}
