@@ -1,0 +1,111 @@
+#include "platform/inet/Handle.h"
+
+#include <QString>
+
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace inet {
+
+namespace {
+
+std::mutex g_registryMutex;
+std::map<Handle*, std::shared_ptr<Handle>> g_registry;
+
+template <typename Options>
+auto valueOption(Options& options, DWORD option) -> decltype(&options.connectTimeout)
+{
+    switch (option) {
+    case INTERNET_OPTION_CONNECT_TIMEOUT: return &options.connectTimeout;
+    case INTERNET_OPTION_CONNECT_RETRIES: return &options.connectRetries;
+    case INTERNET_OPTION_SEND_TIMEOUT: return &options.sendTimeout;
+    case INTERNET_OPTION_RECEIVE_TIMEOUT: return &options.receiveTimeout;
+    default: return nullptr;
+    }
+}
+
+std::optional<QByteArray>* textOption(HandleOptions& options, DWORD option)
+{
+    switch (option) {
+    case INTERNET_OPTION_PROXY_USERNAME: return &options.proxyUserName;
+    case INTERNET_OPTION_PROXY_PASSWORD: return &options.proxyPassword;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+DWORD Handle::setOption(DWORD option, const void* buffer, DWORD length)
+{
+    if (DWORD* value = valueOption(m_options, option)) {
+        if (length != sizeof(DWORD) || !buffer)
+            return ERROR_INTERNET_BAD_OPTION_LENGTH;
+        std::memcpy(value, buffer, sizeof(DWORD));
+        return 0;
+    }
+    if (std::optional<QByteArray>* text = textOption(m_options, option)) {
+        // Length in UTF-16 units, the terminating NUL included.
+        if (length == 0 || !buffer)
+            return ERROR_INTERNET_BAD_OPTION_LENGTH;
+        const auto* units = static_cast<const char16_t*>(buffer);
+        qsizetype size = 0;
+        while (size < qsizetype(length) && units[size])
+            ++size;
+        *text = QString::fromUtf16(units, size).toUtf8();
+        return 0;
+    }
+    return option == INTERNET_OPTION_SECURITY_FLAGS ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
+                                                    : ERROR_INTERNET_INVALID_OPTION;
+}
+
+DWORD Handle::queryOption(DWORD option, void* buffer, DWORD* length) const
+{
+    if (const DWORD* value = valueOption(m_options, option))
+        return queryValue(*value, buffer, length);
+    return option == INTERNET_OPTION_SECURITY_FLAGS ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
+                                                    : ERROR_INTERNET_INVALID_OPTION;
+}
+
+DWORD Handle::queryValue(DWORD value, void* buffer, DWORD* length)
+{
+    if (!buffer || *length < sizeof(DWORD)) {
+        *length = sizeof(DWORD);
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    std::memcpy(buffer, &value, sizeof(DWORD));
+    *length = sizeof(DWORD);
+    return 0;
+}
+
+HINTERNET Handle::add(std::shared_ptr<Handle> handle)
+{
+    Handle* key = handle.get();
+    std::lock_guard lock(g_registryMutex);
+    g_registry.emplace(key, std::move(handle));
+    return key;
+}
+
+std::shared_ptr<Handle> Handle::find(HINTERNET handle)
+{
+    std::lock_guard lock(g_registryMutex);
+    const auto it = g_registry.find(handle);
+    return it == g_registry.end() ? nullptr : it->second;
+}
+
+bool Handle::remove(HINTERNET handle)
+{
+    std::shared_ptr<Handle> last;
+    {
+        std::lock_guard lock(g_registryMutex);
+        const auto it = g_registry.find(handle);
+        if (it == g_registry.end())
+            return false;
+        last = std::move(it->second);
+        g_registry.erase(it);
+    }
+    // The handle (and with it libcurl's) is released outside the registry lock.
+    return true;
+}
+
+} // namespace inet

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/inet/HeaderBlock.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <vector>
+
+namespace inet {
+
+// One hop of a request: a libcurl easy handle, the header blocks of its answer
+// and a bounded buffer of body bytes that the reader pulls from. Only the thread
+// that drives the request touches it.
+class Transfer
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // With credentials a 401 (server) or 407 (proxy) block is only tentative:
+    // libcurl may answer the challenge and send the request again.
+    Transfer(bool serverCredentials, bool proxyCredentials);
+    ~Transfer();
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    CURL* easy() const { return m_easy; }
+    const char* errorText() const { return m_errorText; }
+
+    // The final block is known: status line and headers, body not yet read.
+    bool headersDone() const { return m_headersDone; }
+    const HeaderBlock& headers() const { return m_block; }
+    // The transfer ended without a final block (a HEAD, an empty body): the last one counts.
+    bool takeLastBlock();
+    // The proxy refused the tunnel: its answer is the final one, with an empty body.
+    void takeConnectAnswer(int status);
+
+    bool ended() const { return m_ended; }
+    CURLcode result() const { return m_result; }
+    void finish(CURLcode result);
+
+    qsizetype buffered() const { return qsizetype(m_body.size() - m_bodyBegin); }
+    qsizetype take(char* out, qsizetype size);
+    // Lets libcurl deliver again when the buffer has room for a read of that size.
+    void resume(qsizetype pendingRead);
+
+    // The request has been handed to a connection; from then on the idle limit counts.
+    bool connected() const { return m_connected; }
+    Clock::time_point lastActivity() const { return m_lastActivity; }
+
+private:
+    static size_t onHeader(char* data, size_t size, size_t count, void* self);
+    static size_t onBody(char* data, size_t size, size_t count, void* self);
+    static int onConnected(void* self, char*, char*, int, int);
+
+    void headerLine(QByteArray line);
+    qsizetype pauseMark() const;
+
+    CURL* m_easy = nullptr;
+    char m_errorText[CURL_ERROR_SIZE] = {};
+    bool m_serverCredentials;
+    bool m_proxyCredentials;
+
+    HeaderBlock m_block;
+    bool m_blockOpen = false;     // a status line has come, its empty line not yet
+    bool m_haveBlock = false;     // some complete block has come
+    bool m_headersDone = false;
+
+    std::vector<char> m_body;
+    size_t m_bodyBegin = 0;
+    qsizetype m_pendingRead = 0;
+    bool m_paused = false;
+
+    bool m_ended = false;
+    CURLcode m_result = CURLE_OK;
+    bool m_connected = false;
+    Clock::time_point m_lastActivity = Clock::now();
+};
+
+} // namespace inet
