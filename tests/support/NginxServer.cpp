@@ -37,11 +37,7 @@ QString certDir()
 
 bool openssl(const QStringList& arguments)
 {
-    QProcess process;
-    process.setWorkingDirectory(certDir());
-    process.start(u"openssl"_qs, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+    return ChildProcess::run(u"openssl"_qs, arguments, certDir(), 30000);
 }
 
 bool writeText(const QString& path, const QByteArray& text)
@@ -183,13 +179,15 @@ bool NginxServer::startOnce()
         return false;
     }
     const QString dir = m_dir->path();
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start(QString::fromLatin1(kNginx), {u"-p"_qs, dir, u"-c"_qs, dir + u"/nginx.conf"_qs, u"-e"_qs,
-                                                  dir + u"/error.log"_qs});
-    if (!m_process.waitForStarted(kStartLimitMs) || !waitUntilListening()) {
+    const QString output = dir + u"/output.log"_qs;
+    if (!m_process.start(QString::fromLatin1(kNginx),
+                         {u"-p"_qs, dir, u"-c"_qs, dir + u"/nginx.conf"_qs, u"-e"_qs, dir + u"/error.log"_qs}, output)
+        || !waitUntilListening()) {
         QFile log(dir + u"/error.log"_qs);
         log.open(QIODevice::ReadOnly);
-        m_errorText = u"nginx did not start: "_qs + QString::fromLocal8Bit(m_process.readAll() + log.readAll());
+        QFile console(output);
+        console.open(QIODevice::ReadOnly);
+        m_errorText = u"nginx did not start: "_qs + QString::fromLocal8Bit(console.readAll() + log.readAll());
         return false;
     }
     return true;
@@ -245,7 +243,7 @@ bool NginxServer::waitUntilListening()
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < kStartLimitMs && m_process.state() == QProcess::Running) {
+    while (timer.elapsed() < kStartLimitMs && m_process.isRunning()) {
         bool all = accepts(m_httpPort);
         for (const auto& [cert, port] : m_httpsPorts)
             all = all && accepts(port);
@@ -258,13 +256,7 @@ bool NginxServer::waitUntilListening()
 
 void NginxServer::stop()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(kStartLimitMs)) {
-            m_process.kill();
-            m_process.waitForFinished(kStartLimitMs);
-        }
-    }
+    m_process.stop(kStartLimitMs);
 }
 
 QString NginxServer::root() const

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/ChildProcess.h"
+
 #include <QByteArray>
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -72,7 +73,7 @@ private:
     QList<LogEntry> waitForLog(const QString& target, int atLeast) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QProcess m_process;
+    ChildProcess m_process;
     bool m_absoluteRedirect = true;
     QString m_locations;
     quint16 m_httpPort = 0;
