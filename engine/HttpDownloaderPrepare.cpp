@@ -1,0 +1,179 @@
+#include "engine/HttpDownloader.h"
+
+#include "app/VandrelCore.h"
+#include "engine/ContentLength.h"
+#include "engine/ErrorTexts.h"
+#include "engine/QueryInfoString.h"
+#include "engine/ResolveUrl.h"
+#include "engine/SafeFileName.h"
+#include "engine/Url.h"
+#include "platform/MessageFormat.h"
+#include "platform/StringTable.h"
+
+using namespace inet;
+
+namespace {
+
+constexpr unsigned kMsgLocationQueryFailed = 137;
+constexpr unsigned kMsgStatusCode = 138;
+constexpr unsigned kMsgPrepareFailed = 139;
+constexpr unsigned kMsgHtmlReturned = 157;
+constexpr unsigned kMsgTooManyRedirects = 276;
+constexpr unsigned kMsgUrlTooLong = 294;
+constexpr unsigned kNoDetail = 0;
+
+constexpr int kMaxRedirects = 6;
+constexpr DWORD kHeaderBufferBytes = 80;
+constexpr QStringView kFileNameParameter = u"filename=\"";
+constexpr QStringView kHtmlType = u"text/html";
+constexpr QStringView kByteRanges = u"bytes";
+const QString kUntitled = u"Untitled"_qs;
+
+bool IsAnswer(int32_t status)
+{
+    return status == 200 || status == 206;
+}
+
+bool IsRedirect(int32_t status)
+{
+    return status == 301 || status == 302 || status == 307 || status == 308;
+}
+
+QString StatusDetail(int32_t status)
+{
+    QString detail = FormatString(LoadResString(kMsgStatusCode), uint32_t(status));
+    QString reason;
+    if (GetHttpStatusText(unsigned(status), reason))
+        detail += u' ' + reason;
+    return detail;
+}
+
+bool IsHtml(HINTERNET request)
+{
+    QString type;
+    return QueryInfoString(request, HTTP_QUERY_CONTENT_TYPE, type) && type.contains(kHtmlType, Qt::CaseInsensitive);
+}
+
+// The quoted filename parameter of Content-Disposition, as sent; empty when none.
+QString DispositionFileName(HINTERNET request)
+{
+    QString header;
+    if (!QueryInfoString(request, HTTP_QUERY_CONTENT_DISPOSITION, header))
+        return {};
+    const qsizetype parameter = header.indexOf(kFileNameParameter, 0, Qt::CaseInsensitive);
+    if (parameter < 0)
+        return {};
+    const qsizetype start = parameter + kFileNameParameter.size();
+    const qsizetype end = header.indexOf(u'"', start);
+    return end < 0 ? QString() : header.sliced(start, end - start);
+}
+
+// A name the server gives wins over one already chosen; either way it must be
+// safe to create in the download folder.
+QString ChooseTitle(const QString& chosen, HINTERNET request, const CUrl& url)
+{
+    const QString offered = SafeFileName(DispositionFileName(request));
+    if (!offered.isEmpty())
+        return offered;
+    if (!chosen.isEmpty())
+        return chosen;
+    const QString fromUrl = SafeFileName(url.GetFileName());
+    return fromUrl.isEmpty() ? kUntitled : fromUrl;
+}
+
+bool AcceptsRanges(HINTERNET request)
+{
+    QString value;
+    return QueryInfoString(request, HTTP_QUERY_ACCEPT_RANGES, value)
+        && value.compare(kByteRanges, Qt::CaseInsensitive) == 0;
+}
+
+bool QueryContentLength(HINTERNET request, uint64_t& size)
+{
+    char16_t buffer[kHeaderBufferBytes / sizeof(char16_t)];
+    DWORD bytes = sizeof buffer;
+    return HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &bytes, nullptr)
+        && ParseContentLength(QStringView(buffer, bytes / sizeof(char16_t)), size);
+}
+
+SYSTEMTIME LastModified(HINTERNET request)
+{
+    SYSTEMTIME time;
+    DWORD bytes = sizeof time;
+    if (HttpQueryInfoW(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &time, &bytes, nullptr))
+        return time;
+    return GetSystemTime();
+}
+
+StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl& parts, HINTERNET request)
+{
+    download.SetDownloadUrl(url);
+    if (SettingLoad(AppCore().m_settings.StopIfHtmlContentReturned) && IsHtml(request)) {
+        download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
+        return StepFailed;
+    }
+    download.SetFileTitle(ChooseTitle(download.GetFileTitle(), request, parts));
+    download.m_bAcceptRanges = AcceptsRanges(request);
+    uint64_t size = 0;
+    download.m_bGotFileSize = QueryContentLength(request, size);
+    download.m_nFileSize = size;
+    download.SetLastModified(LastModified(request));
+    return StepOk;
+}
+
+// On StepOk, url is the next one to request.
+StepResult FollowRedirect(CHttpDownloader& download, HINTERNET request, int& redirectsLeft, QString& url)
+{
+    if (redirectsLeft == 0) {
+        download.m_pError->SetError(kMsgPrepareFailed, kMsgTooManyRedirects);
+        return StepFailed;
+    }
+    QString location;
+    if (!QueryInfoString(request, HTTP_QUERY_LOCATION, location))
+        return download.InternetFailure(kMsgLocationQueryFailed, StepRetry);
+    QString next = ResolveUrl(url, location);
+    // Stored, it would make the download list unreadable.
+    if (next.size() > CHttpDownloader::kMaxStoredTextLength) {
+        download.m_pError->SetError(kMsgPrepareFailed, kMsgUrlTooLong);
+        return StepFailed;
+    }
+    url = std::move(next);
+    --redirectsLeft;
+    return StepOk;
+}
+
+StepResult RefuseStatus(CHttpDownloader& download, int32_t status)
+{
+    download.m_pError->SetError(kMsgPrepareFailed, StatusDetail(status));
+    return StepFailed;
+}
+
+} // namespace
+
+StepResult CHttpDownloader::Prepare()
+{
+    QString url = m_strUrl;
+    int redirectsLeft = kMaxRedirects;
+    for (;;) {
+        if (m_pTerminateEvent->isSet())
+            return StepStopped;
+        CUrl parts;
+        HINTERNET connect = nullptr;
+        HINTERNET request = nullptr;
+        StepResult result = OpenRequest(true, url, parts, connect, request);
+        if (result != StepOk)
+            return result;
+        int32_t status = 0;
+        result = SendRequestAndQueryStatus(connect, request, status);
+        if (result != StepOk)
+            return result;
+        const bool redirect = IsRedirect(status);
+        result = IsAnswer(status) ? TakeAnswer(*this, url, parts, request)
+            : redirect            ? FollowRedirect(*this, request, redirectsLeft, url)
+                                  : RefuseStatus(*this, status);
+        // The body is never read.
+        CloseRequest(connect, request);
+        if (result != StepOk || !redirect)
+            return result;
+    }
+}

@@ -1,0 +1,311 @@
+#include "engine/HttpDownloader.h"
+
+#include "app/VandrelCore.h"
+#include "engine/Url.h"
+#include "platform/ParseUrl.h"
+
+#include <algorithm>
+#include <limits>
+
+using namespace inet;
+
+namespace {
+
+constexpr unsigned kMsgSessionFailed = 149;
+constexpr unsigned kMsgUrlParseFailed = 132;
+constexpr unsigned kMsgSchemeNotSupported = 293;
+constexpr unsigned kMsgConnectFailed = 133;
+constexpr unsigned kMsgOpenRequestFailed = 134;
+constexpr unsigned kMsgSendFailed = 135;
+constexpr unsigned kMsgStatusQueryFailed = 136;
+constexpr unsigned kNoDetail = 0;
+
+constexpr DWORD_PTR kContext = 1;
+constexpr DWORD kStatusBufferBytes = 80;
+constexpr DWORD kBaseRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION
+    | INTERNET_FLAG_NO_COOKIES;
+constexpr const char16_t* kAcceptTypes[] = {u"*/*", nullptr};
+
+using IntSetting = int32_t CAppSettingsBase::*;
+
+struct ConnectOption
+{
+    DWORD option;
+    IntSetting setting;
+};
+
+// In the order they are set.
+constexpr ConnectOption kConnectOptions[] = {
+    {INTERNET_OPTION_CONNECT_RETRIES, &CAppSettingsBase::ConnectRetries},
+    {INTERNET_OPTION_CONNECT_TIMEOUT, &CAppSettingsBase::ConnectTimeout},
+    {INTERNET_OPTION_SEND_TIMEOUT, &CAppSettingsBase::SendTimeout},
+    {INTERNET_OPTION_RECEIVE_TIMEOUT, &CAppSettingsBase::ReceiveTimeout},
+};
+
+struct CertificateTolerance
+{
+    IntSetting setting;
+    DWORD flag;
+};
+
+constexpr CertificateTolerance kCertificateTolerances[] = {
+    {&CAppSettingsBase::IgnoreUnknownCA, SECURITY_FLAG_IGNORE_UNKNOWN_CA},
+    {&CAppSettingsBase::IgnoreRevocation, SECURITY_FLAG_IGNORE_REVOCATION},
+    {&CAppSettingsBase::IgnoreWeakSignature, SECURITY_FLAG_IGNORE_WEAK_SIGNATURE},
+    {&CAppSettingsBase::IgnoreWrongUsage, SECURITY_FLAG_IGNORE_WRONG_USAGE},
+    {&CAppSettingsBase::IgnoreCertCnInvalid, SECURITY_FLAG_IGNORE_CERT_CN_INVALID},
+    {&CAppSettingsBase::IgnoreCertDateInvalid, SECURITY_FLAG_IGNORE_CERT_DATE_INVALID},
+};
+
+const CAppSettings& Settings()
+{
+    return AppCore().m_settings;
+}
+
+bool IsOn(IntSetting setting)
+{
+    return SettingLoad(Settings().*setting) != 0;
+}
+
+// The layer takes an empty text, never a null pointer, where no value is meant.
+const char16_t* Units(const QString& text)
+{
+    return text.isEmpty() ? u"" : reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+DWORD OpenType(int32_t accessType)
+{
+    switch (accessType) {
+    case Direct: return INTERNET_OPEN_TYPE_DIRECT;
+    case Proxy: return INTERNET_OPEN_TYPE_PROXY;
+    default: return INTERNET_OPEN_TYPE_PRECONFIG;
+    }
+}
+
+// A URL that does not parse counts as http.
+bool IsHttpsUrl(const QString& url)
+{
+    CUrl parts;
+    ParseUrl(url, parts.m_nServiceType, parts.m_strServer, parts.m_strObject, parts.m_nPort);
+    return parts.m_nServiceType == AFX_INET_SERVICE_HTTPS;
+}
+
+// "server:port" of the proxy for that scheme; the caller holds the settings' read lock.
+QString ProxyName(const CAppSettings& settings, bool https)
+{
+    const QString& server = https ? settings.HttpsProxyServer : settings.HttpProxyServer;
+    const uint16_t port = SettingLoad(https ? settings.HttpsProxyPort : settings.HttpProxyPort);
+    return u"%1:%2"_qs.arg(server).arg(port);
+}
+
+struct ProxyCredentials
+{
+    QString userName;
+    QString password;
+};
+
+ProxyCredentials CopyProxyCredentials(bool https)
+{
+    const CAppSettings& settings = Settings();
+    const auto lock = settings.ReadLock();
+    if (https)
+        return {settings.HttpsProxyUserName, settings.HttpsProxyPassword};
+    return {settings.HttpProxyUserName, settings.HttpProxyPassword};
+}
+
+void SetTextOption(HINTERNET handle, DWORD option, const QString& text)
+{
+    if (!text.isEmpty())
+        InternetSetOptionW(handle, option, Units(text), DWORD(text.size() + 1));
+}
+
+void SetConnectOptions(HINTERNET connect)
+{
+    for (const ConnectOption& entry : kConnectOptions) {
+        const DWORD value = DWORD(SettingLoad(Settings().*entry.setting));
+        InternetSetOptionW(connect, entry.option, &value, sizeof value);
+    }
+}
+
+void SetProxyCredentials(HINTERNET connect, bool https)
+{
+    const ProxyCredentials credentials = CopyProxyCredentials(https);
+    SetTextOption(connect, INTERNET_OPTION_PROXY_USERNAME, credentials.userName);
+    SetTextOption(connect, INTERNET_OPTION_PROXY_PASSWORD, credentials.password);
+}
+
+DWORD RequestFlags(bool allowNoAutoRedirect, bool https)
+{
+    DWORD flags = kBaseRequestFlags;
+    if (https)
+        flags |= INTERNET_FLAG_SECURE;
+    if (allowNoAutoRedirect && IsOn(&CAppSettingsBase::HandleRedirectInternally))
+        flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (IsOn(&CAppSettingsBase::DoNotUseCache))
+        flags |= INTERNET_FLAG_RELOAD;
+    return flags;
+}
+
+// The download's own referer, else the URL as entered when so configured, else
+// none (null); the same for every request of the download, redirected ones too.
+const char16_t* Referer(const QString& own, const QString& enteredUrl)
+{
+    if (!own.isEmpty())
+        return Units(own);
+    return IsOn(&CAppSettingsBase::AutoCreateRefererString) ? Units(enteredUrl) : nullptr;
+}
+
+// A failed read leaves the flags as the layer chose them.
+void TolerateCertificateErrors(HINTERNET request)
+{
+    DWORD flags = 0;
+    DWORD length = sizeof flags;
+    if (!InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &length))
+        return;
+    for (const CertificateTolerance& entry : kCertificateTolerances) {
+        if (IsOn(entry.setting))
+            flags |= entry.flag;
+    }
+    InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+}
+
+bool IsSecure(const CUrl& url)
+{
+    return url.m_nServiceType == AFX_INET_SERVICE_HTTPS;
+}
+
+// With the time-outs and, for proxy access, the proxy credentials set.
+HINTERNET Connect(HINTERNET session, const CUrl& url, const QString& userName, const QString& password,
+                  bool viaProxy)
+{
+    const HINTERNET connect = InternetConnectW(session, Units(url.m_strServer), url.m_nPort, Units(userName),
+                                               Units(password), INTERNET_SERVICE_HTTP, 0, kContext);
+    if (connect) {
+        SetConnectOptions(connect);
+        if (viaProxy)
+            SetProxyCredentials(connect, IsSecure(url));
+    }
+    return connect;
+}
+
+HINTERNET OpenGet(HINTERNET connect, const CUrl& url, const char16_t* referer, bool allowNoAutoRedirect)
+{
+    const QString version = Settings().GetString(&CAppSettingsBase::HTTPVersion);
+    const HINTERNET request = HttpOpenRequestW(connect, u"GET", Units(url.m_strObject), Units(version), referer,
+                                               kAcceptTypes, RequestFlags(allowNoAutoRedirect, IsSecure(url)),
+                                               kContext);
+    if (request)
+        TolerateCertificateErrors(request);
+    return request;
+}
+
+// Leading digits after an optional sign; none gives 0.
+int32_t LeadingInteger(QStringView text)
+{
+    text = text.trimmed();
+    const bool negative = text.startsWith(u'-');
+    if (negative || text.startsWith(u'+'))
+        text = text.sliced(1);
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    int64_t value = 0;
+    for (qsizetype at = 0; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at)
+        value = std::min(value * 10 + (text[at].unicode() - u'0'), kLimit);
+    return int32_t(negative ? -value : value);
+}
+
+} // namespace
+
+StepResult CHttpDownloader::OpenSession()
+{
+    CloseSession();
+    const QString downloadUrl = GetDownloadUrl();
+    const bool https = IsHttpsUrl(downloadUrl.isEmpty() ? m_strUrl : downloadUrl);
+    const CAppSettings& settings = Settings();
+    QString agent;
+    QString proxy;
+    QString bypass;
+    {
+        const auto lock = settings.ReadLock();
+        agent = settings.UserAgent;
+        if (m_nAccessType == Proxy)
+            proxy = ProxyName(settings, https);
+        if (SettingLoad(settings.UseProxyBypass))
+            bypass = settings.ProxyBypass;
+    }
+    const HINTERNET session = InternetOpenW(Units(agent), OpenType(m_nAccessType), Units(proxy), Units(bypass),
+                                            INTERNET_FLAG_NO_CACHE_WRITE);
+    if (!session)
+        return InternetFailure(kMsgSessionFailed, StepFailed);
+    m_hSession = session;
+    return StepOk;
+}
+
+StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString& url, CUrl& urlParts,
+                                        HINTERNET& hConnect, HINTERNET& hRequest)
+{
+    hConnect = nullptr;
+    hRequest = nullptr;
+    const HINTERNET session = m_hSession;
+    if (!session)
+        return StepFailed;
+    if (!ParseUrl(url, urlParts.m_nServiceType, urlParts.m_strServer, urlParts.m_strObject, urlParts.m_nPort)) {
+        m_pError->SetError(kMsgUrlParseFailed, kNoDetail);
+        return StepFailed;
+    }
+    if (urlParts.m_nServiceType != AFX_INET_SERVICE_HTTP && urlParts.m_nServiceType != AFX_INET_SERVICE_HTTPS) {
+        m_pError->SetError(kMsgSchemeNotSupported, kNoDetail);
+        return StepFailed;
+    }
+    const bool authorize = m_bUseAuthorization != 0;
+    const HINTERNET connect = Connect(session, urlParts, authorize ? m_strUserName : QString(),
+                                      authorize ? m_strPassword : QString(), m_nAccessType == Proxy);
+    if (!connect)
+        return InternetFailure(kMsgConnectFailed, StepRetry);
+    const HINTERNET request = OpenGet(connect, urlParts, Referer(m_strReferer, m_strUrl), allowNoAutoRedirect);
+    if (!request) {
+        const StepResult result = InternetFailure(kMsgOpenRequestFailed, StepRetry);
+        InternetCloseHandle(connect);
+        return result;
+    }
+    // A pause ends a send or read that waits for the network.
+    SetCancelEvent(request, m_pTerminateEvent.get());
+    hConnect = connect;
+    hRequest = request;
+    return StepOk;
+}
+
+StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTERNET& hRequest, int32_t& status)
+{
+    unsigned failure = kMsgSendFailed;
+    if (HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0)) {
+        char16_t buffer[kStatusBufferBytes / sizeof(char16_t)];
+        DWORD bytes = sizeof buffer;
+        if (HttpQueryInfoW(hRequest, HTTP_QUERY_STATUS_CODE, buffer, &bytes, nullptr)) {
+            status = LeadingInteger(QStringView(buffer, bytes / sizeof(char16_t)));
+            return StepOk;
+        }
+        failure = kMsgStatusQueryFailed;
+    }
+    const StepResult result = InternetFailure(failure, StepRetry);
+    CloseRequest(hConnect, hRequest);
+    return result;
+}
+
+void CHttpDownloader::CloseRequest(HINTERNET& hConnect, HINTERNET& hRequest)
+{
+    if (hRequest)
+        InternetCloseHandle(hRequest);
+    if (hConnect)
+        InternetCloseHandle(hConnect);
+    hRequest = nullptr;
+    hConnect = nullptr;
+}
+
+StepResult CHttpDownloader::InternetFailure(unsigned messageId, StepResult result)
+{
+    // A pause cancels what the layer was waiting for; that is no failure.
+    if (m_pTerminateEvent->isSet())
+        return StepStopped;
+    m_pError->SetInternetError(messageId, GetLastError());
+    return result;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/inet/Inet.h"
+
+#include <QString>
+
+// One response header of a sent request as text. False, with the text empty, when
+// the header cannot be read (also when the answer has no such header).
+bool QueryInfoString(inet::HINTERNET request, inet::DWORD infoLevel, QString& text);

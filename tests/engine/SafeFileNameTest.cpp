@@ -1,0 +1,70 @@
+#include "engine/SafeFileName.h"
+
+#include <gtest/gtest.h>
+
+TEST(SafeFileName, ReplacesTrimsAndAvoidsDeviceNames)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"my:file"_qs, u"my_file"_qs},
+        {u"  a.bin"_qs, u"a.bin"_qs},
+        {u"a b.bin  "_qs, u"a b.bin"_qs},
+        {u"b."_qs, u"b"_qs},
+        {u"..."_qs, QString()},
+        {u"."_qs, QString()},
+        {u".."_qs, QString()},
+        {QString(), QString()},
+        {u"a<b>c|d"_qs, u"a_b_c_d"_qs},
+        {u"q\"u*o?t\\e"_qs, u"q_u_o_t_e"_qs},
+        {u"a%20b.zip"_qs, u"a%20b.zip"_qs},
+        // An underscore of the source ends a name; a replacement does not.
+        {u"name_"_qs, u"name_"_qs},
+        {u"name*"_qs, u"name"_qs},
+        {u"name .*"_qs, u"name"_qs},
+        {QString::fromUtf16(u"a\0b\tc\x1f", 6), u"a_b_c"_qs},
+        {QString(QChar(0xD800)) + u"x"_qs, u"_x"_qs},
+        // Never anywhere but in the download folder.
+        {u"../../.bashrc"_qs, u".._.._.bashrc"_qs},
+        {u"..\\..\\evil.sh"_qs, u".._.._evil.sh"_qs},
+        {u"/etc/passwd"_qs, u"_etc_passwd"_qs},
+        {u".profile"_qs, u".profile"_qs},
+        {u"aux"_qs, u"au_"_qs},
+        {u"Nul"_qs, u"Nu_"_qs},
+        {u"con"_qs, u"co_"_qs},
+        {u"PRN"_qs, u"PR_"_qs},
+        {u"com1"_qs, u"com_"_qs},
+        {u"LPT9"_qs, u"LPT_"_qs},
+        {u"CON.txt"_qs, u"CON.txt"_qs},
+        {u"COM0"_qs, u"COM0"_qs},
+        {u"com10"_qs, u"com10"_qs},
+        {u"aux."_qs, u"au_"_qs},
+        {u"报告 2024.pdf"_qs, u"报告 2024.pdf"_qs},
+    };
+    for (const auto& [source, expected] : cases)
+        EXPECT_EQ(SafeFileName(source), expected) << source.toStdString();
+}
+
+// Linux names hold 255 bytes of UTF-8, and the partial file adds its suffixes.
+TEST(SafeFileName, FitsInTheByteBudgetWithoutSplittingACharacter)
+{
+    const QString a230(kMaxSafeFileNameBytes, u'a');
+    const QString emoji = u"😀"_qs; // 4 bytes, two units
+    const std::pair<QString, QString> cases[] = {
+        {QString(300, u'a'), a230},
+        {a230 + u"b"_qs, a230},
+        {a230.first(229) + u"é"_qs, a230.first(229)},
+        {a230.first(228) + u"é"_qs, a230.first(228) + u"é"_qs},
+        {QString(80, u'中'), QString(76, u'中')},
+        {emoji.repeated(58), emoji.repeated(57)},
+        // What the cut leaves at the end is trimmed again.
+        {a230.first(228) + u". b"_qs, a230.first(228)},
+        // Leading spaces cost nothing, but only the first 260 units are looked at.
+        {QString(250, u' ') + u"abcdefghijKLMN"_qs, u"abcdefghij"_qs},
+        {QString(259, u' ') + emoji, QString()},
+    };
+    for (const auto& [source, expected] : cases) {
+        SCOPED_TRACE(source.size());
+        const QString name = SafeFileName(source);
+        EXPECT_EQ(name, expected);
+        EXPECT_LE(name.toUtf8().size(), kMaxSafeFileNameBytes);
+    }
+}
