@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr qsizetype kMinFolderLength = 2;
+
 uint64_t BroughtIn(const CSection& section)
 {
     const uint64_t start = section.m_nRangeStart;

@@ -79,7 +79,7 @@ QString FinalFilePath(const QString& folder, const QString& title, uint32_t coun
 
 bool IsUsableFolder(const QString& folder)
 {
-    return folder.size() >= kMinFolderLength && folder.startsWith(u'/') && !folder.endsWith(u'/');
+    return folder.startsWith(u'/') && !folder.endsWith(u'/');
 }
 
 QString OwnFilePath(const QString& path, const QString& folder, const QString& title)

@@ -11,12 +11,9 @@
 QString PartialFilePath(const QString& folder, const QString& title, uint32_t counter);
 QString FinalFilePath(const QString& folder, const QString& title, uint32_t counter);
 
-// Every download folder has at least this many units and no trailing "/".
-inline constexpr qsizetype kMinFolderLength = 2;
-
-// A folder files can be made in: absolute, at least two units, no trailing "/".
-// A relative one (such as "D:\Dl" from another system) would make its files
-// under the current directory.
+// A folder files can be made in: absolute and without a trailing "/", so "/"
+// alone is refused. A relative one (such as "D:\Dl" from another system) would
+// make its files under the current directory.
 bool IsUsableFolder(const QString& folder);
 
 // The path, cleaned, when it names a file the download made (any of the names

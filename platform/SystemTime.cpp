@@ -50,7 +50,8 @@ FILETIME GetSystemTimeAsFileTime()
 bool SystemTimeToFileTime(const SYSTEMTIME& st, FILETIME* fileTime)
 {
     const QDateTime dateTime = DateTimeFromSystemTime(st, Qt::UTC);
-    if (!dateTime.isValid() || st.wYear < 1601)
+    // The years a FILETIME can hold; beyond them the tick count would overflow.
+    if (!dateTime.isValid() || st.wYear < 1601 || st.wYear > 30827)
         return false;
     const qint64 msSinceUnix = dateTime.toMSecsSinceEpoch();
     *fileTime = FILETIME(qint64(kFileTimeUnixEpoch) + msSinceUnix * 10000);

@@ -1,0 +1,176 @@
+#include "engine/HttpDownloader.h"
+
+#include "app/VandrelCore.h"
+#include "engine/DownloadStub.h"
+#include "engine/OwnFiles.h"
+#include "platform/PosixFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+
+namespace {
+
+constexpr uint64_t kAllocationBlock = 100 * 1024 * 1024;
+// Beyond this the data and the stub pass the largest file offset.
+constexpr uint64_t kMaxFileSize = uint64_t(std::numeric_limits<int64_t>::max()) - DownloadStub::kSize;
+constexpr uint32_t kMaxCounter = std::numeric_limits<uint32_t>::max();
+constexpr unsigned kCreateFailedId = 143;
+constexpr unsigned kAllocateFailedId = 144;
+constexpr unsigned kRenameFailedId = 145;
+
+// Creates the first partial-file name that nothing has, a dangling symbolic link
+// counting as taken; the exclusive create makes the test and the creation one step.
+int CreateFreePartialFile(PosixFile& file, const QString& folder, const QString& title, QString* path)
+{
+    for (uint32_t counter = 0;; ++counter) {
+        *path = PartialFilePath(folder, title, counter);
+        const int error = file.open(*path, PosixFile::Access::CreateNew);
+        if (error != EEXIST || counter == kMaxCounter)
+            return error;
+    }
+}
+
+// Grows a resumable download's partial file to its data and stub block by block,
+// so that the list can show m_nAllocated rising and a pause is seen after each
+// block. Each block's disk space is reserved, so that a full disk shows here
+// and not in the middle of the transfer.
+int GrowInBlocks(CHttpDownloader& download, PosixFile& file, bool* stopped)
+{
+    if (download.m_nFileSize > kMaxFileSize)
+        return EFBIG;
+    const uint64_t end = download.m_nFileSize + DownloadStub::kSize;
+    const QByteArray zeros(DownloadStub::kSize, '\0');
+    download.m_nAllocated = 0;
+    while (download.m_nAllocated < end) {
+        const uint64_t from = download.m_nAllocated;
+        const uint64_t to = end - from > kAllocationBlock ? from + kAllocationBlock : end;
+        download.m_nAllocated = to;
+        if (const int error = file.reserve(from, to - from))
+            return error;
+        if (const int error = file.writeAt(zeros.constData(), size_t(zeros.size()), to - DownloadStub::kSize))
+            return error;
+        if (download.m_pTerminateEvent->isSet()) {
+            *stopped = true;
+            return 0;
+        }
+    }
+    return 0;
+}
+
+// Renames to the first final name that nothing has; *path is the name tried last.
+int MoveToFreeName(const QString& from, const QString& folder, const QString& title, QString* path)
+{
+    for (uint32_t counter = 0;; ++counter) {
+        *path = FinalFilePath(folder, title, counter);
+        const int error = RenameNoReplace(from, *path);
+        if (error != EEXIST || counter == kMaxCounter)
+            return error;
+    }
+}
+
+void StampLastModified(const CHttpDownloader& download, PosixFile& file)
+{
+    FILETIME time = 0;
+    if (SettingLoad(AppCore().m_settings.GetFileDateTimeFromServer)
+        && SystemTimeToFileTime(download.GetLastModified(), &time))
+        file.setTimes(time);
+}
+
+} // namespace
+
+StepResult CHttpDownloader::AllocateFile()
+{
+    const QString folder = m_strDownloadLocation;
+    const QString title = GetFileTitle();
+    if (!IsUsableFolder(folder) || title.isEmpty()) {
+        m_pError->SetSystemError(kCreateFailedId, EINVAL);
+        return StepFailed;
+    }
+    PosixFile file;
+    // Only the download's own partial file is reused; any other name a record
+    // may carry gets a fresh partial file instead of being truncated.
+    QString path = OwnPartialFilePath(GetLocalFileName(), folder);
+    int error = 0;
+    if (path.isEmpty()) {
+        QDir().mkpath(folder);
+        error = CreateFreePartialFile(file, folder, title, &path);
+    } else {
+        error = file.open(path, PosixFile::Access::CreateTruncate);
+    }
+    SetLocalFileName(path);
+    if (error) {
+        m_pError->SetSystemError(kCreateFailedId, error);
+        return StepFailed;
+    }
+
+    bool stopped = false;
+    if (IsResumable()) {
+        error = GrowInBlocks(*this, file, &stopped);
+        if (!error && !stopped) {
+            WriteDownloadStub(file);
+            error = file.truncate(m_nFileSize + DownloadStub::kSize);
+        }
+    } else {
+        error = file.truncate(0);
+    }
+    if (!error && !stopped)
+        return StepOk;
+    if (error)
+        m_pError->SetSystemError(kAllocateFailedId, error);
+    QFile::remove(path);
+    SetLocalFileName({});
+    return stopped ? StepStopped : StepFailed;
+}
+
+// Runs on the run's own workers, which need no lock to read the sections.
+void CHttpDownloader::WriteDownloadStub(PosixFile& file) const
+{
+    DownloadStub stub;
+    stub.m_strUrl = GetDownloadUrl();
+    stub.m_nFileSize = m_nFileSize;
+    stub.m_nSectionCount = uint32_t(std::min<size_t>(m_sections.size(), DownloadStub::kMaxSections));
+    for (uint32_t i = 0; i < stub.m_nSectionCount; ++i) {
+        const CSection& section = *m_sections[i];
+        stub.m_sections[i] = {section.m_bIsReachedZero, section.m_nRangeStartInitial, section.m_nRangeStart,
+                              section.m_nRangeEnd};
+    }
+    const QByteArray bytes = stub.Encode();
+    file.writeAt(bytes.constData(), size_t(bytes.size()), stub.m_nFileSize);
+}
+
+StepResult CHttpDownloader::Finish()
+{
+    m_pError->Clear();
+    const QString folder = m_strDownloadLocation;
+    const QString title = GetFileTitle();
+    const QString partial = GetLocalFileName();
+    if (!IsUsableFolder(folder) || title.isEmpty() || partial.isEmpty()) {
+        m_pError->SetSystemError(kCreateFailedId, EINVAL);
+        return StepFailed;
+    }
+    PosixFile file;
+    if (const int error = file.open(partial, PosixFile::Access::ReadWrite)) {
+        m_pError->SetSystemError(kCreateFailedId, error);
+        return StepFailed;
+    }
+    if (IsResumable()) {
+        if (const int error = file.truncate(m_nFileSize)) {
+            m_pError->SetSystemError(kAllocateFailedId, error);
+            return StepFailed;
+        }
+    }
+    StampLastModified(*this, file);
+    file.close();
+
+    QString finalPath;
+    if (const int error = MoveToFreeName(partial, folder, title, &finalPath)) {
+        m_pError->SetSystemError(kRenameFailedId, error);
+        return StepFailed;
+    }
+    SetLocalFileName(finalPath);
+    return StepOk;
+}

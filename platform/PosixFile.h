@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/SystemTime.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+// A file descriptor of our own, closed on destruction. Every open refuses a
+// symbolic link as the last path component (ELOOP), keeps the descriptor out of
+// programs started later (close-on-exec) and never blocks on a FIFO. The calls
+// return 0 or the errno value of the failure.
+class PosixFile
+{
+public:
+    enum class Access
+    {
+        CreateNew,      // read and write; EEXIST when anything has the name
+        CreateTruncate, // read and write; an existing file is emptied
+        ReadWrite,      // an existing file
+        WriteOnly,      // an existing file
+        ReadOnly,       // an existing file
+    };
+
+    PosixFile() = default;
+    ~PosixFile();
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    // New files get mode 0666 less the umask.
+    int open(const QString& path, Access access);
+    int close();
+    bool isOpen() const { return m_fd >= 0; }
+
+    // All size bytes, or the error (ENOSPC, EIO, EFBIG past the largest offset).
+    int writeAt(const char* data, size_t size, uint64_t offset);
+    // Up to size bytes; *done is less only at the end of the file.
+    int readAt(char* data, size_t size, uint64_t offset, size_t* done);
+    // Reserves disk space, so that a full disk shows now rather than while the
+    // range is written. A file system that cannot reserve is not an error: the
+    // file then stays sparse.
+    int reserve(uint64_t offset, uint64_t length);
+    int truncate(uint64_t length);
+    int getStatus(uint64_t* size, bool* isRegular) const;
+    // Access and modification time; a creation time cannot be set here.
+    int setTimes(FILETIME time);
+
+private:
+    int m_fd = -1;
+};
+
+// Renames without ever replacing: EEXIST when the target name is taken,
+// a dangling symbolic link included.
+int RenameNoReplace(const QString& from, const QString& to);
+// Anything has the name, a dangling symbolic link included.
+bool PathExists(const QString& path);
+// A regular file itself, not a link to one.
+bool IsRegularFile(const QString& path);
