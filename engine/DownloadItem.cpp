@@ -3,7 +3,10 @@
 #include "engine/HttpDownloader.h"
 #include "platform/StringTable.h"
 
+#include <QObject>
+
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -22,7 +25,14 @@ CDownloadItem::CDownloadItem() : m_nId(g_nextItemId.fetch_add(1, std::memory_ord
 
 CDownloadItem::~CDownloadItem()
 {
+    DestroyDialog();
     delete m_pDownloader;
+}
+
+void CDownloadItem::DestroyDialog()
+{
+    // The dialog may clear the pointer itself while it goes.
+    delete std::exchange(m_pDialog, nullptr);
 }
 
 void CDownloadItem::GetStatusText(QString& text) const

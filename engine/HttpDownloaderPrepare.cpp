@@ -2,20 +2,17 @@
 
 #include "app/VandrelCore.h"
 #include "engine/ContentLength.h"
-#include "engine/ErrorTexts.h"
+#include "engine/HttpAnswer.h"
 #include "engine/QueryInfoString.h"
 #include "engine/ResolveUrl.h"
 #include "engine/SafeFileName.h"
 #include "engine/Url.h"
-#include "platform/MessageFormat.h"
-#include "platform/StringTable.h"
 
 using namespace inet;
 
 namespace {
 
 constexpr unsigned kMsgLocationQueryFailed = 137;
-constexpr unsigned kMsgStatusCode = 138;
 constexpr unsigned kMsgPrepareFailed = 139;
 constexpr unsigned kMsgHtmlReturned = 157;
 constexpr unsigned kMsgTooManyRedirects = 276;
@@ -25,7 +22,6 @@ constexpr unsigned kNoDetail = 0;
 constexpr int kMaxRedirects = 6;
 constexpr DWORD kHeaderBufferBytes = 80;
 constexpr QStringView kFileNameParameter = u"filename=\"";
-constexpr QStringView kHtmlType = u"text/html";
 constexpr QStringView kByteRanges = u"bytes";
 const QString kUntitled = u"Untitled"_qs;
 
@@ -37,21 +33,6 @@ bool IsAnswer(int32_t status)
 bool IsRedirect(int32_t status)
 {
     return status == 301 || status == 302 || status == 307 || status == 308;
-}
-
-QString StatusDetail(int32_t status)
-{
-    QString detail = FormatString(LoadResString(kMsgStatusCode), uint32_t(status));
-    QString reason;
-    if (GetHttpStatusText(unsigned(status), reason))
-        detail += u' ' + reason;
-    return detail;
-}
-
-bool IsHtml(HINTERNET request)
-{
-    QString type;
-    return QueryInfoString(request, HTTP_QUERY_CONTENT_TYPE, type) && type.contains(kHtmlType, Qt::CaseInsensitive);
 }
 
 // The quoted filename parameter of Content-Disposition, as sent; empty when none.
@@ -108,7 +89,7 @@ SYSTEMTIME LastModified(HINTERNET request)
 StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl& parts, HINTERNET request)
 {
     download.SetDownloadUrl(url);
-    if (SettingLoad(AppCore().m_settings.StopIfHtmlContentReturned) && IsHtml(request)) {
+    if (SettingLoad(AppCore().m_settings.StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
         download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
         return StepFailed;
     }
@@ -144,7 +125,7 @@ StepResult FollowRedirect(CHttpDownloader& download, HINTERNET request, int& red
 
 StepResult RefuseStatus(CHttpDownloader& download, int32_t status)
 {
-    download.m_pError->SetError(kMsgPrepareFailed, StatusDetail(status));
+    download.m_pError->SetError(kMsgPrepareFailed, StatusCodeDetail(status));
     return StepFailed;
 }
 

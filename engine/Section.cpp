@@ -30,7 +30,6 @@ constexpr unsigned kNoDetail = 0;
 
 constexpr uint32_t kStartBufferSize = 64;
 constexpr uint64_t kNoLimit = std::numeric_limits<uint64_t>::max();
-constexpr QStringView kHtmlType = u"text/html";
 constexpr QStringView kMultipartType = u"multipart/byteranges";
 
 const CAppSettings& Settings()
@@ -132,7 +131,7 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status) const
     }
     if (download.m_pTerminateEvent->isSet())
         return StepStopped;
-    if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && ContentTypeContains(request, kHtmlType)) {
+    if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
         download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
         // An HTML page in place of the file stops the whole download.
         download.m_pTerminateEvent->set();
@@ -201,16 +200,9 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
             result = StepStopped;
             break;
         }
-        if (loop.reallocate) {
-            m_nTransferSize = loop.bufferSize;
-            try {
-                loop.buffer.assign(loop.bufferSize, '\0');
-            } catch (const std::bad_alloc&) {
-                download.m_pError->SetError(kMsgOutOfMemory, kNoDetail);
-                result = StepFailed;
-                break;
-            }
-            loop.reallocate = false;
+        if (!PrepareBuffer(loop)) {
+            result = StepFailed;
+            break;
         }
         m_nLastStatus = Recieving;
         DWORD read = 0;
@@ -240,6 +232,22 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
     AppCore().AddDataUsage(loop.received);
     UpdateStub(file, true);
     return result;
+}
+
+// Allocates the buffer when its size has changed; false, recorded, without memory.
+bool CSection::PrepareBuffer(ReadLoop& loop)
+{
+    if (!loop.reallocate)
+        return true;
+    m_nTransferSize = loop.bufferSize;
+    try {
+        loop.buffer.assign(loop.bufferSize, '\0');
+    } catch (const std::bad_alloc&) {
+        m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
+        return false;
+    }
+    loop.reallocate = false;
+    return true;
 }
 
 // The data first, then the new start: a stub written meanwhile never claims a

@@ -72,6 +72,7 @@ private:
     bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
     StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
     StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
+    bool PrepareBuffer(ReadLoop& loop);
     StepResult Store(PosixFile& file, const char* data, uint32_t size);
     uint64_t Room() const;
     bool LimitSpeed();

@@ -1,0 +1,426 @@
+#include "RunFixture.h"
+#include "engine/ContentRange.h"
+#include "engine/DownloadStub.h"
+#include "platform/StringTable.h"
+
+#include <atomic>
+#include <functional>
+
+namespace {
+
+using Request = FaultServer::Request;
+using Script = FaultServer::Script;
+
+constexpr qsizetype kSize = 4096;
+constexpr qsizetype kHalf = kSize / 2;
+const QByteArray kResumable = "Accept-Ranges: bytes\r\n";
+const QString kNotFoundText = u"传输失败。 状态代码：404 未找到"_qs;
+const QString kChangedText = u"内容长度无效。 似乎资源已更改； 您必须重置下载。"_qs;
+const QString kHtmlText = u"返回的 HTML 内容。"_qs;
+
+QByteArray Chunked(const QByteArray& data)
+{
+    return QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
+}
+const QByteArray kLastChunk = "0\r\n\r\n";
+const QByteArray kChunkedHeader = "Transfer-Encoding: chunked\r\n";
+
+} // namespace
+
+// Section answers from the fault server; unless a test says otherwise, a
+// resumable file of 4096 bytes in two sections.
+class TransferTest : public RunFixture
+{
+protected:
+    using SectionAnswer = std::function<Script(const Request&, qsizetype first, qsizetype last)>;
+
+    void SetUp() override
+    {
+        RunFixture::SetUp();
+        set(&CAppSettingsBase::MaxSectionCountPerDownload, 2);
+        set(&CAppSettingsBase::MinSectionSize, kHalf);
+        set(&CAppSettingsBase::PauseBetweenAttempts, 100);
+    }
+
+    // The preparing request gets prepareHeaders and the body, with its length
+    // unless that is to stay unknown; every later request goes to answer.
+    std::unique_ptr<FaultServer> serve(SectionAnswer answer, QByteArray prepareHeaders = kResumable,
+                                       bool lengthKnown = true)
+    {
+        return std::make_unique<FaultServer>([=, this](const Request& request) {
+            qsizetype first = 0;
+            qsizetype last = 0;
+            if (m_prepared.exchange(true) == false) {
+                if (lengthKnown)
+                    return FaultServer::answer(200, prepareHeaders, m_body);
+                return Script{FaultServer::send("HTTP/1.1 200 OK\r\n" + prepareHeaders + "\r\n" + m_body),
+                              FaultServer::close()};
+            }
+            requestedRange(request, first, last);
+            return answer(request, first, last);
+        });
+    }
+    ItemPtr makeItemOn(const FaultServer& server)
+    {
+        return makeItem(server.url(u"/file.bin"_qs));
+    }
+
+public:
+    Script part(qsizetype first, qsizetype last, const QByteArray& extraHeaders = {}) const
+    {
+        QByteArray answer = partialHeaders(first, last, m_body.size());
+        answer.insert(answer.size() - 2, extraHeaders);
+        return {FaultServer::send(answer + m_body.mid(first, last - first + 1))};
+    }
+    static std::vector<QByteArray> rangesOf(const FaultServer& server)
+    {
+        std::vector<QByteArray> ranges;
+        for (const Request& request : server.requests())
+            ranges.push_back(request.header("Range"));
+        return ranges;
+    }
+
+    QByteArray m_body = pattern(kSize);
+    std::atomic<bool> m_prepared{false};
+};
+
+struct AnswerCase
+{
+    const char* name;
+    std::function<Script(const TransferTest&, qsizetype, qsizetype)> answer;
+    QString text;
+    uint64_t downloaded = 0;
+};
+
+TEST_F(TransferTest, AnswersThatDoNotFitTheSectionFailIt)
+{
+    const AnswerCase cases[] = {
+        {"not found", [](const TransferTest&, qsizetype, qsizetype) { return FaultServer::answer(404); }, kNotFoundText},
+        {"whole body for each range",
+         [](const TransferTest& test, qsizetype, qsizetype) { return FaultServer::answer(200, {}, test.m_body); },
+         kChangedText},
+        // Section 0 may take its part of a whole body; section 1 must not take any.
+        {"whole body of unknown length for each range",
+         [](const TransferTest& test, qsizetype, qsizetype) {
+             return Script{FaultServer::send("HTTP/1.1 200 OK\r\n\r\n" + test.m_body), FaultServer::close()};
+         },
+         kChangedText, kHalf},
+        {"range one byte off",
+         [](const TransferTest& test, qsizetype first, qsizetype last) {
+             return Script{FaultServer::send(partialHeaders(first + 1, last + 1, kSize + 1)
+                                             + test.m_body.mid(first + 1, last - first + 1))};
+         },
+         kChangedText},
+        {"no Content-Range",
+         [](const TransferTest& test, qsizetype first, qsizetype last) {
+             return FaultServer::answer(206, {}, test.m_body.mid(first, last - first + 1));
+         },
+         kChangedText},
+        {"multipart answer",
+         [](const TransferTest& test, qsizetype first, qsizetype last) {
+             return test.part(first, last, "Content-Type: multipart/byteranges; boundary=b\r\n");
+         },
+         kChangedText},
+        {"Content-Length other than the range",
+         [](const TransferTest& test, qsizetype first, qsizetype last) {
+             return Script{FaultServer::send("HTTP/1.1 206 Partial\r\nContent-Range: bytes " + QByteArray::number(first) + '-'
+                                             + QByteArray::number(last) + "/4096\r\nContent-Length: "
+                                             + QByteArray::number(last - first) + "\r\n\r\n"
+                                             + test.m_body.mid(first, last - first))};
+         },
+         kChangedText},
+    };
+    for (const AnswerCase& answer : cases) {
+        SCOPED_TRACE(answer.name);
+        m_prepared = false;
+        const auto server = serve([&](const Request&, qsizetype first, qsizetype last) {
+            return answer.answer(*this, first, last);
+        });
+        const auto item = makeItemOn(*server);
+        ASSERT_EQ(runToEnd(*item), TransferringFailed);
+        EXPECT_EQ(item->m_pDownloader->m_pError->GetText(), answer.text);
+        EXPECT_EQ(item->m_pDownloader->GetDownloadedSize(), answer.downloaded);
+    }
+}
+
+// Section 0's answer runs on past its range, after section 1 has written its
+// own: the bytes beyond must not reach the neighbour.
+TEST_F(TransferTest, BytesBeyondTheSectionAreNotWritten)
+{
+    const auto server = serve([this](const Request&, qsizetype first, qsizetype last) {
+        QByteArray header = partialHeaders(first, last, kSize);
+        header.replace("Content-Length: " + QByteArray::number(last - first + 1) + "\r\n", kChunkedHeader);
+        const Script answer{FaultServer::send(header + Chunked(m_body.mid(first, last - first + 1))
+                                              + Chunked(QByteArray(10, 'X')) + kLastChunk)};
+        return first == 0 ? Script{FaultServer::wait(300)} + answer : Script{part(first, last)};
+    });
+    const auto item = makeItemOn(*server);
+    CHttpDownloader& download = *item->m_pDownloader;
+
+    ASSERT_EQ(runToEnd(*item), TransferringFailed);
+    EXPECT_EQ(download.m_pError->GetText(), kChangedText);
+    EXPECT_TRUE(download.m_sections[0]->IsComplete());
+    EXPECT_TRUE(download.m_sections[0]->m_bIsFailed);
+    const QByteArray partial = readFile(download.GetLocalFileName());
+    ASSERT_EQ(partial.size(), kSize + qsizetype(DownloadStub::kSize));
+    EXPECT_TRUE(partial.first(kSize) == m_body);
+}
+
+TEST_F(TransferTest, HtmlInPlaceOfTheFileStopsEverySectionWhenSoSet)
+{
+    for (const int32_t stop : {1, 0}) {
+        SCOPED_TRACE(stop);
+        set(&CAppSettingsBase::StopIfHtmlContentReturned, stop);
+        m_prepared = false;
+        const auto server = serve([this](const Request&, qsizetype first, qsizetype last) {
+            if (first != 0)
+                return Script{FaultServer::wait(1500)} + part(first, last);
+            return part(first, last, "Content-Type: Text/HTML; charset=utf-8\r\n");
+        });
+        const auto item = makeItemOn(*server);
+        const auto started = std::chrono::steady_clock::now();
+        const int32_t state = runToEnd(*item);
+        if (stop) {
+            EXPECT_EQ(state, TransferringFailed);
+            EXPECT_EQ(item->m_pDownloader->m_pError->GetText(), kHtmlText);
+            EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1500));
+        } else {
+            ASSERT_EQ(state, Completed);
+            EXPECT_TRUE(readFile(item->m_pDownloader->GetLocalFileName()) == m_body);
+        }
+    }
+}
+
+TEST_F(TransferTest, EmptyResumableFileCompletesAndTakesNoByte)
+{
+    m_body.clear();
+    struct Case
+    {
+        const char* name;
+        QByteArray answer;
+        int32_t state;
+    };
+    const Case cases[] = {
+        {"empty body", FaultServer::response(200, kResumable), Completed},
+        {"one byte said", FaultServer::response(200, kResumable, "x"), TransferringFailed},
+        {"one byte unsaid", "HTTP/1.1 200 OK\r\n\r\nx", TransferringFailed},
+    };
+    for (const Case& answer : cases) {
+        SCOPED_TRACE(answer.name);
+        m_prepared = false;
+        const auto server = serve([&](const Request&, qsizetype, qsizetype) {
+            return Script{FaultServer::send(answer.answer), FaultServer::close()};
+        });
+        const auto item = makeItemOn(*server);
+        CHttpDownloader& download = *item->m_pDownloader;
+        ASSERT_EQ(runToEnd(*item), answer.state);
+        EXPECT_EQ(rangesOf(*server), (std::vector<QByteArray>{{}, {}}));
+        if (answer.state == Completed) {
+            EXPECT_EQ(QFileInfo(download.GetLocalFileName()).size(), 0);
+        } else {
+            EXPECT_EQ(download.m_pError->GetText(), kChangedText);
+            EXPECT_EQ(QFileInfo(download.GetLocalFileName()).size(), qint64(DownloadStub::kSize));
+        }
+    }
+}
+
+// A body of unknown length is fetched whole by every attempt: the second one
+// starts the file again rather than appending to what the first left.
+TEST_F(TransferTest, OpenEndedSectionStartsAgainAfterABodyCutShort)
+{
+    m_body = pattern(300000);
+    std::atomic<int> attempt{0};
+    const auto server = serve(
+        [&](const Request&, qsizetype, qsizetype) {
+            if (attempt++ == 0)
+                return Script{FaultServer::send("HTTP/1.1 200 OK\r\n" + kChunkedHeader + "\r\n" + Chunked(m_body.first(100000))),
+                              FaultServer::wait(300), FaultServer::close()};
+            return Script{FaultServer::send("HTTP/1.1 200 OK\r\n\r\n" + m_body), FaultServer::close()};
+        },
+        {}, false);
+    const auto item = makeItemOn(*server);
+    const uint64_t usage = dataUsage();
+
+    ASSERT_EQ(runToEnd(*item), Completed) << item->m_pDownloader->m_pError->GetText().toStdString();
+    EXPECT_EQ(attempt, 2);
+    EXPECT_TRUE(readFile(item->m_pDownloader->GetLocalFileName()) == m_body);
+    EXPECT_EQ(dataUsage() - usage, 400000u);
+}
+
+struct CutCase
+{
+    const char* name;
+    QByteArray prepareHeaders;
+    QByteArray secondRange; // as the second attempt asks for it
+    bool serverIgnoresRanges;
+};
+
+// The first attempt of a one-section download breaks off after 1000 bytes. A
+// resumable download asks for the rest; one without ranges gets the whole body
+// again and must write it from byte 0.
+TEST_F(TransferTest, AttemptAfterABodyCutShortLandsAtTheRightOffset)
+{
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    const CutCase cases[] = {
+        {"resumable", kResumable, "bytes=1000-4095", false},
+        {"without ranges, server ignores them", {}, "bytes=1000-4095", true},
+    };
+    for (const CutCase& cut : cases) {
+        SCOPED_TRACE(cut.name);
+        m_prepared = false;
+        std::atomic<int> attempt{0};
+        const auto server = serve(
+            [&](const Request& request, qsizetype first, qsizetype last) {
+                const QByteArray headers = cut.serverIgnoresRanges
+                    ? "HTTP/1.1 200 OK\r\nContent-Length: 4096\r\n\r\n" : partialHeaders(first, last, kSize);
+                if (attempt++ == 0)
+                    return Script{FaultServer::send(headers + m_body.first(1000)), FaultServer::wait(300),
+                                  FaultServer::close()};
+                return cut.serverIgnoresRanges ? FaultServer::answer(200, {}, m_body) : rangedAnswer(request, m_body);
+            },
+            cut.prepareHeaders);
+        const auto item = makeItemOn(*server);
+
+        ASSERT_EQ(runToEnd(*item), Completed) << item->m_pDownloader->m_pError->GetText().toStdString();
+        EXPECT_EQ(rangesOf(*server), (std::vector<QByteArray>{{}, "bytes=0-4095", cut.secondRange}));
+        EXPECT_TRUE(readFile(item->m_pDownloader->GetLocalFileName()) == m_body);
+    }
+}
+
+// The stub is rewritten only every 50 MiB while bytes come, so only the
+// rewrite on the way out can keep what the broken attempt wrote.
+TEST_F(TransferTest, FailedAttemptLeavesItsProgressInTheStub)
+{
+    set(&CAppSettingsBase::MaxAttempts, 1);
+    const auto server = serve([this](const Request&, qsizetype first, qsizetype last) {
+        if (first == 0)
+            return part(first, last);
+        return Script{FaultServer::send(partialHeaders(first, last, kSize) + m_body.mid(first, 1000)),
+                      FaultServer::wait(300), FaultServer::reset()};
+    });
+    const auto item = makeItemOn(*server);
+    CHttpDownloader& download = *item->m_pDownloader;
+
+    ASSERT_EQ(runToEnd(*item), TransferringFailed);
+    EXPECT_TRUE(download.m_pError->GetText().startsWith(LoadResString(152)));
+    const QByteArray partial = readFile(download.GetLocalFileName());
+    DownloadStub stub;
+    ASSERT_TRUE(stub.Decode(partial.sliced(kSize)));
+    EXPECT_EQ(stub.m_sections[0].m_nRangeStart, uint64_t(kHalf));
+    EXPECT_EQ(stub.m_sections[1].m_nRangeStart, uint64_t(kHalf + 1000));
+    EXPECT_TRUE(partial.first(kHalf + 1000) == m_body.first(kHalf + 1000));
+}
+
+struct SpeedCase
+{
+    int32_t mode;
+    int32_t high;
+    int32_t medium;
+    int32_t low;
+    bool waits;
+};
+
+// A 64-byte file takes two reads, the final empty one included; each is
+// followed by the delay of the chosen speed.
+TEST_F(TransferTest, SpeedLimitWaitsAfterEveryRead)
+{
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    m_body = pattern(64);
+    const SpeedCase cases[] = {
+        {SpeedHigh, 500, 0, 0, true},
+        {SpeedMedium, 0, 500, 0, true},
+        {SpeedLow, 0, 0, 500, true},
+        {SpeedUnlimited, 500, 500, 500, false},
+    };
+    for (const SpeedCase& speed : cases) {
+        SCOPED_TRACE(speed.mode);
+        set(&CAppSettingsBase::DownloadSpeed, speed.mode);
+        set(&CAppSettingsBase::HighSpeedDelay, speed.high);
+        set(&CAppSettingsBase::MediumSpeedDelay, speed.medium);
+        set(&CAppSettingsBase::LowSpeedDelay, speed.low);
+        m_prepared = false;
+        const auto server = serve([this](const Request& request, qsizetype, qsizetype) {
+            return rangedAnswer(request, m_body);
+        });
+        const auto item = makeItemOn(*server);
+        const auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(runToEnd(*item), Completed);
+        const auto took = std::chrono::steady_clock::now() - started;
+        if (speed.waits)
+            EXPECT_GE(took, std::chrono::milliseconds(1000));
+        else
+            EXPECT_LT(took, std::chrono::milliseconds(1000));
+    }
+}
+
+// The clock stands still unless the test moves it: the buffer doubles once at
+// each step of a whole second, whatever the real time, up to the largest size.
+TEST_F(TransferTest, ReadBufferDoublesOncePerSecondOfTheMonotonicClock)
+{
+    static std::atomic<int64_t> now{5'000'000'000'000};
+    CSteadyClock::SetSourceForTest([] { return now.load(); });
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    constexpr qsizetype kPiece = 16 * 1024;
+    m_body = pattern(256 * kPiece);
+    const auto server = serve([this](const Request&, qsizetype first, qsizetype last) {
+        Script script{FaultServer::send(partialHeaders(first, last, m_body.size()))};
+        for (qsizetype at = first; at <= last; at += kPiece)
+            script << FaultServer::wait(30) << FaultServer::send(m_body.mid(at, kPiece));
+        return script;
+    });
+    const auto item = makeItemOn(*server);
+    CHttpDownloader& download = *item->m_pDownloader;
+    const auto section = [&download]() -> const CSection* {
+        const auto lock = download.LockSections();
+        return download.m_sections.empty() ? nullptr : download.m_sections[0].get();
+    };
+    const auto bufferIs = [&](uint32_t size) {
+        return waitFor([&] { return section() && section()->m_nTransferSize == size; }, 5000);
+    };
+    sink().clear();
+    download.Start(false);
+
+    ASSERT_TRUE(bufferIs(64));
+    ASSERT_TRUE(waitFor([&] { return download.GetDownloadedSize() > 4096; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(section()->m_nTransferSize, 64u);
+    EXPECT_EQ(section()->m_nTransferRate, 0u);
+    for (uint32_t expected : {128u, 256u, 512u, 1024u, 2048u, 4096u, 4096u}) {
+        now += 1'000'000'000;
+        ASSERT_TRUE(bufferIs(expected)) << expected;
+        EXPECT_GT(section()->m_nTransferRate, 0u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_EQ(section()->m_nTransferSize, expected);
+    }
+    download.RequestPause();
+    EXPECT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Paused);
+}
+
+TEST(ContentRangeTest, OnlyAPlainByteRangeGivesItsFirstByte)
+{
+    struct Case
+    {
+        const char* text;
+        bool valid;
+        uint64_t first;
+    };
+    const Case cases[] = {
+        {"bytes 100-199/1000", true, 100},
+        {"BYTES 0-0/1", true, 0},
+        {"bytes 5-9/*", true, 5},
+        {" bytes 7-8/9 ", true, 7},
+        {"bytes */1000", false, 0},
+        {"bytes 9-5/10", false, 0},
+        {"bytes 0-9/9", false, 0},
+        {"bytes -1-9/10", false, 0},
+        {"bytes 0-9", false, 0},
+        {"items 0-9/10", false, 0},
+        {"bytes 1x-9/10", false, 0},
+        {"", false, 0},
+    };
+    for (const Case& range : cases) {
+        uint64_t first = 12345;
+        EXPECT_EQ(ParseContentRangeFirstByte(QString::fromLatin1(range.text), first), range.valid) << range.text;
+        EXPECT_EQ(first, range.valid ? range.first : 12345u) << range.text;
+    }
+}
