@@ -4,97 +4,44 @@
 
 #include <QtEndian>
 
-#include <array>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
 using B = CAppSettingsBase;
 
-constexpr std::array<SettingEntry, 78> kOrder{{
-    // 1. DeveloperMode through URLMonitorKeepOnTop, in declaration order.
-    {"DeveloperMode", &B::DeveloperMode},
-    {"UserAgent", &B::UserAgent},
-    {"HTTPVersion", &B::HTTPVersion},
-    {"ConnectRetries", &B::ConnectRetries},
-    {"ConnectTimeout", &B::ConnectTimeout},
-    {"SendTimeout", &B::SendTimeout},
-    {"ReceiveTimeout", &B::ReceiveTimeout},
-    {"IgnoreUnknownCA", &B::IgnoreUnknownCA},
-    {"IgnoreRevocation", &B::IgnoreRevocation},
-    {"IgnoreWeakSignature", &B::IgnoreWeakSignature},
-    {"IgnoreWrongUsage", &B::IgnoreWrongUsage},
-    {"IgnoreCertCnInvalid", &B::IgnoreCertCnInvalid},
-    {"IgnoreCertDateInvalid", &B::IgnoreCertDateInvalid},
-    {"AutoCreateRefererString", &B::AutoCreateRefererString},
-    {"DoNotUseCache", &B::DoNotUseCache},
-    {"HandleRedirectInternally", &B::HandleRedirectInternally},
-    {"UseProxyBypass", &B::UseProxyBypass},
-    {"ProxyBypass", &B::ProxyBypass},
-    {"HttpProxyServer", &B::HttpProxyServer},
-    {"HttpProxyPort", &B::HttpProxyPort},
-    {"HttpProxyUserName", &B::HttpProxyUserName},
-    {"HttpProxyPassword", &B::HttpProxyPassword},
-    {"HttpsProxyServer", &B::HttpsProxyServer},
-    {"HttpsProxyPort", &B::HttpsProxyPort},
-    {"HttpsProxyUserName", &B::HttpsProxyUserName},
-    {"HttpsProxyPassword", &B::HttpsProxyPassword},
-    {"DefaultDownloadLocation", &B::DefaultDownloadLocation},
-    {"MaxSectionCountPerDownload", &B::MaxSectionCountPerDownload},
-    {"MinSectionSize", &B::MinSectionSize},
-    {"MaxTransferBufferSize", &B::MaxTransferBufferSize},
-    {"MaxAttempts", &B::MaxAttempts},
-    {"PauseBetweenAttempts", &B::PauseBetweenAttempts},
-    {"UpdateDownloadStubEvery", &B::UpdateDownloadStubEvery},
-    {"StopDownloadOnSectionFail", &B::StopDownloadOnSectionFail},
-    {"StopIfHtmlContentReturned", &B::StopIfHtmlContentReturned},
-    {"GetFileDateTimeFromServer", &B::GetFileDateTimeFromServer},
-    {"CheckHistory", &B::CheckHistory},
-    {"ConcurrentDownloads", &B::ConcurrentDownloads},
-    {"DownloadSpeed", &B::DownloadSpeed},
-    {"HighSpeedDelay", &B::HighSpeedDelay},
-    {"MediumSpeedDelay", &B::MediumSpeedDelay},
-    {"LowSpeedDelay", &B::LowSpeedDelay},
-    {"LaunchAtStartup", &B::LaunchAtStartup},
-    {"MinimizeToTray", &B::MinimizeToTray},
-    {"AnimateTrayIcon", &B::AnimateTrayIcon},
-    {"URLsHistorySize", &B::URLsHistorySize},
-    {"DownloadLocationsHistorySize", &B::DownloadLocationsHistorySize},
-    {"NotifyFail", &B::NotifyFail},
-    {"NotifyComplete", &B::NotifyComplete},
-    {"NotifyAllComplete", &B::NotifyAllComplete},
-    {"NotifyScheduler", &B::NotifyScheduler},
-    {"URLMonitor", &B::URLMonitor},
-    {"URLMonitorFileExtensions", &B::URLMonitorFileExtensions},
-    {"URLMonitorAddUndetectedType", &B::URLMonitorAddUndetectedType},
-    {"URLMonitorAddIfShiftKeyPressed", &B::URLMonitorAddIfShiftKeyPressed},
-    {"URLMonitorIgnoreIfCtrlKeyPressed", &B::URLMonitorIgnoreIfCtrlKeyPressed},
-    {"URLMonitorKeepOnTop", &B::URLMonitorKeepOnTop},
-    // 2. The speed-meter block.
-    {"ShowSpeedMeter", &B::ShowSpeedMeter},
-    {"SpeedMeterMax", &B::SpeedMeterMax},
-    {"SpeedMeterFixedMax", &B::SpeedMeterFixedMax},
-    {"SpeedMeterTheme", &B::SpeedMeterTheme},
-    {"SpeedMeterStyle", &B::SpeedMeterStyle},
-    // 3.
-    {"DownloadsViewGrid", &B::DownloadsViewGrid},
-    {"DoNotAskSaveChanges", &B::DoNotAskSaveChanges},
-    {"SaveChangesDefaultAction", &B::SaveChangesDefaultAction},
-    {"DoNotAskSort", &B::DoNotAskSort},
-    {"SortDefaultAction", &B::SortDefaultAction},
-    {"UnicodeImportExport", &B::UnicodeImportExport},
-    {"ConfirmExit", &B::ConfirmExit},
-    {"AutoFillDownloadAddress", &B::AutoFillDownloadAddress},
-    // 4. The scheduler, SchedulerAutoTurnOn twice.
-    {"SchedulerAutoTurnOn", &B::SchedulerAutoTurnOn},
-    {"ScheduleAllItems", &B::ScheduleAllItems},
-    {"SchedulerStartTime", &B::SchedulerStartTime},
-    {"SchedulerStopTime", &B::SchedulerStopTime},
-    {"SchedulerAutoTurnOn", &B::SchedulerAutoTurnOn},
-    {"SchedulerStopAction", &B::SchedulerStopAction},
-    // 5.
-    {"DataUsage", &B::DataUsage},
-    {"DataUsageReset", &B::DataUsageReset},
-}};
+bool Named(const SettingEntry& entry, const char* name)
+{
+    return qstrcmp(entry.name, name) == 0;
+}
+
+// The stored values in load and save order, from the field table: declaration
+// order without the two runtime fields, the speed-meter block moved up behind
+// URLMonitorKeepOnTop, and SchedulerAutoTurnOn written again after the times.
+std::vector<SettingEntry> MakeStoredOrder()
+{
+    const std::span<const SettingEntry> fields = AllSettingFields();
+    const auto speedBegin = std::find_if(fields.begin(), fields.end(),
+                                         [](const SettingEntry& e) { return Named(e, "ShowSpeedMeter"); });
+    const auto speedEnd = std::find_if(speedBegin, fields.end(),
+                                       [](const SettingEntry& e) { return Named(e, "SpeedMeterStyle"); }) + 1;
+    std::vector<SettingEntry> order;
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        if (it == speedBegin)
+            it = speedEnd;
+        if (it == fields.end())
+            break;
+        if (Named(*it, "AllDoneAction") || Named(*it, "SchedulerOn"))
+            continue;
+        order.push_back(*it);
+        if (Named(*it, "URLMonitorKeepOnTop"))
+            order.insert(order.end(), speedBegin, speedEnd);
+        if (Named(*it, "SchedulerStopTime"))
+            order.push_back({"SchedulerAutoTurnOn", &B::SchedulerAutoTurnOn});
+    }
+    return order;
+}
 
 template <typename... F>
 struct Overloaded : F...
@@ -106,14 +53,15 @@ struct Overloaded : F...
 
 std::span<const SettingEntry> StoredValueOrder()
 {
-    return kOrder;
+    static const std::vector<SettingEntry> order = MakeStoredOrder();
+    return order;
 }
 
 void CAppSettings::Load(const CProfile& profile)
 {
     const CAppSettingsBase& defaults = g_defaultSettings;
     const QString section = SettingsSection();
-    for (const SettingEntry& entry : kOrder) {
+    for (const SettingEntry& entry : StoredValueOrder()) {
         const QString name = QString::fromLatin1(entry.name);
         std::visit(Overloaded{
                        [&](int32_t B::*member) {
@@ -154,7 +102,7 @@ void CAppSettings::Load()
 void CAppSettings::Save(CProfile& profile) const
 {
     const QString section = SettingsSection();
-    for (const SettingEntry& entry : kOrder) {
+    for (const SettingEntry& entry : StoredValueOrder()) {
         const QString name = QString::fromLatin1(entry.name);
         std::visit(Overloaded{
                        [&](int32_t B::*member) { profile.WriteProfileInt(section, name, SettingLoad(this->*member)); },
