@@ -64,3 +64,11 @@ QString ExpandCounterPattern(const QString& pattern, uint32_t counter)
     }
     return out;
 }
+
+QString CutUtf16(const QString& text, qsizetype maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    const bool splitsPair = maxUnits > 0 && text[maxUnits - 1].isHighSurrogate();
+    return text.left(splitsPair ? maxUnits - 1 : maxUnits);
+}

@@ -1,7 +1,53 @@
+#include "app/AppCommandLineInfo.h"
+#include "app/gui/PowerOffAtExit.h"
+#include "app/gui/UiServices.h"
+#include "app/gui/VandrelApp.h"
+#include "platform/SignalPipe.h"
+#include "platform/inet/Inet.h"
+
 #include <QApplication>
+
+#include <csignal>
+
+namespace {
+
+// The modes that only do their work: no display, no settings, no instance lock.
+int RunWorkMode(int argc, char** argv, AppCommandMode)
+{
+    QCoreApplication app(argc, argv);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    CAppCommandLineInfo commandLine;
+    commandLine.Parse(argc, argv);
+    if (commandLine.IsWorkMode())
+        return RunWorkMode(argc, argv, commandLine.m_nMode);
+
+    inet::GlobalInit(); // before any thread: libcurl's set-up, SIGPIPE ignored
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setOrganizationName(QStringLiteral("Orlmark"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vandrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("4.3.0"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("Vandrel"));
+    // Closing a dialog while the main window is hidden in the tray must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallProductionUiServices();
+
+    CVandrelApp vandrel;
+    // Power-off, the end of a session and Ctrl+C: the orderly exit, without a question.
+    CSignalPipe signalPipe({SIGTERM, SIGHUP, SIGINT});
+    QObject::connect(&signalPipe, &CSignalPipe::Received, &vandrel, &CVandrelApp::OnSessionEnd);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &vandrel, &CVandrelApp::OnSessionEnd);
+
+    if (vandrel.InitInstance(commandLine.m_nMode))
+        QApplication::exec();
+    const int code = vandrel.ExitInstance();
+    // A shut-down chosen as the all-done action goes out only after every save.
+    CPowerOffAtExit::RunIfRequested();
+    CVandrelApp::EndProcess(code);
+    return code;
 }

@@ -40,12 +40,12 @@ endfunction()
 function(vandrel_add_libraries sfx flags)
   vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
     EXTRA "${VANDREL_STRINGS_CPP}"
-    LINK Qt6::Core CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE)
+    LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE)
   add_dependencies(vandrel_platform${sfx} vandrel_strings)
   vandrel_library(vandrel_core${sfx} "${flags}" DIRS app LINK vandrel_platform${sfx})
   vandrel_library(vandrel_engine${sfx} "${flags}" DIRS engine LINK vandrel_core${sfx})
   vandrel_library(vandrel_ui${sfx} "${flags}" DIRS app/gui mainframe dialogs
-    LINK vandrel_engine${sfx} Qt6::Gui Qt6::Widgets Qt6::DBus)
+    LINK vandrel_engine${sfx} Qt6::Gui Qt6::Widgets Qt6::Network)
 endfunction()
 
 function(vandrel_test_suite suite sfx flags link gui)

@@ -1,0 +1,38 @@
+#include "app/gui/Prompts.h"
+
+#include "app/gui/QtPrompts.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+constexpr unsigned kIdsApplicationTitle = 128;
+
+IPrompts* g_prompts = nullptr;
+
+} // namespace
+
+IPrompts& Prompts()
+{
+    static CQtPrompts production;
+    return g_prompts ? *g_prompts : production;
+}
+
+void SetPrompts(IPrompts* prompts)
+{
+    g_prompts = prompts;
+}
+
+QString AppTitle()
+{
+    return LoadResString(kIdsApplicationTitle);
+}
+
+int AppMessageBox(QWidget* owner, const QString& text, unsigned flags)
+{
+    return Prompts().MessageBox(owner, text, AppTitle(), flags);
+}
+
+int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags)
+{
+    return AppMessageBox(owner, LoadResString(stringId), flags);
+}

@@ -1,0 +1,152 @@
+#include "app/gui/QtPrompts.h"
+
+#include "app/gui/AppIcons.h"
+#include "app/gui/ModalLoops.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <map>
+
+namespace {
+
+constexpr int kTaskDialogIconSize = 32;
+
+QMessageBox::Icon BoxIcon(unsigned flags)
+{
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::Icon BoxIcon(PromptIcon icon)
+{
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::Warning: return QMessageBox::Warning;
+    case PromptIcon::Error: return QMessageBox::Critical;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// The buttons of a message-box type, left to right, with their results.
+QList<std::pair<QMessageBox::StandardButton, int>> BoxButtons(unsigned flags)
+{
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNOCANCEL: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNO: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    case MB_RETRYCANCEL: return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+    default: return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
+// "Text (*.txt)|*.txt|List (*.vrl)|*.vrl||" as QFileDialog name filters.
+QStringList NameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
+        filters << (parts[i].contains(u'(') ? parts[i] : parts[i] + " (" + patterns + ')');
+    }
+    return filters;
+}
+
+} // namespace
+
+int CQtPrompts::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
+{
+    QMessageBox box(BoxIcon(flags), caption, text, QMessageBox::NoButton, owner);
+    const auto buttons = BoxButtons(flags);
+    for (const auto& [button, result] : buttons)
+        box.addButton(button);
+    const auto defaultIndex = qsizetype((flags & MB_DEFMASK) >> 8);
+    if (defaultIndex < buttons.size())
+        box.setDefaultButton(buttons[defaultIndex].first);
+    {
+        CModalLoops::Scope loop;
+        box.exec();
+    }
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const auto& [button, result] : buttons) {
+        if (button == clicked)
+            return result;
+    }
+    // Rejected from outside: what Esc gives.
+    return buttons.size() == 1 ? IDOK : buttons.back().second;
+}
+
+TaskDialogResult CQtPrompts::TaskDialog(const TaskDialogSpec& spec)
+{
+    QMessageBox box(BoxIcon(spec.icon), spec.title, spec.mainInstruction, QMessageBox::NoButton, spec.owner);
+    if (spec.icon == PromptIcon::Resource)
+        box.setIconPixmap(AppIcon(spec.iconResource).pixmap(kTaskDialogIconSize));
+    box.setInformativeText(spec.content);
+    std::map<QAbstractButton*, int> results;
+    for (const auto& [id, text] : spec.customButtons)
+        results[box.addButton(text, QMessageBox::ActionRole)] = id;
+    const std::pair<unsigned, std::pair<QMessageBox::StandardButton, int>> common[] = {
+        {TDCBF_OK_BUTTON, {QMessageBox::Ok, IDOK}},       {TDCBF_YES_BUTTON, {QMessageBox::Yes, IDYES}},
+        {TDCBF_NO_BUTTON, {QMessageBox::No, IDNO}},       {TDCBF_CANCEL_BUTTON, {QMessageBox::Cancel, IDCANCEL}},
+        {TDCBF_CLOSE_BUTTON, {QMessageBox::Close, IDCLOSE}},
+    };
+    QAbstractButton* escape = nullptr;
+    for (const auto& [flag, button] : common) {
+        if (spec.commonButtons & flag) {
+            QAbstractButton* added = box.addButton(button.first);
+            results[added] = button.second;
+            if (spec.allowCancellation && (button.second == IDCANCEL || button.second == IDCLOSE))
+                escape = added;
+        }
+    }
+    for (const auto& [button, id] : results) {
+        if (id == spec.defaultButton)
+            box.setDefaultButton(qobject_cast<QPushButton*>(button));
+    }
+    box.setEscapeButton(escape);
+    if (!spec.verificationText.isEmpty()) {
+        box.setCheckBox(new QCheckBox(spec.verificationText));
+        box.checkBox()->setChecked(spec.verificationChecked);
+    }
+    {
+        CModalLoops::Scope loop;
+        box.exec();
+    }
+    TaskDialogResult result;
+    if (const auto found = results.find(box.clickedButton()); found != results.end())
+        result.button = found->second;
+    result.verificationChecked = box.checkBox() && box.checkBox()->isChecked();
+    return result;
+}
+
+FileDialogResult CQtPrompts::FileDialog(const FileDialogSpec& spec)
+{
+    QFileDialog dialog(spec.owner);
+    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!spec.save && (spec.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
+                                                                      : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(spec.flags & OFN_OVERWRITEPROMPT));
+    const QStringList filters = NameFilters(spec.filter);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(spec.defaultExtension);
+    int code = 0;
+    {
+        CModalLoops::Scope loop;
+        code = dialog.exec();
+    }
+    FileDialogResult result;
+    if (code != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return result;
+    result.accepted = true;
+    result.path = dialog.selectedFiles().constFirst();
+    result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return result;
+}

@@ -1,0 +1,122 @@
+#include "app/gui/SingleInstance.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kHandOffTimeoutMs = 1000;
+constexpr qint64 kMaxCommandBytes = 16;
+const QByteArray kShowCommand = QByteArrayLiteral("SHOW");
+const QByteArray kExitCommand = QByteArrayLiteral("EXIT");
+
+// Holds the EXIT connections once the server is gone, until the process ends.
+QObject& ProcessLifetimeParent()
+{
+    static auto* parent = new QObject;
+    return *parent;
+}
+
+QString RuntimeFile(const char* name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' + QLatin1String(name);
+}
+
+} // namespace
+
+QString CSingleInstance::LockPath()
+{
+    return RuntimeFile("Orlmark_Vandrel_MultiInst_Mutex.lock");
+}
+
+QString CSingleInstance::SocketPath()
+{
+    return RuntimeFile("Orlmark_Vandrel_WndClass.socket");
+}
+
+CSingleInstance::CSingleInstance(QObject* parent)
+    : QObject(parent), m_lock(LockPath())
+{
+    m_lock.setStaleLockTime(0); // only a dead owner makes the lock stale
+}
+
+CSingleInstance::~CSingleInstance()
+{
+    Release();
+}
+
+bool CSingleInstance::TryLock()
+{
+    return m_lock.tryLock(0);
+}
+
+void CSingleInstance::Listen()
+{
+    // Safe while we hold the lock: a socket file left there is a crashed owner's.
+    QLocalServer::removeServer(SocketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
+    if (!m_server->listen(SocketPath()))
+        qWarning("Another start cannot find this one: %s", qPrintable(m_server->errorString()));
+}
+
+void CSingleInstance::Release()
+{
+    if (m_server) {
+        for (QLocalSocket* socket : std::as_const(m_exitConnections)) {
+            if (socket)
+                socket->setParent(&ProcessLifetimeParent());
+        }
+        delete m_server;
+        m_server = nullptr;
+    }
+    m_lock.unlock();
+}
+
+bool CSingleInstance::SendCommand(const QByteArray& command)
+{
+    QLocalSocket socket;
+    socket.connectToServer(SocketPath());
+    if (!socket.waitForConnected(kHandOffTimeoutMs))
+        return false;
+    socket.write(command + '\n');
+    return socket.waitForBytesWritten(kHandOffTimeoutMs);
+}
+
+void CSingleInstance::CloseExitConnections()
+{
+    for (QLocalSocket* socket : std::exchange(m_exitConnections, {})) {
+        if (!socket)
+            continue;
+        socket->disconnectFromServer();
+        socket->deleteLater();
+    }
+}
+
+void CSingleInstance::OnNewConnection()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (socket->bytesAvailable() > 0)
+            OnReadyRead(socket);
+    }
+}
+
+void CSingleInstance::OnReadyRead(QLocalSocket* socket)
+{
+    if (!socket->canReadLine() && socket->bytesAvailable() < kMaxCommandBytes)
+        return; // the line is not complete yet
+    const QByteArray line = socket->readLine(kMaxCommandBytes).trimmed();
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr); // one command per connection
+    if (line == kExitCommand) {
+        m_exitConnections.append(socket);
+        emit ExitRequested();
+        return;
+    }
+    if (line == kShowCommand)
+        emit ShowRequested();
+    socket->disconnectFromServer();
+}

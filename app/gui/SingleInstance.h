@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One running instance per user: a lock file in the runtime folder that a
+// crashed owner's successor reclaims, and a local socket beside it on which the
+// running instance takes the one-line commands "SHOW" and "EXIT" from another.
+// Both are full paths in the user's own runtime folder, never a bare name that
+// would land in the /tmp all users share.
+class CSingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    // RUNTIME = QStandardPaths::RuntimeLocation ($XDG_RUNTIME_DIR).
+    static QString LockPath();
+    static QString SocketPath();
+
+    explicit CSingleInstance(QObject* parent = nullptr);
+    ~CSingleInstance() override;
+
+    // False when another live process holds the lock.
+    bool TryLock();
+    // Starts taking commands; call once the main window exists.
+    void Listen();
+    // Stops listening and gives up the lock; EXIT connections stay open until
+    // the process ends, so whoever waits on them learns that it has ended.
+    void Release();
+
+    // A second instance's hand-off: connects and sends the line, each step
+    // waiting at most a second; false when nothing listens.
+    static bool SendCommand(const QByteArray& command);
+
+    // The exit asked for through this connection was declined: close it.
+    void CloseExitConnections();
+
+signals:
+    void ShowRequested();
+    void ExitRequested();
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+
+    QLockFile m_lock;
+    QLocalServer* m_server = nullptr;
+    QList<QPointer<QLocalSocket>> m_exitConnections; // kept past the server's life
+};

@@ -1,0 +1,673 @@
+#include "mainframe/DownloadsView.h"
+
+#include "app/PrintfText.h"
+#include "app/TextFormat.h"
+#include "app/VandrelCore.h"
+#include "app/gui/AppBitmaps.h"
+#include "app/gui/ColorRef.h"
+#include "engine/DownloadItem.h"
+#include "engine/DownloadStub.h"
+#include "engine/HttpDownloader.h"
+#include "engine/OwnFiles.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/CommandTable.h"
+#include "mainframe/DownloadsDelegate.h"
+#include "mainframe/StateColors.h"
+#include "platform/StringTable.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMenu>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct ColumnInfo
+{
+    unsigned titleId;
+    int format;
+    int width;
+};
+
+constexpr int kLeft = CListCtrlEx::LVCFMT_LEFT;
+constexpr int kRight = CListCtrlEx::LVCFMT_RIGHT;
+
+// By column id.
+constexpr ColumnInfo kColumns[CDownloadsView::kColumnCount] = {
+    {180, kLeft, 200}, {181, kLeft, 300}, {182, kLeft, 110}, {178, kRight, 100}, {318, kRight, 80}, {319, kRight, 80},
+    {320, kRight, 80}, {287, kRight, 80}, {202, kLeft, 60},  {321, kRight, 80},  {322, kRight, 80}, {222, kRight, 60},
+    {223, kLeft, 68},  {323, kLeft, 150}, {201, kLeft, 150}, {185, kLeft, 100},  {324, kLeft, 300},
+};
+
+constexpr unsigned kIdsNewDownload = 164;
+constexpr unsigned kIdsUnspecified = 221;
+constexpr unsigned kIdsYes = 184;
+constexpr unsigned kIdsNo = 183;
+// By AccessType.
+constexpr unsigned kAccessTypeTextIds[] = {224, 225, 216};
+
+// The state image list: image index -> bitmap.
+constexpr int kStateBitmaps[] = {325, 328, 431, 326, 327, 324, 323, 413};
+constexpr int kImageNew = 0;
+constexpr int kImageRunning = 1;
+constexpr int kImageRunningWithErrors = 2;
+constexpr int kImageIdle = 3;
+constexpr int kImageQueued = 4;
+constexpr int kImageFailed = 5;
+constexpr int kImageCompleted = 6;
+constexpr int kImageScheduled = 7;
+
+constexpr uint64_t kTicksPerMillisecond = kFileTimeTicksPerSecond / 1000;
+constexpr uint64_t kSecondsPerHour = 3600;
+constexpr uint64_t kSecondsPerMinute = 60;
+constexpr double kPercent = 100.0;
+
+const CDownloadItem* ItemFrom(quintptr data)
+{
+    return reinterpret_cast<const CDownloadItem*>(data);
+}
+
+uint64_t BytesDone(const CHttpDownloader& download, int32_t state)
+{
+    return state == Completed || state == Transferred ? uint64_t(download.m_nFileSize)
+                                                      : download.GetDownloadedSize();
+}
+
+bool HasFileSize(const CHttpDownloader& download)
+{
+    return download.m_bGotFileSize && download.m_nFileSize != 0;
+}
+
+float Percent(uint64_t part, uint64_t whole)
+{
+    return float(double(part) / double(whole) * kPercent);
+}
+
+// Both flags exactly 1, as the list has always shown it.
+bool ShowsResumable(const CHttpDownloader& download)
+{
+    return download.m_bAcceptRanges == 1 && download.m_bGotFileSize == 1;
+}
+
+uint32_t WorkingRate(const CHttpDownloader& download)
+{
+    const auto lock = download.LockSections();
+    uint32_t rate = 0;
+    for (const auto& section : download.m_sections) {
+        if (section->m_bIsWorking)
+            rate += section->m_nTransferRate;
+    }
+    return rate;
+}
+
+int SectionCount(const CHttpDownloader& download)
+{
+    const auto lock = download.LockSections();
+    return int(download.m_sections.size());
+}
+
+// 100-ns units: the earlier runs plus, while a worker runs, the current one. A
+// clock set back during the run adds nothing rather than wrapping around.
+uint64_t ElapsedTicks(const CHttpDownloader& download, int32_t state)
+{
+    uint64_t elapsed = download.m_nWholeDownloadTime;
+    if (IsActiveState(state)) {
+        const FILETIME now = GetSystemTimeAsFileTime();
+        const FILETIME start = download.m_nDownloadStartingTime;
+        if (now > start)
+            elapsed += now - start;
+    }
+    return elapsed;
+}
+
+// Whole hours (never reduced to days), minutes and seconds.
+QString FormatDuration(uint64_t ticks)
+{
+    const uint64_t seconds = ticks / kFileTimeTicksPerSecond;
+    return PrintfText("%llu:%02u:%02u", static_cast<unsigned long long>(seconds / kSecondsPerHour),
+                      unsigned(seconds % kSecondsPerHour / kSecondsPerMinute), unsigned(seconds % kSecondsPerMinute));
+}
+
+// The fields in order of significance, each kept within its own bits, so that
+// a damaged time still orders consistently.
+uint64_t TimeKey(const SYSTEMTIME& time)
+{
+    const std::pair<uint16_t, int> fields[] = {
+        {time.wYear, 16}, {time.wMonth, 4},  {time.wDay, 5},           {time.wHour, 5},
+        {time.wMinute, 6}, {time.wSecond, 6}, {time.wMilliseconds, 10},
+    };
+    uint64_t key = 0;
+    for (const auto& [value, bits] : fields)
+        key = (key << bits) | std::min<uint64_t>(value, (uint64_t(1) << bits) - 1);
+    return key;
+}
+
+int StateImage(const CDownloadItem& item, const CHttpDownloader& download, int32_t state)
+{
+    if (state == Completed)
+        return kImageCompleted;
+    if (item.m_bQueued)
+        return kImageQueued;
+    if (item.m_bScheduled)
+        return kImageScheduled;
+    if (state == NeedToPrepare || state == Prepared)
+        return kImageNew;
+    if (IsFailedState(state))
+        return kImageFailed;
+    if (state == FileAllocated || state == Transferred || state == Paused)
+        return kImageIdle;
+    const bool errors = download.m_pError && download.m_pError->m_nErrorCounter != 0;
+    return errors ? kImageRunningWithErrors : kImageRunning;
+}
+
+// The completed column's bar and its percentage.
+CDownloadsView::BarMode Bar(const CHttpDownloader& download, int32_t state, float* percent)
+{
+    switch (state) {
+    case NeedToPrepare:
+    case Prepared:
+        return CDownloadsView::BarNone;
+    case Preparing:
+        return CDownloadsView::BarMarquee;
+    case FileAllocating:
+        if (!ShowsResumable(download) || download.m_nFileSize == 0)
+            return CDownloadsView::BarNone;
+        *percent = Percent(download.m_nAllocated, download.m_nFileSize + DownloadStub::kSize);
+        return CDownloadsView::BarPercent;
+    case Transferring:
+        if (!HasFileSize(download))
+            return CDownloadsView::BarMarquee;
+        *percent = Percent(BytesDone(download, state), download.m_nFileSize);
+        return CDownloadsView::BarPercent;
+    default:
+        if (state < Prepared || !HasFileSize(download))
+            return CDownloadsView::BarNone;
+        *percent = Percent(BytesDone(download, state), download.m_nFileSize);
+        return CDownloadsView::BarPercent;
+    }
+}
+
+bool MatchesIgnoringCase(const QString& wanted, const QString& field)
+{
+    return !wanted.isEmpty() && !field.isEmpty() && QString::compare(wanted, field, Qt::CaseInsensitive) == 0;
+}
+
+struct MenuItem
+{
+    int command; // 0: a separator
+    QString text;
+};
+
+QString Text(unsigned stringId)
+{
+    return LoadResString(stringId);
+}
+
+QString Text(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QMenu* BuildMenu(const char* name, const std::vector<MenuItem>& items, CCommandTable& commands, QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QLatin1String(name));
+    for (const MenuItem& item : items) {
+        if (item.command == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(commands.CreateAction(item.command, item.text, menu));
+    }
+    commands.WatchMenu(menu);
+    return menu;
+}
+
+} // namespace
+
+CDownloadsView::CDownloadsView(CCommandTable& commands, QWidget* parent)
+    : CListCtrlEx(kColumnCount, parent), m_delegate(new CDownloadsDelegate(*this))
+{
+    setItemDelegate(m_delegate);
+    header()->setSectionsMovable(true);
+    ApplyGridLines();
+    setUpdatesEnabled(false);
+    for (int id = 0; id < kColumnCount; ++id)
+        ShowColumn(id);
+    setUpdatesEnabled(true);
+    RegisterCommands(commands);
+    CreateMenus(commands);
+}
+
+CDownloadsView::~CDownloadsView()
+{
+    DeleteAllItems(); // no row may point at a deleted item
+    for (CDownloadItem* item : m_listItems)
+        delete item;
+    m_listItems.clear();
+}
+
+void CDownloadsView::RegisterCommands(CCommandTable& commands)
+{
+    commands.AddRange(
+        ID_VIEW_COLUMN_FIRST, ID_VIEW_COLUMN_LAST, [this](int id) { OnToggleColumn(id); },
+        [this](int id, CmdUI& ui) { OnUpdateToggleColumn(id, ui); });
+    commands.Add(ID_VIEW_RESET_COLUMNS, [this] { OnResetColumns(); });
+    commands.Add(ID_VIEW_AUTOSIZE_COLUMNS, [this] { OnAutoSizeColumns(); });
+    commands.Add(
+        ID_VIEW_GRID, [this] { OnToggleGrid(); },
+        [](CmdUI& ui) { ui.check = SettingLoad(AppCore().m_settings.DownloadsViewGrid) ? 1 : 0; });
+}
+
+void CDownloadsView::CreateMenus(CCommandTable& commands)
+{
+    std::vector<MenuItem> columns;
+    for (int id = 0; id < kColumnCount; ++id)
+        columns.push_back({ID_VIEW_COLUMN_FIRST + id, Text(kColumns[id].titleId)});
+    columns.insert(columns.end(), {
+                                    {0, {}},
+                                    {ID_VIEW_AUTOSIZE_COLUMNS, Text(unsigned(ID_VIEW_AUTOSIZE_COLUMNS))},
+                                    {ID_VIEW_RESET_COLUMNS, Text("重置列")},
+                                    {0, {}},
+                                    {ID_VIEW_GRID, Text("网格线")},
+                                });
+    m_menuHeader = BuildMenu("menu348", columns, commands, this);
+    header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header(), &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint& point) { m_menuHeader->popup(header()->mapToGlobal(point)); });
+
+    m_menuItem = BuildMenu("menu332",
+                           {
+                               {ID_DOWNLOAD_START, Text(130u)},
+                               {ID_DOWNLOAD_PAUSE, Text(131u)},
+                               {ID_DOWNLOAD_GET_INFO, Text("获取信息")},
+                               {0, {}},
+                               {ID_DOWNLOAD_DELETE, Text(195u)},
+                               {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件")},
+                               {ID_DOWNLOAD_RESET, Text("重置")},
+                               {0, {}},
+                               {ID_SCHEDULE_ADD, Text("添加到计划任务")},
+                               {ID_SCHEDULE_REMOVE, Text("从计划任务中移除")},
+                               {0, {}},
+                               {ID_DOWNLOAD_COPY_URL, Text(264u)},
+                               {ID_DOWNLOAD_OPEN_IN_BROWSER, Text(265u)},
+                               {ID_DOWNLOAD_OPEN_LOCATION, Text(266u)},
+                               {ID_DOWNLOAD_OPEN_FILE, Text(267u)},
+                               {ID_DOWNLOAD_CHECKSUM, Text(271u)},
+                               {0, {}},
+                               {ID_MOVE_UP, Text(234u)},
+                               {ID_MOVE_DOWN, Text(235u)},
+                               {ID_MOVE_TO_TOP, Text(236u)},
+                               {ID_MOVE_TO_BOTTOM, Text(237u)},
+                               {0, {}},
+                               {ID_DOWNLOAD_PROPERTIES, Text(261u)},
+                           },
+                           commands, this);
+    m_menuItem->setDefaultAction(CCommandTable::FindAction(m_menuItem, ID_DOWNLOAD_PROPERTIES));
+    // Shown only in developer mode.
+    m_actionDebugSeparator = m_menuItem->addSeparator();
+    m_actionDebug = commands.CreateAction(ID_DEBUG, Text("Debug"), m_menuItem);
+    m_menuItem->addAction(m_actionDebug);
+
+    m_menuEmpty = BuildMenu("menu439",
+                            {
+                                {ID_DOWNLOAD_ADD, Text(129u)},
+                                {0, {}},
+                                {ID_START_ALL, Text(196u)},
+                                {ID_PAUSE_ALL, Text(197u)},
+                                {0, {}},
+                                {ID_REMOVE_COMPLETED, Text(198u)},
+                            },
+                            commands, this);
+}
+
+void CDownloadsView::GetColumnInfo(int columnId, QString& title, int& format, int& width) const
+{
+    if (columnId < 0 || columnId >= kColumnCount)
+        return;
+    const ColumnInfo& info = kColumns[columnId];
+    title = LoadResString(info.titleId);
+    format = info.format;
+    width = info.width;
+}
+
+bool CDownloadsView::CanHideColumn(int columnId) const
+{
+    return columnId != ColumnFileName && columnId != ColumnStatus;
+}
+
+int CDownloadsView::AddItem(CDownloadItem* item)
+{
+    m_listItems.push_back(item);
+    item->m_pos = std::prev(m_listItems.end());
+    const int row = GetItemCount();
+    InsertItem(row, quintptr(item));
+    return row;
+}
+
+CDownloadItem* CDownloadsView::GetItem(int row) const
+{
+    return reinterpret_cast<CDownloadItem*>(GetItemData(row));
+}
+
+CDownloadItem* CDownloadsView::FindItemById(uint64_t id) const
+{
+    for (int row = 0; row < GetItemCount(); ++row) {
+        CDownloadItem* item = GetItem(row);
+        if (item && item->m_nId == id)
+            return item;
+    }
+    return nullptr;
+}
+
+bool CDownloadsView::FindItem(const QString& url, const QString& downloadUrl, const QString& path) const
+{
+    for (int row = 0; row < GetItemCount(); ++row) {
+        const CDownloadItem* item = GetItem(row);
+        const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
+        if (!download)
+            continue;
+        if (MatchesIgnoringCase(url, download->m_strUrl)
+            || MatchesIgnoringCase(downloadUrl, download->GetDownloadUrl())
+            || MatchesIgnoringCase(path, download->GetLocalFileName()))
+            return true;
+    }
+    return false;
+}
+
+uint32_t CDownloadsView::GetTotalSpeed() const
+{
+    uint32_t speed = 0;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        const CDownloadItem* item = GetItem(row);
+        const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
+        if (download && download->m_bIsRunning && download->m_nState == Transferring)
+            speed += WorkingRate(*download);
+    }
+    return speed;
+}
+
+void CDownloadsView::RemoveItem(int row, bool deleteFile)
+{
+    if (row < 0 || row >= GetItemCount())
+        return;
+    CDownloadItem* item = GetItem(row);
+    if (!item)
+        return;
+    if (deleteFile && item->m_pDownloader) {
+        // Only the download's own file: a damaged or crafted list could name any
+        // file of the user.
+        const CHttpDownloader& download = *item->m_pDownloader;
+        const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
+                                         download.GetFileTitle());
+        if (!file.isEmpty())
+            QFile::remove(file);
+    }
+    // The row goes first, so that nothing can paint it from a deleted item.
+    DeleteItem(row);
+    m_listItems.erase(item->m_pos);
+    delete item; // with its dialog and its download
+}
+
+std::vector<CDownloadItem*> CDownloadsView::TakeRunningItems()
+{
+    std::vector<CDownloadItem*> running;
+    for (auto it = m_listItems.begin(); it != m_listItems.end();) {
+        if ((*it)->m_pDownloader && (*it)->m_pDownloader->m_bIsRunning) {
+            running.push_back(*it);
+            it = m_listItems.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return running;
+}
+
+void CDownloadsView::OnToggleColumn(int command)
+{
+    const int id = command - ID_VIEW_COLUMN_FIRST;
+    if (IsColumnVisible(id))
+        HideColumn(id);
+    else
+        ShowColumn(id);
+}
+
+void CDownloadsView::OnUpdateToggleColumn(int command, CmdUI& ui) const
+{
+    const int id = command - ID_VIEW_COLUMN_FIRST;
+    ui.check = IsColumnVisible(id) ? 1 : 0;
+    ui.enabled = CanHideColumn(id);
+}
+
+void CDownloadsView::OnResetColumns()
+{
+    setUpdatesEnabled(false);
+    HideAllColumns();
+    for (int id = 0; id < kColumnCount; ++id)
+        ShowColumn(id);
+    setUpdatesEnabled(true);
+    viewport()->repaint();
+}
+
+void CDownloadsView::OnToggleGrid()
+{
+    int32_t& grid = AppCore().m_settings.DownloadsViewGrid;
+    SettingStore(grid, SettingLoad(grid) ? 0 : 1);
+    ApplyGridLines();
+}
+
+void CDownloadsView::ApplyGridLines()
+{
+    m_delegate->SetGridLines(SettingLoad(AppCore().m_settings.DownloadsViewGrid) != 0);
+    viewport()->update();
+}
+
+QVariant CDownloadsView::GetCellData(quintptr data, int columnId, int role) const
+{
+    const CDownloadItem* item = ItemFrom(data);
+    if (!item)
+        return {};
+    if (role == Qt::DisplayRole)
+        return CellText(*item, columnId);
+    const CHttpDownloader* download = item->m_pDownloader;
+    if (!download)
+        return {};
+    switch (role) {
+    case StateImageRole:
+        return StateImage(*item, *download, download->m_nState);
+    case Qt::DecorationRole:
+        if (columnId != ColumnFileName)
+            return {};
+        return QIcon(AppBitmap(kStateBitmaps[StateImage(*item, *download, download->m_nState)]));
+    case Qt::ForegroundRole:
+        return CellForeground(*download, columnId);
+    case BarModeRole:
+    case BarPercentRole:
+    case BarColorRole:
+        return columnId == ColumnCompleted ? BarData(*download, role) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
+{
+    if (columnId == ColumnStatus) {
+        QString text;
+        item.GetStatusText(text);
+        return text;
+    }
+    if (!item.m_pDownloader)
+        return {};
+    const CHttpDownloader& download = *item.m_pDownloader;
+    const int32_t state = download.m_nState;
+    switch (columnId) {
+    case ColumnFileName: {
+        const QString title = download.GetFileTitle();
+        return title.isEmpty() ? LoadResString(kIdsNewDownload) : title;
+    }
+    case ColumnUrl:
+        return download.m_strUrl;
+    case ColumnCompleted:
+        if (state < FileAllocating || !HasFileSize(download))
+            return {};
+        return PrintfText("%.1f%%", double(Percent(BytesDone(download, state), download.m_nFileSize)));
+    case ColumnSize:
+        if (download.m_bGotFileSize)
+            return FormatByteSize(download.m_nFileSize, false);
+        return state >= Prepared ? LoadResString(kIdsUnspecified) : QString();
+    case ColumnDownloaded:
+        return state >= FileAllocating ? FormatByteSize(BytesDone(download, state), true) : QString();
+    case ColumnTransferRate:
+        return state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s") : QString();
+    case ColumnTransferSize:
+        return state == Transferring ? FormatByteSize(download.GetTransferSize(), false) : QString();
+    case ColumnResume:
+        if (state < Prepared)
+            return {};
+        return LoadResString(ShowsResumable(download) ? kIdsYes : kIdsNo);
+    case ColumnElapsed:
+        return state != NeedToPrepare ? FormatDuration(ElapsedTicks(download, state)) : QString();
+    case ColumnRemaining: {
+        uint64_t remaining = 0;
+        if (state != Transferring || !download.GetRemainingTime(&remaining))
+            return {};
+        return FormatDuration(remaining);
+    }
+    case ColumnSections:
+        return state >= Prepared ? PrintfText("%i", SectionCount(download)) : QString();
+    case ColumnConnection: {
+        const int32_t access = download.m_nAccessType;
+        if (access < 0 || access >= int32_t(std::size(kAccessTypeTextIds)))
+            return {};
+        return LoadResString(kAccessTypeTextIds[access]);
+    }
+    case ColumnDescription:
+        return download.m_strDescription;
+    case ColumnLocation:
+        return download.m_strDownloadLocation;
+    case ColumnAdded: {
+        const SYSTEMTIME& added = download.m_timeAdded;
+        return PrintfText("%u/%u/%u %u:%.2u", unsigned(added.wMonth), unsigned(added.wDay), unsigned(added.wYear),
+                          unsigned(added.wHour), unsigned(added.wMinute));
+    }
+    case ColumnError:
+        if (!download.m_pError || download.m_pError->m_nErrorCounter == 0)
+            return {};
+        return download.m_pError->GetText();
+    default:
+        return {};
+    }
+}
+
+QVariant CDownloadsView::CellForeground(const CHttpDownloader& download, int columnId) const
+{
+    const int32_t state = download.m_nState;
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+    switch (columnId) {
+    case ColumnFileName:
+        return state <= Prepared ? QVariant(grey) : QVariant();
+    case ColumnStatus:
+        return ColorFromColorRef(GetStateTextColor(state));
+    case ColumnSize:
+        return state <= Prepared || !download.m_bGotFileSize ? QVariant(grey) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant CDownloadsView::BarData(const CHttpDownloader& download, int role) const
+{
+    const int32_t state = download.m_nState;
+    float percent = 0;
+    const BarMode mode = Bar(download, state, &percent);
+    if (role == BarModeRole)
+        return mode;
+    if (role == BarPercentRole)
+        return percent;
+    return ColorFromColorRef(GetStateProgressColor(state));
+}
+
+CListCtrlEx::SortKey CDownloadsView::GetSortKey(quintptr data, int columnId) const
+{
+    const CDownloadItem* item = ItemFrom(data);
+    const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
+    if (!download)
+        return SortKey::Lowest();
+    const int32_t state = download->m_nState;
+    switch (columnId) {
+    case ColumnFileName:
+        return SortKey::Text(download->GetFileTitle());
+    case ColumnUrl:
+        return SortKey::Text(download->m_strUrl);
+    case ColumnStatus:
+        return SortKey::Signed(state);
+    case ColumnCompleted:
+    case ColumnDownloaded:
+        return SortKey::Unsigned(BytesDone(*download, state));
+    case ColumnSize:
+        return SortKey::Unsigned(download->m_nFileSize);
+    case ColumnTransferRate:
+        return SortKey::Unsigned(state == Transferring ? WorkingRate(*download) : 0);
+    case ColumnTransferSize:
+        return SortKey::Unsigned(download->GetTransferSize());
+    case ColumnResume:
+        return SortKey::Unsigned(ShowsResumable(*download) ? 1 : 0);
+    case ColumnElapsed:
+        return SortKey::Unsigned(ElapsedTicks(*download, state) / kTicksPerMillisecond);
+    case ColumnRemaining: {
+        // Unknown: after every known time.
+        uint64_t remaining = 0;
+        return download->GetRemainingTime(&remaining) ? SortKey::Unsigned(remaining) : SortKey::Highest();
+    }
+    case ColumnSections:
+        return SortKey::Unsigned(uint64_t(SectionCount(*download)));
+    case ColumnConnection:
+        return SortKey::Signed(download->m_nAccessType);
+    case ColumnDescription:
+        return SortKey::Text(download->m_strDescription);
+    case ColumnLocation:
+        return SortKey::Text(download->m_strDownloadLocation);
+    case ColumnAdded:
+        return SortKey::Unsigned(TimeKey(download->m_timeAdded));
+    case ColumnError:
+        if (!IsFailedState(state) || !download->m_pError)
+            return SortKey::Text({});
+        return SortKey::Text(download->m_pError->GetText());
+    default:
+        return {};
+    }
+}
+
+void CDownloadsView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QPoint point = event->globalPos();
+    QMenu* menu = m_menuEmpty;
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const std::vector<int> selected = GetSelectedRows();
+        if (selected.empty()) {
+            point = mapToGlobal(QPoint(0, 0));
+        } else {
+            point = BelowRow(selected.back());
+            menu = m_menuItem;
+        }
+    } else if (indexAt(viewport()->mapFromGlobal(point)).isValid()) {
+        menu = m_menuItem;
+    }
+    if (menu == m_menuItem) {
+        const bool developer = SettingLoad(AppCore().m_settings.DeveloperMode) != 0;
+        m_actionDebugSeparator->setVisible(developer);
+        m_actionDebug->setVisible(developer);
+    }
+    menu->popup(point);
+    event->accept();
+}
+
+QPoint CDownloadsView::BelowRow(int row) const
+{
+    const QRect bounds = RowRect(row);
+    return viewport()->mapToGlobal(QPoint(bounds.x(), bounds.y() + bounds.height() + 1));
+}

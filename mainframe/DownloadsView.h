@@ -1,0 +1,124 @@
+#pragma once
+
+#include "mainframe/ListCtrlEx.h"
+
+#include <cstdint>
+#include <list>
+#include <vector>
+
+class CCommandTable;
+class CDownloadItem;
+class CDownloadsDelegate;
+class CHttpDownloader;
+class QMenu;
+struct CmdUI;
+
+// The main window's list of downloads: one row per CDownloadItem, in queue
+// order, with 17 columns made from the live download at every repaint, the
+// completed column's progress bar, state colours and icons, and the context
+// menus of the rows, the empty area and the header. The view owns every item
+// and, through it, every download; it reads the downloads and never changes them.
+class CDownloadsView : public CListCtrlEx
+{
+    Q_OBJECT
+
+public:
+    // Column ids; the column commands are ID_VIEW_COLUMN_FIRST + id.
+    enum DownloadColumn
+    {
+        ColumnFileName = 0,
+        ColumnUrl = 1,
+        ColumnStatus = 2,
+        ColumnCompleted = 3,
+        ColumnSize = 4,
+        ColumnDownloaded = 5,
+        ColumnTransferRate = 6,
+        ColumnTransferSize = 7,
+        ColumnResume = 8,
+        ColumnElapsed = 9,
+        ColumnRemaining = 10,
+        ColumnSections = 11,
+        ColumnConnection = 12,
+        ColumnDescription = 13,
+        ColumnLocation = 14,
+        ColumnAdded = 15,
+        ColumnError = 16,
+    };
+    static constexpr int kColumnCount = 17;
+
+    // Item data roles beyond Qt's own. The bar of the completed column has a
+    // mode of its own: in FileAllocating it shows the allocation, while the
+    // cell text shows the bytes done.
+    enum Role
+    {
+        StateImageRole = Qt::UserRole + 1, // int, the state image index (-1: none)
+        BarModeRole,                       // BarMode
+        BarPercentRole,                    // float
+        BarColorRole,                      // QColor
+    };
+    enum BarMode
+    {
+        BarNone,
+        BarPercent,
+        BarMarquee, // the moving block of a size not known yet
+    };
+
+    // Shows the 17 columns at their defaults and registers the view's commands
+    // (columns, fit, reset, grid lines).
+    CDownloadsView(CCommandTable& commands, QWidget* parent = nullptr);
+    // Destroys every item of m_listItems with its download and dialog; the frame
+    // takes the running ones out first.
+    ~CDownloadsView() override;
+
+    // Appends the item to m_listItems and as the last row; returns the row.
+    int AddItem(CDownloadItem* item);
+    CDownloadItem* GetItem(int row) const;
+    CDownloadItem* FindItemById(uint64_t id) const;
+    // Some row whose URL as entered, download URL or file path equals the
+    // argument of the same kind, ignoring case; empty arguments match nothing.
+    bool FindItem(const QString& url, const QString& downloadUrl, const QString& path) const;
+    // Bytes per second of every running transfer.
+    uint32_t GetTotalSpeed() const;
+    // Removes the row and destroys its item. With deleteFile, the row's own file
+    // in its download folder is deleted first, if it exists. The caller makes
+    // sure that the download does not run.
+    void RemoveItem(int row, bool deleteFile);
+    // Takes the items whose download still runs out of m_listItems, so that the
+    // destructor leaves them alone; their rows stay.
+    std::vector<CDownloadItem*> TakeRunningItems();
+
+    // The refresh tick's step of the moving block; the caller repaints.
+    void AdvanceMarquee() { ++m_nMarqueeTick; }
+
+    void OnToggleColumn(int command);
+    void OnUpdateToggleColumn(int command, CmdUI& ui) const;
+    void OnResetColumns();
+    void OnToggleGrid();
+
+    int32_t m_nMarqueeTick = 0;
+    std::list<CDownloadItem*> m_listItems; // in the order of adding
+
+protected:
+    QVariant GetCellData(quintptr item, int columnId, int role) const override;
+    SortKey GetSortKey(quintptr item, int columnId) const override;
+    void GetColumnInfo(int columnId, QString& title, int& format, int& width) const override;
+    bool CanHideColumn(int columnId) const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void RegisterCommands(CCommandTable& commands);
+    void CreateMenus(CCommandTable& commands);
+    void ApplyGridLines();
+    QString CellText(const CDownloadItem& item, int columnId) const;
+    QVariant CellForeground(const CHttpDownloader& download, int columnId) const;
+    QVariant BarData(const CHttpDownloader& download, int role) const;
+    // The lower-left corner, one pixel down, of the row's bounds, on the screen.
+    QPoint BelowRow(int row) const;
+
+    CDownloadsDelegate* m_delegate;
+    QMenu* m_menuHeader;  // 348
+    QMenu* m_menuItem;    // 332
+    QMenu* m_menuEmpty;   // 439
+    QAction* m_actionDebugSeparator;
+    QAction* m_actionDebug;
+};

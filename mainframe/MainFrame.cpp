@@ -1,0 +1,470 @@
+#include "mainframe/MainFrame.h"
+
+#include "app/VandrelCore.h"
+#include "app/gui/AppIcons.h"
+#include "app/gui/ModalLoops.h"
+#include "app/gui/Prompts.h"
+#include "app/gui/TrayIcon.h"
+#include "app/gui/UiServices.h"
+#include "dialogs/ChecksumDialog.h"
+#include "engine/DownloadItem.h"
+#include "engine/HttpDownloader.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/CommandTable.h"
+#include "mainframe/DownloadNotifyRelay.h"
+#include "mainframe/DownloadsView.h"
+#include "mainframe/QueueTerms.h"
+#include "mainframe/SetAsideDownloads.h"
+#include "mainframe/SpeedMeterWnd.h"
+#include "mainframe/StatusBarEx.h"
+#include "mainframe/TerminateDialog.h"
+#include "mainframe/ToolBarCtrlEx.h"
+#include "mainframe/WindowPlacement.h"
+#include "platform/MessageFormat.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kRefreshMs = 300;
+constexpr int kSchedulerMs = 50000;
+constexpr int kExitWaitPasses = 5;
+constexpr int kExitWaitPassMs = 2000;
+constexpr int kMinimumSide = 200;
+constexpr int kBarStateVersion = 1;
+
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOWMAXIMIZED = 3;
+constexpr int WPF_RESTORETOMAXIMIZED = 2;
+
+constexpr unsigned kIdsIdleMessage = 57345;
+constexpr unsigned kIdsConfirmExit = 227;
+constexpr unsigned kIdsTrayTipWaiting = 254;
+
+constexpr int32_t kMinConcurrency = 1;
+constexpr int32_t kMaxConcurrency = 8;
+
+const QString kPlacementSection = QStringLiteral("Settings\\WindowPlacement");
+const QString kBarStateSection = QStringLiteral("Settings\\DockState");
+
+} // namespace
+
+CMainFrame::CMainFrame()
+    : m_dropTarget(this), m_commands(new CCommandTable(this))
+{
+    setObjectName(QStringLiteral("Orlmark_Vandrel_WndClass"));
+    m_dlgChecksum = new CChecksumDialog(this);
+    connect(&m_timerUpdate, &QTimer::timeout, this, [this] { OnTimer(ID_TIMER_UPDATE); });
+    connect(&m_timerScheduler, &QTimer::timeout, this, [this] { OnTimer(ID_TIMER_SCHEDULER); });
+}
+
+CMainFrame::~CMainFrame() = default;
+
+int32_t CMainFrame::ConcurrencyLimit()
+{
+    return std::clamp(SettingLoad(AppCore().m_settings.ConcurrentDownloads), kMinConcurrency, kMaxConcurrency);
+}
+
+void CMainFrame::Create()
+{
+    setWindowTitle(AppTitle());
+    setWindowIcon(AppIcon(IDR_MAINFRAME));
+    setMinimumSize(kMinimumSide, kMinimumSide);
+    LoadWindowPlacement();
+    RegisterCommands();
+    CreateMenus();
+    m_commands->InstallAccelerators(this);
+
+    CreateBars();
+    m_wndView = new CDownloadsView(*m_commands, this);
+    setCentralWidget(m_wndView);
+    setFocusProxy(m_wndView);
+    connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
+            &CCommandTable::RequestUpdate);
+    const CProfile profile;
+    RestoreColumns(profile);
+    m_wndStatusBar = new CStatusBarEx(this);
+    setStatusBar(m_wndStatusBar);
+    SetMessageText(kIdsIdleMessage);
+    Ui().tray->Show(IDR_MAINFRAME, AppTitle());
+    ConnectTrayIcon();
+    LoadBarState(profile);
+    ApplySettings();
+    m_timerUpdate.start(kRefreshMs);
+    setAcceptDrops(true);
+
+    CDownloadNotifyRelay::Instance().RegisterFrame(this);
+    m_commands->UpdateAll();
+}
+
+void CMainFrame::LoadWindowPlacement()
+{
+    const QRect defaultRect = DefaultWindowGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    setGeometry(defaultRect);
+    m_nStartShowCmd = SW_SHOWNORMAL;
+    const CProfile profile;
+    QByteArray bytes;
+    if (!profile.GetProfileBinary(kPlacementSection, QStringLiteral("MainWindowRect"), &bytes))
+        return;
+    const std::optional<WinRect> stored = WinRectFromBytes(bytes);
+    if (!stored)
+        return;
+    if (profile.GetProfileInt(kPlacementSection, QStringLiteral("ShowCmd"), SW_SHOWNORMAL) == SW_SHOWMAXIMIZED)
+        m_nStartShowCmd = SW_SHOWMAXIMIZED;
+    QList<ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append({screen->geometry(), screen->availableGeometry()});
+    setGeometry(ComputePlacement(*stored, screens, defaultRect));
+}
+
+void CMainFrame::SaveWindowPlacement(CProfile& profile) const
+{
+    const Qt::WindowStates state = windowState();
+    const bool maximized = state.testFlag(Qt::WindowMaximized);
+    const bool minimized = state.testFlag(Qt::WindowMinimized);
+    if (!profile.WriteProfileBinary(kPlacementSection, QStringLiteral("MainWindowRect"),
+                                    WinRectToBytes(WinRect::FromQRect(normalGeometry()))))
+        return;
+    if (!profile.WriteProfileInt(kPlacementSection, QStringLiteral("Flags"),
+                                 maximized && minimized ? WPF_RESTORETOMAXIMIZED : 0))
+        return;
+    profile.WriteProfileInt(kPlacementSection, QStringLiteral("ShowCmd"),
+                            maximized && !minimized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+}
+
+void CMainFrame::ShowAtStart(bool autorun)
+{
+    if (autorun) {
+        // Without a tray a hidden window could not be found again.
+        if (!Ui().tray->IsTrayAvailable())
+            showMinimized();
+        return;
+    }
+    if (m_nStartShowCmd == SW_SHOWMAXIMIZED)
+        showMaximized();
+    else
+        show();
+}
+
+void CMainFrame::CreateBars()
+{
+    m_wndToolBar = new CToolBarCtrlEx(*m_commands, this);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    m_wndSpeedMeterBar = new QToolBar(this);
+    m_wndSpeedMeterBar->setObjectName(QStringLiteral("SpeedMeterBar"));
+    m_wndSpeedMeterBar->setMovable(true);
+    m_wndSpeedMeterBar->setFloatable(false);
+    m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
+    m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
+    addToolBar(Qt::TopToolBarArea, m_wndSpeedMeterBar);
+}
+
+void CMainFrame::CreateMenus()
+{
+    struct Item
+    {
+        int id;
+        const char* text;
+    };
+    struct Popup
+    {
+        const char* title;
+        std::initializer_list<Item> items;
+    };
+    const Popup popups[] = {
+        {"文件(&F)", {{ID_APP_EXIT, "退出(&X)"}}},
+        {"查看(&V)", {{ID_VIEW_STATUS_BAR, "状态栏(&S)"}}},
+        {"工具(&T)", {{ID_DATA_USAGE, "数据使用"}, {ID_OPTIONS, "选项(&O)..."}}},
+        {"帮助(&H)",
+         {{ID_VERSION_HISTORY, "版本历史"}, {ID_TERMS_OF_USE, "使用条款"}, {ID_APP_ABOUT, "关于 Vandrel(&A)..."}}},
+    };
+    for (const Popup& popup : popups) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        for (const Item& item : popup.items)
+            menu->addAction(m_commands->CreateAction(item.id, QString::fromUtf8(item.text), menu));
+        m_commands->WatchMenu(menu);
+    }
+}
+
+void CMainFrame::RegisterCommands()
+{
+    m_commands->Add(
+        ID_VIEW_STATUS_BAR, [this] { m_wndStatusBar->setVisible(m_wndStatusBar->isHidden()); },
+        [this](CmdUI& ui) { ui.check = m_wndStatusBar && !m_wndStatusBar->isHidden(); });
+    RegisterQueueCommands();
+}
+
+void CMainFrame::RestoreColumns(const CProfile& profile)
+{
+    QByteArray columns;
+    if (profile.GetProfileBinary(SettingsSection(), QStringLiteral("Columns"), &columns))
+        m_wndView->RestoreColumns(columns);
+}
+
+void CMainFrame::LoadBarState(const CProfile& profile)
+{
+    QByteArray state;
+    if (profile.GetProfileBinary(kBarStateSection, QStringLiteral("State"), &state))
+        restoreState(state, kBarStateVersion);
+    m_wndStatusBar->setVisible(profile.GetProfileInt(kBarStateSection, QStringLiteral("StatusBar"), 1) != 0);
+    // The setting has the last word over the stored bar state.
+    m_wndSpeedMeterBar->setVisible(SettingLoad(AppCore().m_settings.ShowSpeedMeter) != 0);
+}
+
+void CMainFrame::SaveBarState(CProfile& profile) const
+{
+    // saveState() leaves the status bar out. isHidden(): a window never shown is
+    // not visible, but its bars are not hidden.
+    profile.WriteProfileBinary(kBarStateSection, QStringLiteral("State"), saveState(kBarStateVersion));
+    profile.WriteProfileInt(kBarStateSection, QStringLiteral("StatusBar"), m_wndStatusBar->isHidden() ? 0 : 1);
+}
+
+void CMainFrame::ApplySettings()
+{
+    const CAppSettings& settings = AppCore().m_settings;
+    m_wndToolBar->SetButtonImage(m_wndToolBar->CommandToIndex(ID_CONCURRENCY_DROPDOWN),
+                                 kConcurrencyImageBase + ConcurrencyLimit());
+    if (SettingLoad(settings.URLMonitor))
+        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate,
+                Qt::UniqueConnection);
+    else
+        disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate);
+    if (SettingLoad(settings.SchedulerOn))
+        m_timerScheduler.start(kSchedulerMs);
+    else
+        m_timerScheduler.stop();
+}
+
+void CMainFrame::SchedulerTick()
+{
+    // The scheduler's start and stop come with the scheduler.
+}
+
+void CMainFrame::OnClipboardUpdate()
+{
+    // URLs on the clipboard are taken up by the URL monitor.
+}
+
+void CMainFrame::PauseAllRunning()
+{
+    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
+        CDownloadItem* item = m_wndView->GetItem(row);
+        if (IsBusyItem(*item))
+            item->m_pDownloader->RequestPause();
+    }
+}
+
+int CMainFrame::CountWaiting() const
+{
+    int waiting = 0;
+    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
+        const CDownloadItem* item = m_wndView->GetItem(row);
+        if (IsRunningItem(*item) || item->m_bQueued)
+            ++waiting;
+    }
+    return waiting;
+}
+
+void CMainFrame::OnTimer(int id)
+{
+    if (!m_wndView)
+        return;
+    if (id == ID_TIMER_SCHEDULER) {
+        SchedulerTick();
+        return;
+    }
+    if (id != ID_TIMER_UPDATE)
+        return;
+    if (m_pendingExit && !CModalLoops::IsOpen()) {
+        RunPendingExit();
+        if (m_bDestroying)
+            return;
+    }
+    const int waiting = CountWaiting();
+    if (m_wndView->GetItemCount() > 0) {
+        m_wndView->AdvanceMarquee();
+        m_wndView->viewport()->update();
+    }
+    m_wndSpeedMeter->AddSample(m_wndView->GetTotalSpeed());
+    m_wndSpeedMeter->repaint();
+    UpdateTrayIcon(waiting);
+    m_commands->UpdateAll();
+}
+
+void CMainFrame::UpdateTrayIcon(int waiting)
+{
+    ITrayIcon& tray = *Ui().tray;
+    tray.SetToolTip(waiting > 0 ? FormatString(LoadResString(kIdsTrayTipWaiting), uint32_t(waiting)) : AppTitle());
+    if (SettingLoad(AppCore().m_settings.AnimateTrayIcon) && waiting > 0) {
+        m_nTrayIconFrame = std::max(m_nTrayIconFrame, 0);
+        tray.SetIcon(IDI_TRAY_FIRST_FRAME + m_nTrayIconFrame);
+        m_nTrayIconFrame = (m_nTrayIconFrame + 1) % kTrayFrameCount;
+    } else if (m_nTrayIconFrame >= 0) {
+        tray.SetIcon(IDR_MAINFRAME);
+        m_nTrayIconFrame = -1;
+    }
+}
+
+void CMainFrame::RequestExit(bool ask, ExitWhen when)
+{
+    if (m_bDestroying)
+        return;
+    if (!CModalLoops::IsOpen()) {
+        if (when == ExitWhen::Always || CountWaiting() == 0)
+            Exit(ask);
+        return;
+    }
+    if (m_pendingExit) {
+        // The stronger request wins: no question, and no condition.
+        ask = ask && m_pendingExit->ask;
+        if (m_pendingExit->when == ExitWhen::Always)
+            when = ExitWhen::Always;
+    }
+    m_pendingExit = PendingExit{ask, when};
+    CModalLoops::RejectAll();
+}
+
+void CMainFrame::RunPendingExit()
+{
+    const PendingExit pending = *std::exchange(m_pendingExit, std::nullopt);
+    if (pending.when == ExitWhen::Always || CountWaiting() == 0)
+        Exit(pending.ask);
+}
+
+void CMainFrame::Exit(bool ask)
+{
+    // Set before the question: its loop must not start a second exit.
+    if (m_bInExit || m_bDestroying)
+        return;
+    m_bInExit = true;
+    const bool running = CountRunning() > 0;
+    if (ask && SettingLoad(AppCore().m_settings.ConfirmExit) && running
+        && AppMessageBox(this, kIdsConfirmExit, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        m_bInExit = false;
+        if (!m_pendingExit) // declined, and no other exit is on its way
+            emit ExitDeclined();
+        return;
+    }
+    m_bExiting = true;
+    if (running) {
+        m_timerScheduler.stop(); // nothing may start while the downloads stop
+        PauseAllRunning();
+        m_dlgTerminate = new CTerminateDialog(this);
+        m_dlgTerminate->ShowCentred();
+        // Lets the window system map the panel; notices return at once while exiting.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+        for (int pass = 0; pass < kExitWaitPasses && CountRunning() > 0; ++pass)
+            Ui().sleepMs(kExitWaitPassMs);
+    }
+    DestroyFrame();
+}
+
+void CMainFrame::DestroyFrame()
+{
+    m_bDestroying = true;
+    CDownloadNotifyRelay::Instance().UnregisterFrame();
+    OnDestroy();
+    hide();
+    deleteLater();
+    Ui().endEventLoop(0);
+}
+
+void CMainFrame::OnDestroy()
+{
+    m_timerUpdate.stop();
+    m_timerScheduler.stop();
+    disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate);
+    if (m_bListLoaded)
+        SaveDownloadList();
+    CProfile profile;
+    profile.WriteProfileBinary(SettingsSection(), QStringLiteral("ToolBar"), m_wndToolBar->SaveLayout());
+    profile.WriteProfileBinary(SettingsSection(), QStringLiteral("Columns"), m_wndView->SaveColumns());
+    SaveBarState(profile);
+    SaveWindowPlacement(profile);
+    profile.sync();
+    Ui().tray->Hide();
+    for (CDownloadItem* item : m_wndView->TakeRunningItems())
+        CSetAsideDownloads::Add(item);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (!m_bDestroying)
+        OnClose();
+}
+
+void CMainFrame::OnClose()
+{
+    if (SettingLoad(AppCore().m_settings.MinimizeToTray))
+        HideApplication();
+    else
+        RequestExit(true);
+}
+
+void CMainFrame::HideApplication()
+{
+    if (!Ui().tray->IsTrayAvailable()) {
+        showMinimized(); // nothing could bring a hidden window back
+        return;
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != this && window->parentWidget() == this && window->isVisible()) {
+            window->hide();
+            m_hiddenWithFrame.append(window);
+        }
+    }
+    hide();
+}
+
+void CMainFrame::ShowFromHandOff()
+{
+    show();
+    // Back to the state before minimising, maximised included (showNormal() would drop that).
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    ShowHiddenOwnedWindows();
+}
+
+void CMainFrame::ShowHiddenOwnedWindows()
+{
+    for (QWidget* window : std::exchange(m_hiddenWithFrame, {})) {
+        if (window)
+            window->show();
+    }
+}
+
+void CMainFrame::SetMessageText(const QString& text)
+{
+    m_wndStatusBar->SetMessageText(text);
+}
+
+void CMainFrame::SetMessageText(unsigned stringId)
+{
+    SetMessageText(LoadResString(stringId));
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    m_dropTarget.DragEnter(event);
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event)
+{
+    m_dropTarget.DragOver(event);
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    m_dropTarget.Drop(event);
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+#include "mainframe/DropTarget.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CChecksumDialog;
+class CCommandTable;
+class CDownloadItem;
+class CDownloadsView;
+class CProfile;
+class CSpeedMeterWnd;
+class CStatusBarEx;
+class CTerminateDialog;
+class CToolBarCtrlEx;
+class QFileDevice;
+class QToolBar;
+enum class TrayEvent;
+
+// The main window. It owns the tool bar and speed-meter bands, the downloads
+// list, the status bar, the tray icon (through the tray device), the drop target,
+// the wait panel of the exit and the checksum dialog, and it receives every
+// command and notice of the main window.
+//
+// Lifecycle: the constructor builds nothing visible; Create() runs the creation
+// steps in order; the window is destroyed only by Exit(), which runs the
+// destruction steps, schedules the object's deletion and ends the event loop.
+// A close event never destroys it.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ID_TIMER_UPDATE = 100;
+    static constexpr int ID_TIMER_SCHEDULER = 101;
+
+    // When a deferred exit is still wanted once the modal loops have closed.
+    enum class ExitWhen
+    {
+        Always,
+        NothingRunsOrWaits, // an all-done action
+    };
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // The stored placement, then the children, the tray icon, the bar state,
+    // the settings, the refresh timer and the drop target.
+    void Create();
+    // The first show, as the stored placement says (maximised when it was).
+    // Autorun shows nothing, or a minimised window where no tray exists.
+    void ShowAtStart(bool autorun);
+    // The autosaved list; the frame saves the list at exit only once it was loaded.
+    void LoadDownloadList();
+    // Re-applies what the options can change: the concurrency button's image,
+    // the clipboard listener and the scheduler timer.
+    void ApplySettings();
+
+    // The exit sequence: the question (ask, ConfirmExit and something running),
+    // the queue frozen, running downloads paused with the wait panel shown for at
+    // most five 2-second passes, then the window destroyed.
+    void Exit(bool ask);
+    // Every exit path goes through here: with a modal loop open, the open modal
+    // dialogs are rejected and the exit runs at the first refresh tick that finds
+    // none open.
+    void RequestExit(bool ask, ExitWhen when = ExitWhen::Always);
+    bool IsExitPending() const { return m_pendingExit.has_value(); }
+
+    void OnTimer(int id);
+    void OnClose();
+    // The second instance's SHOW: shown (a minimised window back to its earlier
+    // state), raised and activated, with the windows hidden together with it.
+    void ShowFromHandOff();
+    // Shows again the windows of the frame that went into the tray with it.
+    void ShowHiddenOwnedWindows();
+    void OnDownloadNotify(uint64_t itemId, int32_t state);
+
+    void PauseAllRunning();
+    void SchedulerTick();
+    void OnClipboardUpdate();
+
+    // The status bar's message pane.
+    void SetMessageText(const QString& text);
+    void SetMessageText(unsigned stringId);
+
+    // ConcurrentDownloads within 1 to 8: a hand-edited value must not leave the
+    // queue without a limit or ask for an image that does not exist.
+    static int32_t ConcurrencyLimit();
+
+    CCommandTable& Commands() { return *m_commands; }
+    CDownloadsView* View() const { return m_wndView; }
+    CToolBarCtrlEx* ToolBar() const { return m_wndToolBar; }
+    CSpeedMeterWnd* SpeedMeter() const { return m_wndSpeedMeter; }
+    CStatusBarEx* StatusBar() const { return m_wndStatusBar; }
+    QTimer& SchedulerTimer() { return m_timerScheduler; }
+
+    CDropTarget m_dropTarget;
+    CChecksumDialog* m_dlgChecksum = nullptr;
+    int32_t m_nTrayIconFrame = -1;
+    int32_t m_nOpenAddDialogs = 0;
+    bool m_bExiting = false;
+    bool m_bSchedulerRunning = false;
+
+signals:
+    // An exit was declined at its question.
+    void ExitDeclined();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // The bars' own menu is the rebar menu, not Qt's list of bars.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    struct PendingExit
+    {
+        bool ask;
+        ExitWhen when;
+    };
+
+    void LoadWindowPlacement();
+    void SaveWindowPlacement(CProfile& profile) const;
+    void CreateBars();
+    void CreateMenus();
+    void RegisterCommands();
+    void LoadBarState(const CProfile& profile);
+    void SaveBarState(CProfile& profile) const;
+    void RestoreColumns(const CProfile& profile);
+    void OnDestroy();
+    void DestroyFrame();
+    void HideApplication();
+    void RunPendingExit();
+    void UpdateTrayIcon(int waiting);
+    int CountWaiting() const;
+    void SaveDownloadList();
+
+    CCommandTable* m_commands;
+    QToolBar* m_wndSpeedMeterBar = nullptr;
+    CToolBarCtrlEx* m_wndToolBar = nullptr;
+    CSpeedMeterWnd* m_wndSpeedMeter = nullptr;
+    CStatusBarEx* m_wndStatusBar = nullptr;
+    CDownloadsView* m_wndView = nullptr;
+    CTerminateDialog* m_dlgTerminate = nullptr;
+    QTimer m_timerUpdate;
+    QTimer m_timerScheduler;
+    int m_nStartShowCmd;
+    bool m_bListLoaded = false;
+    bool m_bInExit = false;
+    bool m_bDestroying = false;
+    std::optional<PendingExit> m_pendingExit;
+    QList<QPointer<QWidget>> m_hiddenWithFrame; // owned windows hidden to the tray
+
+public:
+    // Queue and list files.
+    // Starts an idle item now, or queues it while the running rows fill the limit.
+    void StartOrQueue(CDownloadItem* item);
+    // Fills free places from the queued rows, top first, or pushes the running
+    // rows beyond a lowered limit back into the queue; then repaints the list.
+    void ProcessQueue();
+    // Binary lists; silent suppresses every message.
+    bool ImportList(const QString& path, bool silent);
+    bool ExportList(const QString& path, bool silent, bool all);
+    // Plain URL lists, one per line, in the encoding UnicodeImportExport picks.
+    bool ImportTextList(const QString& path);
+    bool ExportTextList(const QString& path, bool all);
+    void OnFileExport(int command);
+    void OnFileImport();
+    void OnFileImportUnfinished();
+
+private:
+    void RegisterQueueCommands();
+    void RegisterListFileCommands();
+    int CountRunning() const;
+    std::vector<CDownloadItem*> SelectedItems() const;
+    void OnStart();
+    void OnPause();
+    void OnGetInformation();
+    void OnPauseAll();
+    void OnConcurrency(int command);
+    // The rows an export takes, top first: all, or the selected ones.
+    std::vector<CDownloadItem*> ItemsToExport(bool all) const;
+    // The reason of a failure, or empty; count gets the records written.
+    QString WriteList(QFileDevice& file, bool all, uint32_t& count) const;
+    // Appends the item unless a row already has its URL, download URL or file.
+    bool AppendUnlessDuplicate(std::unique_ptr<CDownloadItem> item);
+    void ShowListError(unsigned messageId, const QString& reason);
+
+public:
+    // Notices, after-completion actions and tray.
+    // The tray icon's events: the menu at the anchor, or the window back.
+    void OnTrayNotify(TrayEvent event, QPoint anchor);
+    // The tray menu's Open: shown normal, raised and activated.
+    void OnTrayOpen();
+    // One balloon, the title cut to 63 and the text to 255 UTF-16 units.
+    bool ShowBalloon(const QString& title, const QString& text, uint32_t infoFlags, uint32_t timeoutMs);
+    // The failure, completion or all-completed balloon that the item's state and the settings call for.
+    void NotifyDownloadDone(const CDownloadItem* item);
+    QMenu* TrayMenu() const { return m_menuTray; }
+
+private:
+    void ConnectTrayIcon();
+    void CreateTrayMenu();
+    void CarryOutAllDoneAction();
+    // The exit first, with its saves; the power-off is asked for at the process's end.
+    void ShutDownAfterExit();
+    void SettlePowerOff();
+
+    QMenu* m_menuTray = nullptr;
+    bool m_bPowerOffWithExit = false; // a shut-down waits for its exit
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QDialog>
+
+// The wait panel of the exit: a small caption-less window with a raised edge
+// that says the running downloads are being paused.
+class CTerminateDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CTerminateDialog(QWidget* parent);
+
+    // Shows the panel centred on its parent and paints it at once.
+    void ShowCentred();
+};
