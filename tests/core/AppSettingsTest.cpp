@@ -338,7 +338,7 @@ struct StoredRow
     const char* saved;
 };
 
-// The stored-value table of the notes (stored -> saved after a load and a save).
+// Stored values and what a load followed by a save writes back.
 TEST(AppSettings, StoredValueTable)
 {
     const std::vector<StoredRow> rows = {
