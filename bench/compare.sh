@@ -14,7 +14,8 @@ run_timeout=${VANDREL_RUN_TIMEOUT:-300}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [RUNS]" >&2; exit 2; }
 
 readonly file_mib=1024
-readonly nginx_limit_s=$((runs * 3 * run_timeout + 600)) # nginx outlives no killed script for long
+# A script killed outright leaves its nginx behind for this long at most.
+readonly nginx_limit_s=$((runs * 3 * run_timeout + 600))
 readonly start_attempts=5
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -30,7 +31,7 @@ install_missing() {
   done
   if ((${#missing[@]})); then
     as_root apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
 
@@ -132,18 +133,18 @@ declare -A label=([vandrel]="vandrel-bench" [aria2c]="aria2c -x8 -s8" [curl]="cu
 command_of() {
   local out=$work/out
   case $1 in
-    vandrel) command=("$bench" "$url" "$out") ;;
-    aria2c) command=(aria2c --no-conf -q -x8 -s8 -d "$out" -o file.bin "$url") ;;
-    curl) command=(curl -q -sS -f -o "$out/file.bin" "$url") ;;
+    vandrel) run_argv=("$bench" "$url" "$out") ;;
+    aria2c) run_argv=(aria2c --no-conf -q -x8 -s8 -d "$out" -o file.bin "$url") ;;
+    curl) run_argv=(curl -q -sS -f -o "$out/file.bin" "$url") ;;
   esac
 }
 
 # One timed run; appends "wall cpu rss_kib" to the tool's list.
 timed_run() {
-  local tool=$1 times=$work/times/last command
+  local tool=$1 times=$work/times/last run_argv
   command_of "$tool"
   rm -rf "$work/out" && mkdir "$work/out"
-  if ! /usr/bin/time -v -o "$times" timeout -k 5 "$run_timeout" "${command[@]}" > "$work/stdout"; then
+  if ! /usr/bin/time -v -o "$times" timeout -k 5 "$run_timeout" "${run_argv[@]}" > "$work/stdout"; then
     echo "${label[$tool]} failed or ran out of time (${run_timeout} s):" >&2
     cat "$work/stdout" >&2
     exit 1

@@ -227,11 +227,16 @@ void CMainFrame::SaveBarState(CProfile& profile) const
     profile.WriteProfileInt(kBarStateSection, QStringLiteral("StatusBar"), m_wndStatusBar->isHidden() ? 0 : 1);
 }
 
+void CMainFrame::UpdateConcurrencyButton()
+{
+    m_wndToolBar->SetButtonImage(m_wndToolBar->CommandToIndex(ID_CONCURRENCY_DROPDOWN),
+                                 kConcurrencyImageBase + ConcurrencyLimit());
+}
+
 void CMainFrame::ApplySettings()
 {
     const CAppSettings& settings = AppCore().m_settings;
-    m_wndToolBar->SetButtonImage(m_wndToolBar->CommandToIndex(ID_CONCURRENCY_DROPDOWN),
-                                 kConcurrencyImageBase + ConcurrencyLimit());
+    UpdateConcurrencyButton();
     if (SettingLoad(settings.URLMonitor))
         connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate,
                 Qt::UniqueConnection);

@@ -94,6 +94,8 @@ public:
     // ConcurrentDownloads within 1 to 8: a hand-edited value must not leave the
     // queue without a limit or ask for an image that does not exist.
     static int32_t ConcurrencyLimit();
+    // Shows the current limit on the concurrency button, wherever it stands.
+    void UpdateConcurrencyButton();
 
     CCommandTable& Commands() { return *m_commands; }
     CDownloadsView* View() const { return m_wndView; }

@@ -146,7 +146,6 @@ void CMainFrame::OnPauseAll()
 void CMainFrame::OnConcurrency(int command)
 {
     SettingStore(AppCore().m_settings.ConcurrentDownloads, command - ID_CONCURRENCY_FIRST + 1);
-    m_wndToolBar->SetButtonImage(m_wndToolBar->CommandToIndex(ID_CONCURRENCY_DROPDOWN),
-                                 kConcurrencyImageBase + ConcurrencyLimit());
+    UpdateConcurrencyButton();
     ProcessQueue();
 }
