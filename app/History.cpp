@@ -2,6 +2,7 @@
 
 #include "platform/BinaryReader.h"
 #include "platform/BinaryWriter.h"
+#include "platform/PrivatePaths.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -91,6 +92,6 @@ bool CHistory::Save(const QString& path) const
         writer.writeString(item->GetText());
     }
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(writer.data()) == writer.data().size()
-        && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.setPermissions(kOwnerOnlyPermissions)
+        && file.write(writer.data()) == writer.data().size() && file.commit();
 }

@@ -15,6 +15,7 @@
 #include "platform/BinaryWriter.h"
 #include "platform/MessageFormat.h"
 #include "platform/ParseUrl.h"
+#include "platform/PrivatePaths.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
@@ -40,8 +41,6 @@ const QString kListFilter = QStringLiteral("Plain text file (*.txt)|*.txt|Vandre
 const QString kUnfinishedFilter = QStringLiteral("Vandrel unfinished download (*.vrldownload)|*.vrldownload||");
 const QString kBadCopySuffix = QStringLiteral(".bad");
 
-// The lists hold passwords in clear.
-constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 // Serialises the autosave.
 std::mutex g_csDownloadList;
@@ -140,7 +139,7 @@ void CMainFrame::SaveDownloadList()
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    file.setPermissions(kOwnerOnly);
+    file.setPermissions(kOwnerOnlyPermissions);
     uint32_t count = 0;
     if (WriteList(file, true, count).isEmpty())
         file.commit();
@@ -188,7 +187,7 @@ bool CMainFrame::ExportList(const QString& path, bool silent, bool all)
 {
     const BusyScope busy(*this);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnlyPermissions)) {
         if (!silent)
             ShowListError(kIdsCannotSave, file.errorString());
         return false;
@@ -293,7 +292,7 @@ bool CMainFrame::ExportTextList(const QString& path, bool all)
         urls.append(item->m_pDownloader->m_strUrl);
     QFile file(path);
     const QByteArray bytes = CTextUrlList::Encode(urls, UnicodeLists());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnly) || file.write(bytes) != bytes.size()
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, kOwnerOnlyPermissions) || file.write(bytes) != bytes.size()
         || !file.flush()) {
         ShowListError(kIdsCannotSave, file.errorString());
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 
 // Creates every missing folder of an absolute path with mode 0700 (the XDG base
@@ -11,3 +12,7 @@ bool CreatePrivateFolders(const QString& path);
 // Creates an empty file with O_CREAT|O_EXCL and mode 0600 unless something
 // already exists at the path. True when the path exists afterwards.
 bool CreatePrivateFile(const QString& path);
+
+// Mode 0600, for every file that holds passwords or URLs that may carry them
+// (QSaveFile and QFile would otherwise create 0644).
+inline constexpr QFileDevice::Permissions kOwnerOnlyPermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;

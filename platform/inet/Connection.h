@@ -6,12 +6,14 @@ namespace inet {
 
 // An InternetConnectW handle: where requests go and with which server
 // credentials. Makes no connection itself; each request makes its own.
-class Connection : public Handle
+class Connection final : public Handle
 {
 public:
+    static constexpr Kind kKind = Kind::Connection;
+
     Connection(std::shared_ptr<Session> session, QByteArray host, INTERNET_PORT port,
                QByteArray userName, QByteArray password)
-        : Handle(Kind::Connection, session->options())
+        : Handle(kKind, session->options())
         , m_session(std::move(session))
         , m_host(std::move(host))
         , m_port(port)

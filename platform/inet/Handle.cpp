@@ -3,15 +3,18 @@
 #include <QString>
 
 #include <cstring>
-#include <map>
 #include <mutex>
+#include <shared_mutex>
+#include <unordered_map>
 
 namespace inet {
 
 namespace {
 
-std::mutex g_registryMutex;
-std::map<Handle*, std::shared_ptr<Handle>> g_registry;
+// Every read looks its handle up, from many threads at once; handles come and go
+// only per request, so lookups share the lock.
+std::shared_mutex g_registryMutex;
+std::unordered_map<Handle*, std::shared_ptr<Handle>> g_registry;
 
 template <typename Options>
 auto valueOption(Options& options, DWORD option) -> decltype(&options.connectTimeout)
@@ -88,7 +91,7 @@ HINTERNET Handle::add(std::shared_ptr<Handle> handle)
 
 std::shared_ptr<Handle> Handle::find(HINTERNET handle)
 {
-    std::lock_guard lock(g_registryMutex);
+    std::shared_lock lock(g_registryMutex);
     const auto it = g_registry.find(handle);
     return it == g_registry.end() ? nullptr : it->second;
 }

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <mutex>
+#include <type_traits>
 
 namespace inet {
 
@@ -33,17 +34,22 @@ QString text(const char16_t* units)
     return units ? QString::fromUtf16(units) : QString();
 }
 
-// The registered handle of that kind; null with the last error set otherwise.
+// The registered handle of that kind (any kind for Handle itself); null with the
+// last error set otherwise. The kind stands for the class, so no dynamic cast is
+// needed on every read.
 template <typename T>
 std::shared_ptr<T> lookup(HINTERNET handle)
 {
-    const std::shared_ptr<Handle> found = Handle::find(handle);
+    std::shared_ptr<Handle> found = Handle::find(handle);
     if (!found)
         return fail<std::shared_ptr<T>>(ERROR_INVALID_HANDLE, nullptr);
-    std::shared_ptr<T> typed = std::dynamic_pointer_cast<T>(found);
-    if (!typed)
-        return fail<std::shared_ptr<T>>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE, nullptr);
-    return typed;
+    if constexpr (std::is_same_v<T, Handle>) {
+        return found;
+    } else {
+        if (found->kind() != T::kKind)
+            return fail<std::shared_ptr<T>>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE, nullptr);
+        return std::static_pointer_cast<T>(std::move(found));
+    }
 }
 
 bool isConnectionLimit(DWORD option)

@@ -97,7 +97,7 @@ std::shared_ptr<Request> Request::open(std::shared_ptr<Connection> connection, S
 }
 
 Request::Request(std::shared_ptr<Connection> connection, Setup setup, WireUrl url)
-    : Handle(Kind::Request, connection->options())
+    : Handle(kKind, connection->options())
     , m_connection(std::move(connection))
     , m_setup(std::move(setup))
     , m_url(url)

@@ -18,9 +18,11 @@ namespace inet {
 // per redirect hop, its own easy handle (Transfer). Sending drives the transfer
 // until the final header block is known; reads pull the body from the
 // transfer's bounded buffer, driving it only when the buffer is short.
-class Request : public Handle
+class Request final : public Handle
 {
 public:
+    static constexpr Kind kKind = Kind::Request;
+
     struct Setup
     {
         QByteArray verb;

@@ -16,9 +16,11 @@ namespace inet {
 // cached under relaxed certificate checks must not be resumed by a strict request).
 // Immutable after opening apart from the locked share, so the workers of one
 // download may open requests on it at the same time.
-class Session : public Handle
+class Session final : public Handle
 {
 public:
+    static constexpr Kind kKind = Kind::Session;
+
     // Empty with *error set when the arguments are refused or libcurl fails.
     static std::shared_ptr<Session> open(const QString& agent, DWORD accessType, const QString& proxy,
                                          const QString& bypass, DWORD* error);
@@ -32,7 +34,7 @@ public:
     std::optional<QByteArray> proxyFor(const QByteArray& host, int port) const;
 
 private:
-    Session() : Handle(Kind::Session, {}) {}
+    Session() : Handle(kKind, {}) {}
 
     static std::optional<QByteArray> proxyUrl(const QString& proxy);
     static void lock(CURL*, curl_lock_data data, curl_lock_access, void* session);

@@ -90,6 +90,9 @@ TEST_F(HistoryTest, LoadsAndSavesTheExactBytes)
 
     ASSERT_TRUE(history.Save(path(u"saved.vrh"_s)));
     EXPECT_EQ(readFile(u"saved.vrh"_s), bytes);
+    // URLs may carry credentials: only the owner may read the file.
+    EXPECT_EQ(QFile::permissions(path(u"saved.vrh"_s)),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
 }
 
 TEST_F(HistoryTest, AddPutsTheNewestFirst)
