@@ -58,6 +58,12 @@ function(vandrel_test_suite suite sfx flags link gui)
   add_executable(${name} ${src} ${support})
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
   target_link_libraries(${name} PRIVATE ${link} GTest::gtest Qt6::Test Qt6::Network)
+  # Some tests run the program, or the engine's command-line tool, as a child.
+  if(suite STREQUAL "ui")
+    add_dependencies(${name} vandrel)
+  elseif(suite STREQUAL "engine")
+    add_dependencies(${name} vandrel-bench)
+  endif()
   target_compile_definitions(${name} PRIVATE VANDREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     VANDREL_TEST_GUI=${gui})
   if(flags)

@@ -1,0 +1,126 @@
+// A download killed outright (SIGKILL, as by a crash or a power cut) must lose
+// no data: its partial file alone is enough to finish it byte for byte. The
+// engine runs in the command-line tool as a child process, so it can be killed.
+#include "support/ChildProcess.h"
+#include "support/NginxServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <cstring>
+#include <random>
+
+namespace {
+
+constexpr qint64 kFileSize = 64 * 1024 * 1024;
+constexpr int kRunLimitMs = 120000;
+constexpr int kPollMs = 5;
+
+QString benchTool()
+{
+    return QCoreApplication::applicationDirPath() + u"/bench/vandrel-bench"_qs;
+}
+
+QByteArray randomBody()
+{
+    std::mt19937_64 random(20241210);
+    QByteArray body(kFileSize, Qt::Uninitialized);
+    for (qint64 i = 0; i < kFileSize; i += 8) {
+        const uint64_t word = random();
+        std::memcpy(body.data() + i, &word, 8);
+    }
+    return body;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitForFile(const QString& path, int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFile::exists(path)) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QThread::msleep(kPollMs);
+    }
+    return true;
+}
+
+class KillResumeTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_body = new QByteArray(randomBody());
+        s_nginx = new NginxServer;
+        // Slow enough that every kill lands in the middle of the transfer.
+        s_nginx->addLocation(u"location /slow/ { limit_rate 2m; }"_qs);
+        ASSERT_TRUE(s_nginx->start()) << s_nginx->errorText().toStdString();
+        s_nginx->putFile(u"slow/big.bin"_qs, *s_body);
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete s_nginx;
+        delete s_body;
+    }
+
+    // Runs the tool to its end and returns its JSON line.
+    static QJsonObject runToEnd(const QStringList& arguments, const QString& log)
+    {
+        ChildProcess tool;
+        int exitCode = -1;
+        EXPECT_TRUE(tool.start(benchTool(), arguments, log));
+        EXPECT_TRUE(tool.waitForExit(kRunLimitMs, &exitCode));
+        EXPECT_EQ(exitCode, 0) << readAll(log).constData();
+        return QJsonDocument::fromJson(readAll(log).trimmed().split('\n').last()).object();
+    }
+
+    static NginxServer* s_nginx;
+    static QByteArray* s_body;
+};
+
+NginxServer* KillResumeTest::s_nginx = nullptr;
+QByteArray* KillResumeTest::s_body = nullptr;
+
+TEST_F(KillResumeTest, APartialFileAloneFinishesTheDownloadAfterAKill)
+{
+    for (int delayMs : {0, 300, 1500}) {
+        SCOPED_TRACE(delayMs);
+        QTemporaryDir folder;
+        const QString partial = folder.path() + u"/big.bin.vrldownload"_qs;
+        const QString finished = folder.path() + u"/big.bin"_qs;
+
+        ChildProcess first;
+        // Progress is recorded every MiB, so the second run continues with ranged requests.
+        ASSERT_TRUE(first.start(benchTool(),
+                                {u"--set"_qs, u"UpdateDownloadStubEvery=1048576"_qs,
+                                 s_nginx->url(u"/slow/big.bin"_qs), folder.path()},
+                                folder.path() + u"/first.log"_qs));
+        ASSERT_TRUE(waitForFile(partial, kRunLimitMs)) << readAll(folder.path() + u"/first.log"_qs).constData();
+        QThread::msleep(delayMs);
+        first.signal(SIGKILL);
+        ASSERT_TRUE(first.waitForExit(kRunLimitMs));
+        ASSERT_TRUE(QFile::exists(partial)) << "the kill came after the download had finished";
+
+        const QJsonObject result = runToEnd({u"--from-partial"_qs, partial}, folder.path() + u"/second.log"_qs);
+        EXPECT_EQ(result.value(u"state"_qs).toString(), u"Completed"_qs);
+        EXPECT_FALSE(QFile::exists(partial));
+        EXPECT_TRUE(readAll(finished) == *s_body);
+    }
+}
+
+} // namespace
