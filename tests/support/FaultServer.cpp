@@ -1,5 +1,7 @@
 #include "support/FaultServer.h"
 
+#include "support/LoopbackSocket.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 
@@ -41,20 +43,6 @@ bool sendAll(int socket, QByteArrayView bytes)
         bytes = bytes.sliced(sent);
     }
     return true;
-}
-
-int connectLoopback(quint16 port)
-{
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(socket);
-        return -1;
-    }
-    return socket;
 }
 
 QByteArray md5Hex(const QByteArray& text)
@@ -300,7 +288,7 @@ bool FaultServer::run(int socket, const Script& script)
 
 void FaultServer::relay(int socket, quint16 port)
 {
-    const int target = connectLoopback(port);
+    const int target = ConnectLoopback(port);
     if (target < 0)
         return;
     if (sendAll(socket, "HTTP/1.1 200 Connection established\r\n\r\n")) {

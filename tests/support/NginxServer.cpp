@@ -1,5 +1,6 @@
 #include "support/NginxServer.h"
 
+#include "support/LoopbackSocket.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -118,14 +119,10 @@ QList<quint16> freePorts(int count)
 
 bool accepts(quint16 port)
 {
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(socket);
-    return connected;
+    const int socket = ConnectLoopback(port);
+    if (socket >= 0)
+        ::close(socket);
+    return socket >= 0;
 }
 
 QString logField(const QString& text)
