@@ -85,6 +85,7 @@ struct CSection::ReadLoop
     uint64_t windowBytes = 0;
     uint64_t windowSecond = 0;
     uint64_t received = 0;
+    uint64_t unlooked = 0; // written since this section last looked at the stub's need
 };
 
 bool CSection::IsComplete() const
@@ -223,7 +224,7 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
             result = StepStopped;
             break;
         }
-        UpdateStub(file, false);
+        LookAtStub(file, loop, read);
         loop.windowBytes += read;
         Measure(loop);
         if (read == 0)
@@ -292,6 +293,24 @@ bool CSection::LimitSpeed()
     return m_pDownloader->m_pTerminateEvent->waitFor(SpeedDelay(mode));
 }
 
+// Each section looks at the download's total only after its own share of
+// UpdateDownloadStubEvery, so that it does not read the other sections' offsets
+// at every read; together they delay a rewrite by less than that much.
+void CSection::LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read)
+{
+    loop.unlooked += read;
+    const uint64_t sections = std::max<size_t>(1, m_pDownloader->m_sections.size());
+    if (loop.unlooked < StubEvery() / sections)
+        return;
+    loop.unlooked = 0;
+    UpdateStub(file, false);
+}
+
+uint64_t CSection::StubEvery()
+{
+    return uint64_t(std::max(0, Setting(&CAppSettingsBase::UpdateDownloadStubEvery)));
+}
+
 // Rewrites the stub each time the download has grown by UpdateDownloadStubEvery,
 // or always. The first test takes no lock, so that the sections of a download do
 // not meet at every read; the one under the lock decides.
@@ -300,7 +319,7 @@ void CSection::UpdateStub(PosixFile& file, bool always)
     CHttpDownloader& download = *m_pDownloader;
     if (!download.IsResumable())
         return;
-    const uint64_t every = uint64_t(std::max(0, Setting(&CAppSettingsBase::UpdateDownloadStubEvery)));
+    const uint64_t every = StubEvery();
     if (!always && download.GetDownloadedSizeInRun() < download.m_nLastStubWrittenSize + every)
         return;
     std::lock_guard lock(download.m_csStub);

@@ -76,6 +76,8 @@ private:
     StepResult Store(PosixFile& file, const char* data, uint32_t size);
     uint64_t Room() const;
     bool LimitSpeed();
+    void LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read);
+    static uint64_t StubEvery();
     void UpdateStub(PosixFile& file, bool always);
     void Measure(ReadLoop& loop);
 };

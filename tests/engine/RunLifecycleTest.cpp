@@ -167,6 +167,38 @@ TEST_F(RunLifecycleTest, PausedDownloadKeepsItsProgressInTheStubAndResumes)
     }
 }
 
+// While eight sections run, the stub on disk never falls further behind the
+// bytes written than the rewrite interval allows (the interval once for the
+// rewrite itself, once more for the sections' own looks, and a read each).
+TEST_F(RunLifecycleTest, StubKeepsUpWithTheRunWithinItsInterval)
+{
+    constexpr uint64_t kEvery = 512 * 1024;
+    set(&CAppSettingsBase::UpdateDownloadStubEvery, int32_t(kEvery));
+    const QByteArray body = pattern(16 * kMiB);
+    const auto item = serve(u"slow/tracked.bin"_qs, body);
+    CHttpDownloader& download = *item->m_pDownloader;
+    const uint64_t bound = 2 * kEvery + 8 * uint64_t(SettingLoad(settings().MaxTransferBufferSize));
+    uint64_t recordedMidRun = 0;
+    download.Start(false);
+    while (sink().waitForFinal(item->m_nId, 20) < 0) {
+        const uint64_t written = download.GetDownloadedSize();
+        QFile file(download.GetLocalFileName());
+        DownloadStub stub;
+        // A stub read while it is being rewritten does not decode; the next look will.
+        if (!file.open(QIODevice::ReadOnly) || file.size() != body.size() + qsizetype(DownloadStub::kSize)
+            || !file.seek(body.size()) || !stub.Decode(file.read(DownloadStub::kSize)))
+            continue;
+        uint64_t recorded = 0;
+        for (const DownloadStubSection& section : std::span(stub.m_sections.data(), stub.m_nSectionCount))
+            recorded += section.m_nRangeStart - section.m_nRangeStartInitial;
+        EXPECT_LT(written, recorded + bound);
+        recordedMidRun = std::max(recordedMidRun, recorded);
+    }
+    EXPECT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Completed);
+    EXPECT_GE(recordedMidRun, kEvery);
+    EXPECT_TRUE(readFile(download.GetLocalFileName()) == body);
+}
+
 // Eight sections of which three are complete: the run does not prepare again,
 // five workers take a section and the sixth finds none.
 TEST_F(RunLifecycleTest, ResumedDownloadRunsOneWorkerPerSectionLeftAndOneMore)

@@ -10,8 +10,10 @@
 
 #include <openssl/x509_vfy.h>
 
+#include <atomic>
 #include <cerrno>
 #include <thread>
+#include <vector>
 
 using namespace inet;
 
@@ -195,6 +197,70 @@ TEST(InetHandleTest, UnknownClosedAndWrongHandles)
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_TRUE(InternetCloseHandle(request));
     EXPECT_TRUE(InternetCloseHandle(connect));
+}
+
+// Each call takes only its own kind of handle, and every kind answers the
+// option calls.
+TEST(InetHandleTest, EveryCallChecksTheHandleKind)
+{
+    HINTERNET session = InternetOpenW(u"Vandrel", INTERNET_OPEN_TYPE_DIRECT, u"", u"", 0);
+    HINTERNET connect = InternetConnectW(session, u"127.0.0.1", 9, u"", u"", INTERNET_SERVICE_HTTP, 0, 1);
+    HINTERNET request = HttpOpenRequestW(connect, u"GET", u"/", u"HTTP/1.1", nullptr, nullptr, 0, 1);
+    ASSERT_NE(request, nullptr);
+    for (HINTERNET wrong : {connect, request}) {
+        EXPECT_EQ(InternetConnectW(wrong, u"h.test", 0, u"", u"", INTERNET_SERVICE_HTTP, 0, 1), nullptr);
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    }
+    for (HINTERNET wrong : {session, request}) {
+        EXPECT_EQ(HttpOpenRequestW(wrong, u"GET", u"/", u"HTTP/1.1", nullptr, nullptr, 0, 1), nullptr);
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    }
+    char buffer[16];
+    for (HINTERNET wrong : {session, connect}) {
+        DWORD got = 0;
+        EXPECT_FALSE(InternetReadFile(wrong, buffer, sizeof buffer, &got));
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+        EXPECT_FALSE(HttpAddRequestHeadersW(wrong, u"A: b\r\n", DWORD(-1), HTTP_ADDREQ_FLAG_ADD));
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    }
+    for (HINTERNET handle : {session, connect, request}) {
+        DWORD value = 0;
+        DWORD length = sizeof value;
+        EXPECT_TRUE(InternetQueryOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &value, &length));
+    }
+    for (HINTERNET handle : {request, connect, session})
+        EXPECT_TRUE(InternetCloseHandle(handle));
+}
+
+// Lookups, opens and closes on many threads at once: each thread's handles stay
+// valid and of their kind until it closes them.
+TEST(InetHandleTest, ConcurrentLookupsAndCloses)
+{
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 200;
+    std::vector<std::thread> threads;
+    std::atomic<int> faults{0};
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&faults] {
+            for (int round = 0; round < kRounds; ++round) {
+                HINTERNET session = InternetOpenW(u"Vandrel", INTERNET_OPEN_TYPE_DIRECT, u"", u"", 0);
+                HINTERNET connect = InternetConnectW(session, u"127.0.0.1", 9, u"", u"", INTERNET_SERVICE_HTTP, 0, 1);
+                HINTERNET request = HttpOpenRequestW(connect, u"GET", u"/", u"HTTP/1.1", nullptr, nullptr, 0, 1);
+                char buffer[16];
+                DWORD got = 0;
+                if (!request || InternetReadFile(request, buffer, sizeof buffer, &got)
+                    || GetLastError() != ERROR_INTERNET_INCORRECT_HANDLE_STATE)
+                    ++faults;
+                for (HINTERNET handle : {request, connect, session}) {
+                    if (!InternetCloseHandle(handle))
+                        ++faults;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(faults, 0);
 }
 
 DWORD queryDword(HINTERNET handle, DWORD option)
