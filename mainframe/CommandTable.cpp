@@ -1,6 +1,7 @@
 #include "mainframe/CommandTable.h"
 
 #include "mainframe/Accelerators.h"
+#include "mainframe/MenuImages.h"
 
 #include <QAction>
 #include <QMenu>
@@ -34,7 +35,7 @@ void CCommandTable::AddRange(int first, int last, RangeHandler handler, RangeRul
 
 QAction* CCommandTable::CreateAction(int id, const QString& text, QObject* parent)
 {
-    auto* action = new QAction(text, parent);
+    auto* action = new QAction(CommandMenuIcon(id), text, parent);
     action->setData(id);
     connect(action, &QAction::triggered, this, [this, action] { OnTriggered(action); });
     m_actions.append(action);

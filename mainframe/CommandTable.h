@@ -47,7 +47,8 @@ public:
     void AddRange(int first, int last, RangeHandler handler, RangeRule rule = {});
     bool HasHandler(int id) const { return m_entries.contains(id); }
 
-    // A new action for one placement, owned by parent, with the id as data().
+    // A new action for one placement, owned by parent, with the id as data() and
+    // the command's menu image, if it has one.
     QAction* CreateAction(int id, const QString& text, QObject* parent);
     // The action of that id among a menu's or tool bar's actions, or null.
     static QAction* FindAction(const QWidget* container, int id);

@@ -5,6 +5,7 @@
 #include "app/VandrelCore.h"
 #include "app/gui/AppBitmaps.h"
 #include "app/gui/ColorRef.h"
+#include "app/gui/Prompts.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadStub.h"
 #include "engine/HttpDownloader.h"
@@ -20,6 +21,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
+#include <QPainter>
 
 #include <algorithm>
 #include <iterator>
@@ -44,6 +46,10 @@ constexpr ColumnInfo kColumns[CDownloadsView::kColumnCount] = {
 };
 
 constexpr unsigned kIdsNewDownload = 164;
+constexpr unsigned kIdsDoNotAskAgain = 203;
+constexpr unsigned kIdsAskSort = 204;
+constexpr int kLogoAlpha = 50;
+constexpr int kLogoBottomGap = 30; // the logo's bottom edge above the list's
 constexpr unsigned kIdsUnspecified = 221;
 constexpr unsigned kIdsYes = 184;
 constexpr unsigned kIdsNo = 183;
@@ -240,6 +246,7 @@ CDownloadsView::CDownloadsView(CCommandTable& commands, QWidget* parent)
     setUpdatesEnabled(true);
     RegisterCommands(commands);
     CreateMenus(commands);
+    connect(this, &CListCtrlEx::ColumnClicked, this, &CDownloadsView::OnColumnClick);
 }
 
 CDownloadsView::~CDownloadsView()
@@ -670,4 +677,38 @@ QPoint CDownloadsView::BelowRow(int row) const
 {
     const QRect bounds = RowRect(row);
     return viewport()->mapToGlobal(QPoint(bounds.x(), bounds.y() + bounds.height() + 1));
+}
+
+void CDownloadsView::OnColumnClick(int columnId)
+{
+    CAppSettings& settings = AppCore().m_settings;
+    if (!SettingLoad(settings.DoNotAskSort)) {
+        TaskDialogSpec spec;
+        spec.owner = window();
+        spec.title = AppTitle();
+        spec.icon = PromptIcon::Question;
+        spec.mainInstruction = LoadResString(kIdsAskSort);
+        spec.verificationText = LoadResString(kIdsDoNotAskAgain);
+        spec.commonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+        const TaskDialogResult result = Prompts().TaskDialog(spec);
+        if (result.button != IDYES && result.button != IDNO)
+            return; // closed without an answer: nothing stored, nothing sorted
+        SettingStore(settings.DoNotAskSort, result.verificationChecked ? 1 : 0);
+        SettingStore(settings.SortDefaultAction, result.button);
+    }
+    if (SettingLoad(settings.SortDefaultAction) == IDYES)
+        SortByColumn(columnId);
+}
+
+void CDownloadsView::paintEvent(QPaintEvent* event)
+{
+    CListCtrlEx::paintEvent(event);
+    if (GetItemCount() > 0)
+        return;
+    const QPixmap logo = AppBitmap(IDB_LOGO);
+    QPainter painter(viewport());
+    painter.setOpacity(kLogoAlpha / 255.0);
+    // In the viewport's own coordinates, so the logo stays inside the list.
+    painter.drawPixmap((viewport()->width() - logo.width()) / 2, viewport()->height() - logo.height() - kLogoBottomGap,
+                       logo);
 }

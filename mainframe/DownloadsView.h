@@ -94,6 +94,9 @@ public:
     void OnUpdateToggleColumn(int command, CmdUI& ui) const;
     void OnResetColumns();
     void OnToggleGrid();
+    // A header click: asks whether to sort (unless told not to ask again), then
+    // sorts when the stored answer is Yes.
+    void OnColumnClick(int columnId);
 
     int32_t m_nMarqueeTick = 0;
     std::list<CDownloadItem*> m_listItems; // in the order of adding
@@ -104,6 +107,8 @@ protected:
     void GetColumnInfo(int columnId, QString& title, int& format, int& width) const override;
     bool CanHideColumn(int columnId) const override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The faint logo while the list is empty.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void RegisterCommands(CCommandTable& commands);

@@ -91,9 +91,8 @@ void CMainFrame::Create()
             &CCommandTable::RequestUpdate);
     const CProfile profile;
     RestoreColumns(profile);
-    m_wndStatusBar = new CStatusBarEx(this);
-    setStatusBar(m_wndStatusBar);
     SetMessageText(kIdsIdleMessage);
+    ConnectBarsToView();
     Ui().tray->Show(IDR_MAINFRAME, AppTitle());
     ConnectTrayIcon();
     LoadBarState(profile);
@@ -152,46 +151,6 @@ void CMainFrame::ShowAtStart(bool autorun)
         showMaximized();
     else
         show();
-}
-
-void CMainFrame::CreateBars()
-{
-    m_wndToolBar = new CToolBarCtrlEx(*m_commands, this);
-    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
-    m_wndSpeedMeterBar = new QToolBar(this);
-    m_wndSpeedMeterBar->setObjectName(QStringLiteral("SpeedMeterBar"));
-    m_wndSpeedMeterBar->setMovable(true);
-    m_wndSpeedMeterBar->setFloatable(false);
-    m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
-    m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
-    addToolBar(Qt::TopToolBarArea, m_wndSpeedMeterBar);
-}
-
-void CMainFrame::CreateMenus()
-{
-    struct Item
-    {
-        int id;
-        const char* text;
-    };
-    struct Popup
-    {
-        const char* title;
-        std::initializer_list<Item> items;
-    };
-    const Popup popups[] = {
-        {"文件(&F)", {{ID_APP_EXIT, "退出(&X)"}}},
-        {"查看(&V)", {{ID_VIEW_STATUS_BAR, "状态栏(&S)"}}},
-        {"工具(&T)", {{ID_DATA_USAGE, "数据使用"}, {ID_OPTIONS, "选项(&O)..."}}},
-        {"帮助(&H)",
-         {{ID_VERSION_HISTORY, "版本历史"}, {ID_TERMS_OF_USE, "使用条款"}, {ID_APP_ABOUT, "关于 Vandrel(&A)..."}}},
-    };
-    for (const Popup& popup : popups) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(popup.title));
-        for (const Item& item : popup.items)
-            menu->addAction(m_commands->CreateAction(item.id, QString::fromUtf8(item.text), menu));
-        m_commands->WatchMenu(menu);
-    }
 }
 
 void CMainFrame::RegisterCommands()

@@ -219,4 +219,29 @@ private:
 
     QMenu* m_menuTray = nullptr;
     bool m_bPowerOffWithExit = false; // a shut-down waits for its exit
+
+public:
+    // Tool bar, menus and status bar.
+    // The panes' texts, at creation and at every refresh tick.
+    void OnUpdateStatusPanes();
+    // The message pane: the one selected row's error or URL, else the idle text.
+    void OnItemChanged();
+    // The customise dialog on a copy of the records; OK rebuilds the tool bar.
+    void OnCustomizeToolBar();
+    // The rebar menu: the speed-meter submenu and Customise.
+    QMenu* BarsMenu() const { return m_menuBars; }
+    QMenu* DropDownMenu(int command) const;
+
+private:
+    void CreateBarMenus();
+    void RegisterBarCommands();
+    void ConnectBarsToView();
+    // The drop-down's menu below its button (or at the cursor when the button is not shown).
+    void OpenDropDown(int command);
+    void ShowBarsMenu(QToolBar* bar, const QPoint& position);
+    QString SchedulerPaneText() const;
+
+    QMenu* m_menuBars = nullptr;        // 420
+    QMenu* m_menuSpeed = nullptr;       // 336
+    QMenu* m_menuConcurrency = nullptr; // 329
 };

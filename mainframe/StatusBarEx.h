@@ -5,19 +5,28 @@
 class QLabel;
 
 // The status bar: the message pane, then the seven panes 359 to 365, each an
-// icon and a text. Their contents and tips belong to the status-bar code,
-// which replaces this one.
+// icon (none on 365) and a text, with the string of its id as its tip.
 class CStatusBarEx : public QStatusBar
 {
     Q_OBJECT
 
 public:
+    static constexpr int kFirstPaneId = 359;
+    static constexpr int kLastPaneId = 365;
+
     explicit CStatusBarEx(QWidget* parent);
 
     // Pane 0; a temporary message shown over it is cleared first.
     void SetMessageText(const QString& text);
     QString MessageText() const;
 
+    // The pane of that id (359 to 365), or null.
+    QWidget* Pane(int id) const;
+    void SetPaneText(int id, const QString& text);
+    QString PaneText(int id) const;
+
 private:
+    QLabel* PaneTextLabel(int id) const;
+
     QLabel* m_paneMessage;
 };

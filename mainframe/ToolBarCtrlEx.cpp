@@ -1,91 +1,259 @@
 #include "mainframe/ToolBarCtrlEx.h"
 
 #include "app/VandrelCore.h"
+#include "app/gui/AppBitmaps.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
+#include "platform/BinaryReader.h"
 #include "platform/BinaryWriter.h"
 #include "platform/StringTable.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QHash>
+#include <QMenu>
+#include <QStyle>
+#include <QToolButton>
 
 #include <algorithm>
 
 namespace {
 
-constexpr uint8_t BTNS_SEP = 0x01;
-constexpr uint8_t A = 0x50; // auto-size, label shown
-constexpr uint8_t T = 0x40; // label shown
-constexpr uint8_t D = 0xD0; // whole drop-down, label shown, auto-size
-constexpr uint8_t C = 0x52; // check, label shown, auto-size
+constexpr uint8_t A = BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+constexpr uint8_t T = BTNS_SHOWTEXT;
+constexpr uint8_t D = BTNS_WHOLEDROPDOWN | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
+constexpr uint8_t C = BTNS_CHECK | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
+constexpr int kSeparator = 0;
 
-constexpr _TBEXBUTTON Button(int32_t command, uint8_t style, uint32_t label, int32_t image, bool visible)
+constexpr int kMinButtonWidth = 50;
+constexpr int kMaxButtonWidth = 60;
+constexpr int kLabelMargin = 6; // the button's frame around an elided label
+constexpr int32_t kSpeedModes = 4;
+
+struct DefaultButton
 {
-    return {image, command, 0, style, 0, label, 0, visible ? 1 : 0, -1};
-}
-
-constexpr _TBEXBUTTON Separator(bool visible)
-{
-    return {-1, 0, 0, BTNS_SEP, 0, 0, 0, visible ? 1 : 0, -1};
-}
-
-// The speed and concurrency images follow their settings; they are filled in when the bar is built.
-const _TBEXBUTTON kDefaultButtons[] = {
-    Button(ID_DOWNLOAD_ADD, A, 129, 0, true),
-    Separator(true),
-    Button(ID_DOWNLOAD_START, A, 130, 1, true),
-    Button(ID_DOWNLOAD_PAUSE, A, 131, 2, true),
-    Button(ID_DOWNLOAD_DELETE, A, 195, 3, true),
-    Separator(true),
-    Button(ID_START_ALL, A, 196, 4, true),
-    Button(ID_PAUSE_ALL, A, 197, 5, true),
-    Button(ID_REMOVE_COMPLETED, T, 198, 6, true),
-    Separator(true),
-    Button(ID_DOWNLOAD_CHECKSUM, A, 271, 33, true),
-    Button(ID_DOWNLOAD_PROPERTIES, A, 261, 28, false),
-    Separator(true),
-    Button(ID_SPEED_DROPDOWN, D, 211, kSpeedImageBase, true),
-    Button(ID_CONCURRENCY_DROPDOWN, D, 199, kConcurrencyImageBase + 1, true),
-    Separator(true),
-    Button(ID_DOWNLOAD_COPY_URL, T, 264, 29, true),
-    Button(ID_DOWNLOAD_OPEN_IN_BROWSER, T, 265, 30, true),
-    Separator(true),
-    Button(ID_DOWNLOAD_OPEN_LOCATION, T, 266, 31, true),
-    Button(ID_DOWNLOAD_OPEN_FILE, T, 267, 32, true),
-    Separator(true),
-    Button(ID_SCHEDULER, A, 233, 19, true),
-    Button(ID_SCHEDULE_TOGGLE, T, 238, 20, true),
-    Separator(true),
-    Button(ID_MOVE_UP, T, 234, 21, false),
-    Button(ID_MOVE_DOWN, T, 235, 22, false),
-    Button(ID_MOVE_TO_TOP, T, 236, 23, false),
-    Button(ID_MOVE_TO_BOTTOM, T, 237, 24, false),
-    Separator(false),
-    Button(ID_URL_MONITOR, C, 214, 26, false),
-    Button(ID_HISTORY, A, 260, 27, false),
-    Button(ID_DATA_USAGE, A, 274, 34, true),
-    Separator(true),
-    Button(ID_OPTIONS, A, 255, 25, true),
+    int32_t command;
+    uint8_t style;
+    uint32_t label;
+    int32_t image;
+    bool visible;
 };
+
+// The speed image follows the setting; the concurrency image is the frame's to set.
+const DefaultButton kDefaultButtons[CToolBarCtrlEx::kButtonCount] = {
+    {ID_DOWNLOAD_ADD, A, 129, 0, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_DOWNLOAD_START, A, 130, 1, true},
+    {ID_DOWNLOAD_PAUSE, A, 131, 2, true},
+    {ID_DOWNLOAD_DELETE, A, 195, 3, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_START_ALL, A, 196, 4, true},
+    {ID_PAUSE_ALL, A, 197, 5, true},
+    {ID_REMOVE_COMPLETED, T, 198, 6, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_DOWNLOAD_CHECKSUM, A, 271, 33, true},
+    {ID_DOWNLOAD_PROPERTIES, A, 261, 28, false},
+    {kSeparator, 0, 0, 0, true},
+    {ID_SPEED_DROPDOWN, D, 211, kSpeedImageBase, true},
+    {ID_CONCURRENCY_DROPDOWN, D, 199, kConcurrencyImageBase + 1, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_DOWNLOAD_COPY_URL, T, 264, 29, true},
+    {ID_DOWNLOAD_OPEN_IN_BROWSER, T, 265, 30, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_DOWNLOAD_OPEN_LOCATION, T, 266, 31, true},
+    {ID_DOWNLOAD_OPEN_FILE, T, 267, 32, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_SCHEDULER, A, 233, 19, true},
+    {ID_SCHEDULE_TOGGLE, T, 238, 20, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_MOVE_UP, T, 234, 21, false},
+    {ID_MOVE_DOWN, T, 235, 22, false},
+    {ID_MOVE_TO_TOP, T, 236, 23, false},
+    {ID_MOVE_TO_BOTTOM, T, 237, 24, false},
+    {kSeparator, 0, 0, 0, false},
+    {ID_URL_MONITOR, C, 214, 26, false},
+    {ID_HISTORY, A, 260, 27, false},
+    {ID_DATA_USAGE, A, 274, 34, true},
+    {kSeparator, 0, 0, 0, true},
+    {ID_OPTIONS, A, 255, 25, true},
+};
+
+bool IsSeparator(const _TBEXBUTTON& button)
+{
+    return button.fsStyle & BTNS_SEP;
+}
+
+QPixmap StripImage(int resourceId, int32_t image)
+{
+    return AppBitmap(resourceId).copy(image * kToolBarImageSize, 0, kToolBarImageSize, kToolBarImageSize);
+}
+
+// The tip is the part of the command's string after "\n"; without one, the label.
+QString ToolTipFor(int command, const QString& label)
+{
+    const QString tip = LoadResString(unsigned(command)).section(QLatin1Char('\n'), 1, 1);
+    return tip.isEmpty() ? label : tip;
+}
+
+void WriteRecord(BinaryWriter& writer, const _TBEXBUTTON& button)
+{
+    writer.writeInt32(button.iBitmap);
+    writer.writeInt32(button.idCommand);
+    writer.writeBytes(QByteArray(1, char(button.fsState)) + char(button.fsStyle));
+    writer.writeUInt16(button.bReserved);
+    writer.writeUInt32(button.idsLabel);
+    writer.writeUInt32(button.dwData);
+    writer.writeInt32(button.bVisible);
+    writer.writeInt32(button.iString);
+}
+
+bool ReadRecord(BinaryReader& reader, _TBEXBUTTON& button)
+{
+    char stateAndStyle[2] = {};
+    const bool read = reader.readInt32(&button.iBitmap) && reader.readInt32(&button.idCommand)
+                      && reader.readBytes(stateAndStyle, 2) && reader.readUInt16(&button.bReserved)
+                      && reader.readUInt32(&button.idsLabel) && reader.readUInt32(&button.dwData)
+                      && reader.readInt32(&button.bVisible) && reader.readInt32(&button.iString);
+    button.fsState = uint8_t(stateAndStyle[0]);
+    button.fsStyle = uint8_t(stateAndStyle[1]);
+    return read;
+}
 
 } // namespace
 
 CToolBarCtrlEx::CToolBarCtrlEx(CCommandTable& commands, QWidget* parent)
-    : QToolBar(parent), m_arrButtons(std::begin(kDefaultButtons), std::end(kDefaultButtons))
+    : QToolBar(parent), m_commands(commands), m_arrButtons(kButtonCount), m_arrDefaultButtons(kButtonCount)
 {
     setObjectName(QStringLiteral("ToolBar"));
-    setMovable(true);
+    // The bands have no gripper and stay in place.
+    setMovable(false);
     setFloatable(false);
-    setToolButtonStyle(Qt::ToolButtonTextOnly);
-    const int32_t speed = std::clamp(SettingLoad(AppCore().m_settings.DownloadSpeed), 0, 3);
-    m_arrButtons[CommandToIndex(ID_SPEED_DROPDOWN)].iBitmap = kSpeedImageBase + speed;
-    for (const _TBEXBUTTON& button : std::as_const(m_arrButtons)) {
-        if (!button.bVisible)
-            continue;
-        if (button.fsStyle & BTNS_SEP)
-            addSeparator();
+    setIconSize(QSize(kToolBarImageSize, kToolBarImageSize));
+    for (int index = 0; index < kButtonCount; ++index) {
+        const DefaultButton& button = kDefaultButtons[index];
+        if (button.command == kSeparator)
+            SetButton(index, 0, BTNS_SEP, 0, -1, button.visible);
         else
-            addAction(commands.CreateAction(button.idCommand, LoadResString(button.idsLabel), this));
+            SetButton(index, button.command, button.style, button.label, button.image, button.visible);
     }
+    const int speed = CommandToIndex(ID_SPEED_DROPDOWN);
+    m_arrButtons[speed].iBitmap = m_arrDefaultButtons[speed].iBitmap = SpeedImage();
+}
+
+int32_t CToolBarCtrlEx::SpeedImage()
+{
+    return kSpeedImageBase + std::clamp(SettingLoad(AppCore().m_settings.DownloadSpeed), 0, kSpeedModes - 1);
+}
+
+QIcon CToolBarCtrlEx::ButtonImage(int32_t image)
+{
+    if (image < 0 || image >= kToolBarImageCount)
+        return {};
+    static QHash<int32_t, QIcon> cache;
+    auto found = cache.find(image);
+    if (found == cache.end()) {
+        QIcon icon(StripImage(IDB_TOOLBAR, image));
+        icon.addPixmap(StripImage(IDB_TOOLBAR_HOT, image), QIcon::Active);
+        found = cache.insert(image, icon);
+    }
+    return *found;
+}
+
+void CToolBarCtrlEx::SetButton(int index, int32_t command, uint8_t style, uint32_t label, int32_t image, bool visible)
+{
+    if (index < 0 || index >= m_arrButtons.size())
+        return;
+    m_arrButtons[index] = {image, command, 0, style, 0, label, 0, visible ? 1 : 0, -1};
+    m_arrDefaultButtons[index] = m_arrButtons[index];
+}
+
+void CToolBarCtrlEx::RebuildButtons()
+{
+    clear(); // removes the buttons; the actions stay ours
+    int placed = 0;
+    for (_TBEXBUTTON& button : m_arrButtons) {
+        if (!button.bVisible || (IsSeparator(button) && placed == 0))
+            continue;
+        if (IsSeparator(button)) {
+            addSeparator();
+            continue;
+        }
+        ++placed;
+        AddLabelToPool(button);
+        PlaceButton(button);
+    }
+    // An empty bar would shrink to a sliver and its context menu could not be reached.
+    setMinimumHeight(placed == 0 ? OneButtonHeight() : 0);
+}
+
+void CToolBarCtrlEx::AddLabelToPool(_TBEXBUTTON& button)
+{
+    if (button.idsLabel == 0 || button.iString != -1)
+        return;
+    button.iString = m_nNextString++;
+    for (_TBEXBUTTON& defaults : m_arrDefaultButtons) {
+        if (defaults.idCommand == button.idCommand)
+            defaults.iString = button.iString;
+    }
+}
+
+QAction* CToolBarCtrlEx::CommandAction(const _TBEXBUTTON& button)
+{
+    QAction*& action = m_actions[button.idCommand];
+    if (!action)
+        action = m_commands.CreateAction(button.idCommand, QString(), this);
+    const QString label = button.idsLabel ? LoadResString(button.idsLabel) : QString();
+    action->setText(label);
+    action->setToolTip(ToolTipFor(button.idCommand, label));
+    action->setIcon(ButtonImage(button.iBitmap));
+    return action;
+}
+
+void CToolBarCtrlEx::PlaceButton(const _TBEXBUTTON& button)
+{
+    QAction* action = CommandAction(button);
+    addAction(action);
+    auto* toolButton = qobject_cast<QToolButton*>(widgetForAction(action));
+    if (!toolButton)
+        return;
+    const bool showText = m_nTextMode == ShowTextLabels && (button.fsStyle & BTNS_SHOWTEXT);
+    toolButton->setToolButtonStyle(showText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    toolButton->setMinimumWidth(kMinButtonWidth);
+    if (button.fsStyle & BTNS_AUTOSIZE) {
+        action->setIconText(action->text());
+    } else {
+        toolButton->setMaximumWidth(kMaxButtonWidth);
+        action->setIconText(
+            toolButton->fontMetrics().elidedText(action->text(), Qt::ElideRight, kMaxButtonWidth - kLabelMargin));
+    }
+    QMenu* menu = m_dropDownMenus.value(button.idCommand);
+    if (menu && (button.fsStyle & (BTNS_WHOLEDROPDOWN | BTNS_DROPDOWN))) {
+        toolButton->setMenu(menu);
+        toolButton->setPopupMode(button.fsStyle & BTNS_WHOLEDROPDOWN ? QToolButton::InstantPopup
+                                                                     : QToolButton::MenuButtonPopup);
+    }
+}
+
+int CToolBarCtrlEx::OneButtonHeight() const
+{
+    QToolButton probe;
+    probe.setIconSize(iconSize());
+    probe.setText(QStringLiteral("X"));
+    probe.setToolButtonStyle(m_nTextMode == ShowTextLabels ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, this)
+                             + style()->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, this));
+    return probe.sizeHint().height() + margins;
+}
+
+void CToolBarCtrlEx::Customize(const QList<_TBEXBUTTON>& buttons, ToolbarTextMode mode)
+{
+    if (buttons.size() != kButtonCount) {
+        qWarning("CToolBarCtrlEx::Customize: %lld records", qlonglong(buttons.size()));
+        return;
+    }
+    m_arrButtons = buttons;
+    m_nTextMode = mode;
+    RebuildButtons();
 }
 
 int CToolBarCtrlEx::CommandToIndex(int command) const
@@ -97,23 +265,58 @@ int CToolBarCtrlEx::CommandToIndex(int command) const
 
 void CToolBarCtrlEx::SetButtonImage(int index, int32_t image)
 {
-    if (index >= 0 && index < m_arrButtons.size())
-        m_arrButtons[index].iBitmap = image;
+    if (index < 0 || index >= m_arrButtons.size())
+        return;
+    _TBEXBUTTON& button = m_arrButtons[index];
+    button.iBitmap = image;
+    for (_TBEXBUTTON& defaults : m_arrDefaultButtons) {
+        if (defaults.idCommand == button.idCommand)
+            defaults.iBitmap = image;
+    }
+    if (QAction* action = m_actions.value(button.idCommand))
+        action->setIcon(ButtonImage(image));
+}
+
+bool CToolBarCtrlEx::LoadLayout(const QByteArray& value)
+{
+    if (value.size() != kLayoutSize)
+        return false;
+    QByteArray bytes(value);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    BinaryReader reader(&buffer);
+    int32_t mode = 0;
+    QList<_TBEXBUTTON> buttons(kButtonCount);
+    if (!reader.readInt32(&mode))
+        return false;
+    for (_TBEXBUTTON& button : buttons) {
+        if (!ReadRecord(reader, button))
+            return false;
+        button.iString = -1;
+    }
+    m_nTextMode = ToolbarTextMode(mode); // written back as read; only ShowTextLabels shows labels
+    m_arrButtons = buttons;
+    // A value stored apart from the settings must not show another speed.
+    SetButtonImage(CommandToIndex(ID_SPEED_DROPDOWN), SpeedImage());
+    return true;
 }
 
 QByteArray CToolBarCtrlEx::SaveLayout() const
 {
     BinaryWriter writer;
     writer.writeInt32(m_nTextMode);
-    for (const _TBEXBUTTON& button : m_arrButtons) {
-        writer.writeInt32(button.iBitmap);
-        writer.writeInt32(button.idCommand);
-        writer.writeBytes(QByteArray(1, char(button.fsState)) + char(button.fsStyle));
-        writer.writeUInt16(button.bReserved);
-        writer.writeUInt32(button.idsLabel);
-        writer.writeUInt32(button.dwData);
-        writer.writeInt32(button.bVisible);
-        writer.writeInt32(button.iString);
-    }
+    for (const _TBEXBUTTON& button : m_arrButtons)
+        WriteRecord(writer, button);
     return writer.data();
+}
+
+void CToolBarCtrlEx::SetDropDownMenu(int command, QMenu* menu)
+{
+    m_dropDownMenus.insert(command, menu);
+}
+
+QToolButton* CToolBarCtrlEx::ButtonForCommand(int command) const
+{
+    QAction* action = m_actions.value(command);
+    return action ? qobject_cast<QToolButton*>(widgetForAction(action)) : nullptr;
 }

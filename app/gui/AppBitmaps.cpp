@@ -1,5 +1,8 @@
 #include "app/gui/AppBitmaps.h"
 
+#include "app/gui/AppIcons.h"
+#include "app/gui/Glyphs.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPolygon>
@@ -34,6 +37,8 @@ QPixmap Play(const QColor& color)
         p.drawPolygon(QPolygon({{4, 2}, {13, 8}, {4, 14}}));
     });
 }
+
+QPixmap MakeOther(int resourceId);
 
 QPixmap Make(int resourceId)
 {
@@ -78,8 +83,84 @@ QPixmap Make(int resourceId)
             p.fillRect(2, 3, 13, 3, kPurple);
         });
     default:
-        return {};
+        return MakeOther(resourceId);
     }
+}
+
+// The menu images: 328 and 326 are the running and paused state images.
+const QHash<int, Glyph> kMenuGlyphs = {
+    {399, Glyph::ExportList},   {400, Glyph::ImportList},     {395, Glyph::ImportUnfinished},
+    {344, Glyph::Add},          {343, Glyph::Delete},         {437, Glyph::Checksum},
+    {370, Glyph::Properties},   {409, Glyph::ScheduleAdd},    {410, Glyph::ScheduleRemove},
+    {345, Glyph::CopyUrl},      {433, Glyph::OpenInBrowser},  {346, Glyph::OpenLocation},
+    {432, Glyph::OpenFile},     {404, Glyph::MoveUp},         {401, Glyph::MoveDown},
+    {403, Glyph::MoveToTop},    {402, Glyph::MoveToBottom},   {351, Glyph::StartAll},
+    {349, Glyph::PauseAll},     {350, Glyph::RemoveCompleted}, {406, Glyph::Scheduler},
+    {442, Glyph::DataUsage},    {347, Glyph::Options},
+};
+
+// The tool bar's images in strip order; 7 to 10 and 11 to 18 are drawn apart.
+constexpr int kFirstSpeedImage = 7;
+constexpr int kFirstCountImage = 11;
+constexpr int kLastCountImage = 18;
+const Glyph kStripGlyphs[] = {
+    Glyph::Add, Glyph::Start, Glyph::Pause, Glyph::Delete, Glyph::StartAll, Glyph::PauseAll,
+    Glyph::RemoveCompleted,
+    Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add,                                         // speed modes
+    Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add, Glyph::Add, // limits
+    Glyph::Scheduler, Glyph::ScheduleToggle, Glyph::MoveUp, Glyph::MoveDown, Glyph::MoveToTop,
+    Glyph::MoveToBottom, Glyph::Options, Glyph::UrlMonitor, Glyph::History, Glyph::Properties,
+    Glyph::CopyUrl, Glyph::OpenInBrowser, Glyph::OpenLocation, Glyph::OpenFile, Glyph::Checksum,
+    Glyph::DataUsage,
+};
+static_assert(std::size(kStripGlyphs) == kToolBarImageCount);
+
+void PaintStripImage(QPainter& painter, int index)
+{
+    if (index >= kFirstSpeedImage && index < kFirstCountImage)
+        PaintSpeedGlyph(painter, index - kFirstSpeedImage);
+    else if (index >= kFirstCountImage && index <= kLastCountImage)
+        PaintCountGlyph(painter, index - kFirstCountImage + 1);
+    else
+        PaintGlyph(painter, kStripGlyphs[index]);
+}
+
+QPixmap Strip(bool hot)
+{
+    QPixmap strip(kToolBarImageSize * kToolBarImageCount, kToolBarImageSize);
+    strip.fill(Qt::transparent);
+    QPainter painter(&strip);
+    const qreal scale = qreal(kToolBarImageSize) / kSize;
+    for (int index = 0; index < kToolBarImageCount; ++index) {
+        painter.save();
+        painter.translate(index * kToolBarImageSize, 0);
+        painter.scale(scale, scale);
+        PaintStripImage(painter, index);
+        painter.restore();
+    }
+    if (hot) { // lighter, over the drawn pixels only
+        painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        painter.fillRect(strip.rect(), QColor(255, 255, 255, 70));
+    }
+    return strip;
+}
+
+QPixmap Logo()
+{
+    constexpr int kLogoSize = 256;
+    return AppIcon(IDR_MAINFRAME).pixmap(kLogoSize, kLogoSize);
+}
+
+QPixmap MakeOther(int resourceId)
+{
+    if (resourceId == IDB_TOOLBAR || resourceId == IDB_TOOLBAR_HOT)
+        return Strip(resourceId == IDB_TOOLBAR_HOT);
+    if (resourceId == IDB_LOGO)
+        return Logo();
+    const auto glyph = kMenuGlyphs.constFind(resourceId);
+    if (glyph == kMenuGlyphs.cend())
+        return {};
+    return Draw([&](QPainter& p) { PaintGlyph(p, *glyph); });
 }
 
 } // namespace

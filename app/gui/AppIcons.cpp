@@ -1,5 +1,7 @@
 #include "app/gui/AppIcons.h"
 
+#include "app/gui/Glyphs.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
@@ -8,16 +10,18 @@
 namespace {
 
 constexpr int kSize = 32;
+constexpr int kSmallSize = 16;
 const QColor kBody(30, 111, 217);
 const QColor kProgress(255, 160, 0);
 
-// A round badge with a downward arrow, the program's mark.
-QPixmap Badge()
+// A round badge with a downward arrow, the program's mark, drawn on a 32 x 32 grid.
+QPixmap Badge(int size = kSize)
 {
-    QPixmap pixmap(kSize, kSize);
+    QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / kSize, qreal(size) / kSize);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kBody);
     painter.drawEllipse(1, 1, kSize - 2, kSize - 2);
@@ -48,15 +52,46 @@ QPixmap DataUsage()
     return pixmap;
 }
 
+// The mark at the sizes it is asked for: windows, tray and the list's logo.
+QIcon BadgeIcon()
+{
+    QIcon icon;
+    for (int size : {16, kSize, 256})
+        icon.addPixmap(Badge(size));
+    return icon;
+}
+
+QPixmap SmallGlyph(Glyph glyph)
+{
+    QPixmap pixmap(kSmallSize, kSmallSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    PaintGlyph(painter, glyph);
+    return pixmap;
+}
+
+// The status bar's pane icons.
+QIcon PaneIcon(int resourceId)
+{
+    switch (resourceId) {
+    case IDI_PANE_IDLE: return QIcon(SmallGlyph(Glyph::Pause));
+    case IDI_PANE_QUEUED: return QIcon(SmallGlyph(Glyph::Queued));
+    case IDI_PANE_RUNNING: return QIcon(SmallGlyph(Glyph::Downloading));
+    case IDI_PANE_ALL_DONE: return QIcon(SmallGlyph(Glyph::AfterCompletion));
+    case IDI_PANE_SCHEDULER: return QIcon(SmallGlyph(Glyph::Calendar));
+    default: return {};
+    }
+}
+
 QIcon Draw(int resourceId)
 {
     if (resourceId == IDR_MAINFRAME)
-        return QIcon(Badge());
+        return BadgeIcon();
     if (resourceId == IDI_DATA_USAGE)
         return QIcon(DataUsage());
     if (resourceId >= IDI_TRAY_FIRST_FRAME && resourceId < IDI_TRAY_FIRST_FRAME + kTrayFrameCount)
         return QIcon(Frame(resourceId - IDI_TRAY_FIRST_FRAME));
-    return {};
+    return PaneIcon(resourceId);
 }
 
 } // namespace

@@ -4,7 +4,12 @@
 
 // Icon resource ids.
 inline constexpr int IDR_MAINFRAME = 128;       // the application
-inline constexpr int IDI_DATA_USAGE = 441;      // the data-usage box
+inline constexpr int IDI_PANE_IDLE = 337;       // status-bar panes
+inline constexpr int IDI_PANE_QUEUED = 338;
+inline constexpr int IDI_PANE_RUNNING = 339;
+inline constexpr int IDI_PANE_ALL_DONE = 411;
+inline constexpr int IDI_PANE_SCHEDULER = 412;
+inline constexpr int IDI_DATA_USAGE = 441;      // the data-usage box and its pane
 inline constexpr int IDI_TRAY_FIRST_FRAME = 448; // the tray animation, 13 frames
 inline constexpr int kTrayFrameCount = 13;
 

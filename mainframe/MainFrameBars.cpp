@@ -1,0 +1,393 @@
+// The main window's tool bar and speed-meter bands, its menus and its status bar.
+
+#include "mainframe/MainFrame.h"
+
+#include "app/TextFormat.h"
+#include "app/VandrelCore.h"
+#include "app/gui/AppIcons.h"
+#include "engine/DownloadError.h"
+#include "engine/DownloadItem.h"
+#include "engine/HttpDownloader.h"
+#include "mainframe/CommandIds.h"
+#include "mainframe/CommandTable.h"
+#include "mainframe/DownloadsView.h"
+#include "mainframe/MenuStyle.h"
+#include "mainframe/QueueTerms.h"
+#include "mainframe/SpeedMeterWnd.h"
+#include "mainframe/StatusBarEx.h"
+#include "mainframe/ToolBarCtrlEx.h"
+#include "mainframe/ToolBarCustomizeDialog.h"
+#include "platform/MessageFormat.h"
+#include "platform/Profile.h"
+#include "platform/StringTable.h"
+
+#include <QCursor>
+#include <QMenuBar>
+#include <QToolButton>
+
+#include <mutex>
+
+namespace {
+
+constexpr QSize kSpeedMeterSize(180, 50);
+constexpr unsigned kIdsIdleMessage = 57345;
+
+// Pane 359 and pane 360 texts.
+constexpr unsigned kIdsSchedulerOff = 241;
+constexpr unsigned kIdsSchedulerStarted = 253;
+constexpr unsigned kIdsPendingAll = 242;
+constexpr unsigned kIdsPendingItems = 243;
+constexpr unsigned kIdsAllDoneNone = 240;
+
+struct AllDoneText
+{
+    int32_t action;
+    unsigned text;
+};
+constexpr AllDoneText kAllDoneTexts[] = {
+    {FinishNothing, kIdsAllDoneNone}, {FinishExit, 231}, {FinishSleep, 229}, {FinishHibernate, 230}, {FinishShutDown, 228},
+};
+
+// One menu entry: a command (0: a separator) or a submenu.
+struct MenuEntry
+{
+    int command = 0;
+    QString text;
+    QMenu* submenu = nullptr;
+};
+
+QString Label(unsigned stringId)
+{
+    return LoadResString(stringId);
+}
+
+QString Text(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+MenuEntry Separator()
+{
+    return {};
+}
+
+MenuEntry Submenu(QMenu* menu)
+{
+    return {0, menu->title(), menu};
+}
+
+QMenu* BuildMenu(const QString& title, const QList<MenuEntry>& entries, CCommandTable& commands, QWidget* parent)
+{
+    auto* menu = new QMenu(title, parent);
+    for (const MenuEntry& entry : entries) {
+        if (entry.submenu)
+            menu->addMenu(entry.submenu);
+        else if (entry.command == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(commands.CreateAction(entry.command, entry.text, menu));
+    }
+    commands.WatchMenu(menu);
+    return menu;
+}
+
+// 336: the speed modes.
+QMenu* BuildSpeedMenu(CCommandTable& commands, QWidget* parent)
+{
+    return BuildMenu(Label(211),
+                     {{ID_SPEED_UNLIMITED, Text("无限制")},
+                      {ID_SPEED_HIGH, Text("高")},
+                      {ID_SPEED_MEDIUM, Text("中")},
+                      {ID_SPEED_LOW, Text("低")}},
+                     commands, parent);
+}
+
+// 329: the concurrency limits 1 to 8.
+QMenu* BuildConcurrencyMenu(CCommandTable& commands, QWidget* parent)
+{
+    QList<MenuEntry> entries;
+    for (int command = ID_CONCURRENCY_FIRST; command <= ID_CONCURRENCY_LAST; ++command)
+        entries.append({command, QString::number(command - ID_CONCURRENCY_FIRST + 1)});
+    return BuildMenu(Label(199), entries, commands, parent);
+}
+
+QMenu* BuildSpeedMeterMenu(CCommandTable& commands, QWidget* parent)
+{
+    return BuildMenu(Text("速度表(&M)"),
+                     {{ID_VIEW_SPEED_METER, Text("显示速度表(&S)")},
+                      Separator(),
+                      {ID_SPEED_METER_DARK, Text("深色")},
+                      {ID_SPEED_METER_LIGHT, Text("浅色")},
+                      Separator(),
+                      {ID_SPEED_METER_BAR, Text("条形图")},
+                      {ID_SPEED_METER_AREA, Text("面积图")},
+                      {ID_SPEED_METER_ANALOG, Text("仪表盘")}},
+                     commands, parent);
+}
+
+int CountRows(const CDownloadsView& view, bool (*counts)(const CDownloadItem&))
+{
+    int count = 0;
+    for (int row = 0; row < view.GetItemCount(); ++row)
+        count += counts(*view.GetItem(row)) ? 1 : 0;
+    return count;
+}
+
+bool IsQueuedRow(const CDownloadItem& item)
+{
+    return item.m_bQueued != 0;
+}
+
+bool IsScheduledRow(const CDownloadItem& item)
+{
+    return item.m_bScheduled != 0;
+}
+
+// Neither running nor Completed: new, failed, paused and queued rows alike.
+bool IsNotRunningNorCompleted(const CDownloadItem& item)
+{
+    return !IsRunningItem(item) && !(item.m_pDownloader && item.m_pDownloader->m_nState == Completed);
+}
+
+uint64_t DataUsage()
+{
+    CVandrelCore& core = AppCore();
+    const std::lock_guard lock(core.m_csDataUsage);
+    return core.m_settings.DataUsage;
+}
+
+QString AllDonePaneText()
+{
+    const int32_t action = SettingLoad(AppCore().m_settings.AllDoneAction);
+    for (const AllDoneText& entry : kAllDoneTexts) {
+        if (entry.action == action)
+            return Label(entry.text);
+    }
+    return {};
+}
+
+} // namespace
+
+void CMainFrame::CreateBars()
+{
+    m_wndToolBar = new CToolBarCtrlEx(*m_commands, this);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    m_wndSpeedMeterBar = new QToolBar(this);
+    m_wndSpeedMeterBar->setObjectName(QStringLiteral("SpeedMeterBar"));
+    m_wndSpeedMeterBar->setMovable(false);
+    m_wndSpeedMeterBar->setFloatable(false);
+    m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
+    m_wndSpeedMeter->setFixedSize(kSpeedMeterSize);
+    m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
+    addToolBar(Qt::TopToolBarArea, m_wndSpeedMeterBar);
+
+    RegisterBarCommands();
+    CreateBarMenus();
+    m_wndToolBar->SetDropDownMenu(ID_SPEED_DROPDOWN, m_menuSpeed);
+    m_wndToolBar->SetDropDownMenu(ID_CONCURRENCY_DROPDOWN, m_menuConcurrency);
+    QByteArray layout;
+    if (CProfile().GetProfileBinary(SettingsSection(), QStringLiteral("ToolBar"), &layout))
+        m_wndToolBar->LoadLayout(layout);
+    UpdateConcurrencyButton();
+    m_wndToolBar->RebuildButtons();
+    for (QToolBar* bar : {static_cast<QToolBar*>(m_wndToolBar), m_wndSpeedMeterBar}) {
+        bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(bar, &QWidget::customContextMenuRequested, this,
+                [this, bar](const QPoint& position) { ShowBarsMenu(bar, position); });
+    }
+    m_wndStatusBar = new CStatusBarEx(this);
+    setStatusBar(m_wndStatusBar);
+    // Pane tips also while the window is inactive; Qt reads the flag on the window.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+}
+
+void CMainFrame::RegisterBarCommands()
+{
+    m_commands->Add(ID_SPEED_DROPDOWN, [this] { OpenDropDown(ID_SPEED_DROPDOWN); });
+    m_commands->Add(ID_CONCURRENCY_DROPDOWN, [this] { OpenDropDown(ID_CONCURRENCY_DROPDOWN); });
+    m_commands->Add(ID_CUSTOMIZE_TOOLBAR, [this] { OnCustomizeToolBar(); });
+}
+
+void CMainFrame::CreateBarMenus()
+{
+    m_menuSpeed = BuildSpeedMenu(*m_commands, this);
+    m_menuSpeed->setObjectName(QStringLiteral("menu336"));
+    m_menuConcurrency = BuildConcurrencyMenu(*m_commands, this);
+    m_menuConcurrency->setObjectName(QStringLiteral("menu329"));
+    m_menuBars = BuildMenu({},
+                           {Submenu(BuildSpeedMeterMenu(*m_commands, this)),
+                            Separator(),
+                            {ID_CUSTOMIZE_TOOLBAR, Text("自定义工具栏(&C)...")}},
+                           *m_commands, this);
+    m_menuBars->setObjectName(QStringLiteral("menu420"));
+}
+
+void CMainFrame::CreateMenus()
+{
+    CMenuStyle::Install();
+    CCommandTable& commands = *m_commands;
+    const QList<QMenu*> popups = {
+        BuildMenu(Text("文件(&F)"),
+                  {{ID_FILE_IMPORT, Text("导入下载列表(&I)...")},
+                   {ID_FILE_IMPORT_UNFINISHED, Text("导入未完成的下载(&U)...")},
+                   Separator(),
+                   {ID_FILE_EXPORT_ALL, Text("导出全部(&E)...")},
+                   {ID_FILE_EXPORT_SELECTED, Text("导出所选(&S)...")},
+                   Separator(),
+                   {ID_APP_EXIT, Text("退出(&X)")}},
+                  commands, this),
+        BuildMenu(Text("下载(&D)"),
+                  {{ID_DOWNLOAD_ADD, Text("添加下载(&A)...\tIns")},
+                   Separator(),
+                   {ID_DOWNLOAD_START, Label(130) + Text("\tCtrl+S")},
+                   {ID_DOWNLOAD_PAUSE, Label(131) + Text("\tCtrl+P")},
+                   {ID_DOWNLOAD_GET_INFO, Text("获取信息")},
+                   Separator(),
+                   {ID_DOWNLOAD_DELETE, Label(195) + Text("\tDel")},
+                   {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件\tShift+Del")},
+                   {ID_DOWNLOAD_RESET, Text("重置")},
+                   Separator(),
+                   {ID_SCHEDULE_ADD, Text("添加到计划任务")},
+                   {ID_SCHEDULE_REMOVE, Text("从计划任务中移除")},
+                   {ID_SCHEDULE_TOGGLE, Label(238)},
+                   Separator(),
+                   {ID_DOWNLOAD_COPY_URL, Label(264)},
+                   {ID_DOWNLOAD_OPEN_IN_BROWSER, Label(265)},
+                   {ID_DOWNLOAD_OPEN_LOCATION, Label(266) + Text("\tEnter")},
+                   {ID_DOWNLOAD_OPEN_FILE, Label(267)},
+                   {ID_DOWNLOAD_CHECKSUM, Label(271)},
+                   Separator(),
+                   {ID_MOVE_UP, Label(234) + Text("\tCtrl+Up")},
+                   {ID_MOVE_DOWN, Label(235) + Text("\tCtrl+Down")},
+                   {ID_MOVE_TO_TOP, Label(236) + Text("\tCtrl+Home")},
+                   {ID_MOVE_TO_BOTTOM, Label(237) + Text("\tCtrl+End")},
+                   Separator(),
+                   {ID_SELECT_ALL, Text("全选(&A)\tCtrl+A")},
+                   Separator(),
+                   {ID_DOWNLOAD_PROPERTIES, Label(261) + Text("\tF4")}},
+                  commands, this),
+        BuildMenu(Text("操作(&A)"),
+                  {{ID_START_ALL, Label(196) + Text("\tCtrl+Alt+S")},
+                   {ID_PAUSE_ALL, Label(197) + Text("\tCtrl+Alt+P")},
+                   Separator(),
+                   {ID_REMOVE_COMPLETED, Label(198)},
+                   Separator(),
+                   Submenu(BuildSpeedMenu(commands, this)),
+                   Submenu(BuildConcurrencyMenu(commands, this))},
+                  commands, this),
+        BuildMenu(Text("查看(&V)"),
+                  {{ID_VIEW_STATUS_BAR, Text("状态栏(&S)")},
+                   Submenu(BuildSpeedMeterMenu(commands, this)),
+                   // Also here: with every button hidden the bars' own menu is hard to reach.
+                   {ID_CUSTOMIZE_TOOLBAR, Text("自定义工具栏(&C)...")},
+                   Separator(),
+                   {ID_VIEW_AUTOSIZE_COLUMNS, Label(unsigned(ID_VIEW_AUTOSIZE_COLUMNS))},
+                   {ID_VIEW_RESET_COLUMNS, Text("重置列")},
+                   {ID_VIEW_GRID, Text("网格线")}},
+                  commands, this),
+        BuildMenu(Text("自动(&U)"),
+                  {{ID_ALLDONE_SHUTDOWN, Text("完成后关机")},
+                   {ID_ALLDONE_SLEEP, Text("完成后睡眠")},
+                   {ID_ALLDONE_HIBERNATE, Text("完成后休眠")},
+                   {ID_ALLDONE_EXIT, Text("完成后退出")},
+                   Separator(),
+                   {ID_URL_MONITOR, Label(214)},
+                   Separator(),
+                   {ID_SCHEDULER, Label(233) + Text("...")}},
+                  commands, this),
+        BuildMenu(Text("工具(&T)"),
+                  {{ID_HISTORY, Label(260) + Text("...\tCtrl+H")},
+                   {ID_DATA_USAGE, Label(274) + Text("...")},
+                   Separator(),
+                   {ID_OPTIONS, Text("选项(&O)...")}},
+                  commands, this),
+        BuildMenu(Text("帮助(&H)"),
+                  {{ID_VERSION_HISTORY, Text("版本历史")},
+                   {ID_TERMS_OF_USE, Text("使用条款")},
+                   Separator(),
+                   {ID_APP_ABOUT, Text("关于 Vandrel(&A)...")}},
+                  commands, this),
+    };
+    for (QMenu* popup : popups)
+        menuBar()->addMenu(popup);
+}
+
+void CMainFrame::ConnectBarsToView()
+{
+    connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::OnItemChanged);
+    connect(&m_timerUpdate, &QTimer::timeout, this, &CMainFrame::OnUpdateStatusPanes);
+    OnUpdateStatusPanes();
+}
+
+QMenu* CMainFrame::DropDownMenu(int command) const
+{
+    if (command == ID_SPEED_DROPDOWN)
+        return m_menuSpeed;
+    if (command == ID_CONCURRENCY_DROPDOWN)
+        return m_menuConcurrency;
+    return nullptr;
+}
+
+void CMainFrame::OpenDropDown(int command)
+{
+    QMenu* menu = DropDownMenu(command);
+    const QToolButton* button = m_wndToolBar->ButtonForCommand(command);
+    if (button && button->isVisible())
+        menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    else
+        menu->popup(QCursor::pos());
+}
+
+void CMainFrame::ShowBarsMenu(QToolBar* bar, const QPoint& position)
+{
+    m_menuBars->popup(bar->mapToGlobal(position));
+}
+
+void CMainFrame::OnCustomizeToolBar()
+{
+    CToolBarCustomizeDialog dialog(m_wndToolBar->Buttons(), &m_wndToolBar->DefaultButtons(),
+                                   m_wndToolBar->TextMode(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_wndToolBar->Customize(dialog.m_arrButtons, dialog.m_nTextMode);
+}
+
+QString CMainFrame::SchedulerPaneText() const
+{
+    const CAppSettings& settings = AppCore().m_settings;
+    if (!SettingLoad(settings.SchedulerOn))
+        return Label(kIdsSchedulerOff);
+    if (m_bSchedulerRunning)
+        return Label(kIdsSchedulerStarted);
+    if (SettingLoad(settings.ScheduleAllItems))
+        return Label(kIdsPendingAll);
+    return FormatString(Label(kIdsPendingItems), uint32_t(CountRows(*m_wndView, IsScheduledRow)));
+}
+
+void CMainFrame::OnUpdateStatusPanes()
+{
+    if (!m_wndView || !m_wndStatusBar)
+        return;
+    CStatusBarEx& bar = *m_wndStatusBar;
+    bar.SetPaneText(359, SchedulerPaneText());
+    bar.SetPaneText(360, AllDonePaneText());
+    bar.SetPaneText(361, QString::number(CountRows(*m_wndView, IsRunningItem)));
+    bar.SetPaneText(362, QString::number(CountRows(*m_wndView, IsQueuedRow)));
+    bar.SetPaneText(363, QString::number(CountRows(*m_wndView, IsNotRunningNorCompleted)));
+    bar.SetPaneText(364, FormatByteSize(DataUsage(), false));
+    bar.SetPaneText(365, FormatByteSize(m_wndView->GetTotalSpeed(), false) + QStringLiteral("/s"));
+}
+
+void CMainFrame::OnItemChanged()
+{
+    const QModelIndexList rows = m_wndView->selectionModel()->selectedRows();
+    if (rows.size() != 1) {
+        SetMessageText(kIdsIdleMessage);
+        return;
+    }
+    const CDownloadItem* item = m_wndView->GetItem(rows.front().row());
+    const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
+    if (!download)
+        return;
+    const bool failed = IsFailedState(download->m_nState) && download->m_pError;
+    SetMessageText(failed ? download->m_pError->GetText() : download->m_strUrl);
+}
