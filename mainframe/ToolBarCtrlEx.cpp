@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QContextMenuEvent>
 #include <QHash>
 #include <QMenu>
 #include <QStyle>
@@ -219,6 +220,7 @@ void CToolBarCtrlEx::PlaceButton(const _TBEXBUTTON& button)
     const bool showText = m_nTextMode == ShowTextLabels && (button.fsStyle & BTNS_SHOWTEXT);
     toolButton->setToolButtonStyle(showText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
     toolButton->setMinimumWidth(kMinButtonWidth);
+    toolButton->installEventFilter(this);
     if (button.fsStyle & BTNS_AUTOSIZE) {
         action->setIconText(action->text());
     } else {
@@ -232,6 +234,16 @@ void CToolBarCtrlEx::PlaceButton(const _TBEXBUTTON& button)
         toolButton->setPopupMode(button.fsStyle & BTNS_WHOLEDROPDOWN ? QToolButton::InstantPopup
                                                                      : QToolButton::MenuButtonPopup);
     }
+}
+
+bool CToolBarCtrlEx::eventFilter(QObject* watched, QEvent* event)
+{
+    // The bar's menu over its buttons too, disabled ones included (they swallow the event).
+    if (event->type() == QEvent::ContextMenu && qobject_cast<QToolButton*>(watched)) {
+        emit customContextMenuRequested(mapFromGlobal(static_cast<QContextMenuEvent*>(event)->globalPos()));
+        return true;
+    }
+    return QToolBar::eventFilter(watched, event);
 }
 
 int CToolBarCtrlEx::OneButtonHeight() const

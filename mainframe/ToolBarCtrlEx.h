@@ -89,6 +89,9 @@ public:
     // The current speed mode's image, the mode clamped to the four there are.
     static int32_t SpeedImage();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QAction* CommandAction(const _TBEXBUTTON& button);
     void PlaceButton(const _TBEXBUTTON& button);

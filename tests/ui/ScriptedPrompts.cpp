@@ -22,7 +22,7 @@ TaskDialogResult ScriptedPrompts::TaskDialog(const TaskDialogSpec& spec)
 {
     boxes.append({spec.content, spec.title, 0, spec});
     const int button = Answer(IDCLOSE);
-    return {button, spec.verificationChecked};
+    return {button, verifications.isEmpty() ? spec.verificationChecked : verifications.takeFirst()};
 }
 
 FileDialogResult ScriptedPrompts::FileDialog(const FileDialogSpec&)

@@ -30,6 +30,8 @@ public:
     FileDialogResult FileDialog(const FileDialogSpec& spec) override;
 
     QList<int> answers;
+    // A task dialog's check box as it is left; with none scripted, as the spec set it.
+    QList<bool> verifications;
     std::function<void()> during;
     QList<Box> boxes;
 
