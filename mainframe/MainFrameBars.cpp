@@ -5,6 +5,7 @@
 #include "app/TextFormat.h"
 #include "app/VandrelCore.h"
 #include "app/gui/AppIcons.h"
+#include "app/gui/UIFont.h"
 #include "engine/DownloadError.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
@@ -31,6 +32,7 @@ namespace {
 
 constexpr QSize kSpeedMeterSize(180, 50);
 constexpr unsigned kIdsIdleMessage = 57345;
+constexpr int kBoldFontPoints = 8;
 
 // Pane 359 and pane 360 texts.
 constexpr unsigned kIdsSchedulerOff = 241;
@@ -225,6 +227,7 @@ void CMainFrame::CreateBarMenus()
 void CMainFrame::CreateMenus()
 {
     CMenuStyle::Install();
+    g_fontBold = CreateUIFont(kBoldFontPoints, true);
     CCommandTable& commands = *m_commands;
     const QList<QMenu*> popups = {
         BuildMenu(Text("文件(&F)"),

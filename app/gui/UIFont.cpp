@@ -24,6 +24,8 @@ int ScreenDpiY()
 
 } // namespace
 
+QFont g_fontBold;
+
 QFont CreateUIFont(int points, bool bold)
 {
     QFont font;

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
+#include "app/gui/UIFont.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/MainFrame.h"
@@ -141,6 +142,7 @@ TEST_F(MenuImagesTest, ASecondOpeningAddsNothing)
 {
     frame = new CMainFrame;
     frame->Create();
+    EXPECT_EQ(g_fontBold, CreateUIFont(8, true)) << "the shared bold font is made with the window";
     for (QMenu* menu : frame->findChildren<QMenu*>()) {
         emit menu->aboutToShow();
         QList<QPair<QString, qint64>> first;
