@@ -9,6 +9,7 @@
 #include "engine/DownloadError.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
+#include "mainframe/Accelerators.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
@@ -23,6 +24,7 @@
 #include "platform/StringTable.h"
 
 #include <QCursor>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QToolButton>
 
@@ -78,16 +80,36 @@ MenuEntry Submenu(QMenu* menu)
     return {0, menu->title(), menu};
 }
 
-QMenu* BuildMenu(const QString& title, const QList<MenuEntry>& entries, CCommandTable& commands, QWidget* parent)
+// The command's first key of the accelerator table as menu text ("\tCtrl+S"), or nothing.
+QString ShortcutText(int command)
+{
+    for (const Accelerator& accelerator : AcceleratorTable()) {
+        if (accelerator.command == command)
+            return QLatin1Char('\t') + QKeySequence(accelerator.keys).toString(QKeySequence::NativeText);
+    }
+    return {};
+}
+
+enum class Shortcuts
+{
+    Hidden,
+    Shown, // the menu bar's popups show each command's key
+};
+
+QMenu* BuildMenu(const QString& title, const QList<MenuEntry>& entries, CCommandTable& commands, QWidget* parent,
+                 Shortcuts shortcuts = Shortcuts::Hidden)
 {
     auto* menu = new QMenu(title, parent);
     for (const MenuEntry& entry : entries) {
-        if (entry.submenu)
+        if (entry.submenu) {
             menu->addMenu(entry.submenu);
-        else if (entry.command == 0)
+        } else if (entry.command == 0) {
             menu->addSeparator();
-        else
-            menu->addAction(commands.CreateAction(entry.command, entry.text, menu));
+        } else {
+            const QString text =
+                shortcuts == Shortcuts::Shown ? entry.text + ShortcutText(entry.command) : entry.text;
+            menu->addAction(commands.CreateAction(entry.command, text, menu));
+        }
     }
     commands.WatchMenu(menu);
     return menu;
@@ -238,16 +260,16 @@ void CMainFrame::CreateMenus()
                    {ID_FILE_EXPORT_SELECTED, Text("导出所选(&S)...")},
                    Separator(),
                    {ID_APP_EXIT, Text("退出(&X)")}},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("下载(&D)"),
-                  {{ID_DOWNLOAD_ADD, Text("添加下载(&A)...\tIns")},
+                  {{ID_DOWNLOAD_ADD, Text("添加下载(&A)...")},
                    Separator(),
-                   {ID_DOWNLOAD_START, Label(130) + Text("\tCtrl+S")},
-                   {ID_DOWNLOAD_PAUSE, Label(131) + Text("\tCtrl+P")},
+                   {ID_DOWNLOAD_START, Label(130)},
+                   {ID_DOWNLOAD_PAUSE, Label(131)},
                    {ID_DOWNLOAD_GET_INFO, Text("获取信息")},
                    Separator(),
-                   {ID_DOWNLOAD_DELETE, Label(195) + Text("\tDel")},
-                   {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件\tShift+Del")},
+                   {ID_DOWNLOAD_DELETE, Label(195)},
+                   {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件")},
                    {ID_DOWNLOAD_RESET, Text("重置")},
                    Separator(),
                    {ID_SCHEDULE_ADD, Text("添加到计划任务")},
@@ -256,28 +278,28 @@ void CMainFrame::CreateMenus()
                    Separator(),
                    {ID_DOWNLOAD_COPY_URL, Label(264)},
                    {ID_DOWNLOAD_OPEN_IN_BROWSER, Label(265)},
-                   {ID_DOWNLOAD_OPEN_LOCATION, Label(266) + Text("\tEnter")},
+                   {ID_DOWNLOAD_OPEN_LOCATION, Label(266)},
                    {ID_DOWNLOAD_OPEN_FILE, Label(267)},
                    {ID_DOWNLOAD_CHECKSUM, Label(271)},
                    Separator(),
-                   {ID_MOVE_UP, Label(234) + Text("\tCtrl+Up")},
-                   {ID_MOVE_DOWN, Label(235) + Text("\tCtrl+Down")},
-                   {ID_MOVE_TO_TOP, Label(236) + Text("\tCtrl+Home")},
-                   {ID_MOVE_TO_BOTTOM, Label(237) + Text("\tCtrl+End")},
+                   {ID_MOVE_UP, Label(234)},
+                   {ID_MOVE_DOWN, Label(235)},
+                   {ID_MOVE_TO_TOP, Label(236)},
+                   {ID_MOVE_TO_BOTTOM, Label(237)},
                    Separator(),
-                   {ID_SELECT_ALL, Text("全选(&A)\tCtrl+A")},
+                   {ID_SELECT_ALL, Text("全选(&A)")},
                    Separator(),
-                   {ID_DOWNLOAD_PROPERTIES, Label(261) + Text("\tF4")}},
-                  commands, this),
+                   {ID_DOWNLOAD_PROPERTIES, Label(261)}},
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("操作(&A)"),
-                  {{ID_START_ALL, Label(196) + Text("\tCtrl+Alt+S")},
-                   {ID_PAUSE_ALL, Label(197) + Text("\tCtrl+Alt+P")},
+                  {{ID_START_ALL, Label(196)},
+                   {ID_PAUSE_ALL, Label(197)},
                    Separator(),
                    {ID_REMOVE_COMPLETED, Label(198)},
                    Separator(),
                    Submenu(BuildSpeedMenu(commands, this)),
                    Submenu(BuildConcurrencyMenu(commands, this))},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("查看(&V)"),
                   {{ID_VIEW_STATUS_BAR, Text("状态栏(&S)")},
                    Submenu(BuildSpeedMeterMenu(commands, this)),
@@ -287,7 +309,7 @@ void CMainFrame::CreateMenus()
                    {ID_VIEW_AUTOSIZE_COLUMNS, Label(unsigned(ID_VIEW_AUTOSIZE_COLUMNS))},
                    {ID_VIEW_RESET_COLUMNS, Text("重置列")},
                    {ID_VIEW_GRID, Text("网格线")}},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("自动(&U)"),
                   {{ID_ALLDONE_SHUTDOWN, Text("完成后关机")},
                    {ID_ALLDONE_SLEEP, Text("完成后睡眠")},
@@ -297,19 +319,19 @@ void CMainFrame::CreateMenus()
                    {ID_URL_MONITOR, Label(214)},
                    Separator(),
                    {ID_SCHEDULER, Label(233) + Text("...")}},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("工具(&T)"),
-                  {{ID_HISTORY, Label(260) + Text("...\tCtrl+H")},
+                  {{ID_HISTORY, Label(260) + Text("...")},
                    {ID_DATA_USAGE, Label(274) + Text("...")},
                    Separator(),
                    {ID_OPTIONS, Text("选项(&O)...")}},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
         BuildMenu(Text("帮助(&H)"),
                   {{ID_VERSION_HISTORY, Text("版本历史")},
                    {ID_TERMS_OF_USE, Text("使用条款")},
                    Separator(),
                    {ID_APP_ABOUT, Text("关于 Vandrel(&A)...")}},
-                  commands, this),
+                  commands, this, Shortcuts::Shown),
     };
     for (QMenu* popup : popups)
         menuBar()->addMenu(popup);

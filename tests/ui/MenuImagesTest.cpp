@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 
 namespace {
@@ -154,4 +155,20 @@ TEST_F(MenuImagesTest, ASecondOpeningAddsNothing)
             second.append({action->text(), action->icon().cacheKey()});
         EXPECT_EQ(first, second) << menu->objectName().toStdString();
     }
+}
+
+TEST_F(MenuImagesTest, TheMenuBarHoldsTheSevenPopupsWithTheirKeys)
+{
+    frame = new CMainFrame;
+    frame->Create();
+    QStringList titles;
+    for (const QAction* popup : frame->menuBar()->actions())
+        titles << popup->text();
+    EXPECT_EQ(titles, (QStringList{"文件(&F)", "下载(&D)", "操作(&A)", "查看(&V)", "自动(&U)", "工具(&T)", "帮助(&H)"}));
+    const QMenu* download = frame->menuBar()->actions()[1]->menu();
+    EXPECT_EQ(CCommandTable::FindAction(download, ID_DOWNLOAD_START)->text(), QStringLiteral("开始\tCtrl+S"));
+    EXPECT_EQ(CCommandTable::FindAction(download, ID_DOWNLOAD_ADD)->text(), QStringLiteral("添加下载(&A)...\tIns"));
+    EXPECT_EQ(CCommandTable::FindAction(download, ID_DOWNLOAD_GET_INFO)->text(), QStringLiteral("获取信息"));
+    const QMenu* tray = frame->TrayMenu();
+    EXPECT_EQ(CCommandTable::FindAction(tray, ID_START_ALL)->text(), QStringLiteral("全部开始")) << "no keys in the tray";
 }
