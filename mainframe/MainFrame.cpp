@@ -27,7 +27,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QMenuBar>
 #include <QScreen>
 
 #include <algorithm>

@@ -170,7 +170,14 @@ void CToolBarCtrlEx::SetButton(int index, int32_t command, uint8_t style, uint32
 
 void CToolBarCtrlEx::RebuildButtons()
 {
-    clear(); // removes the buttons; the actions stay ours
+    // clear() removes the buttons and deletes no action: the command actions are
+    // placed again, the separators made anew.
+    const QList<QAction*> previous = actions();
+    clear();
+    for (QAction* action : previous) {
+        if (action->isSeparator())
+            delete action;
+    }
     int placed = 0;
     for (_TBEXBUTTON& button : m_arrButtons) {
         if (!button.bVisible || (IsSeparator(button) && placed == 0))

@@ -210,8 +210,9 @@ TEST_F(ToolBarTest, AStoredValueIsTakenOnlyAtItsExactSize)
     StoreValue(iconsOnly);
     MakeFrame();
     for (QAction* action : Bar().actions()) {
-        if (auto* button = qobject_cast<QToolButton*>(Bar().widgetForAction(action)))
+        if (auto* button = qobject_cast<QToolButton*>(Bar().widgetForAction(action))) {
             EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << action->text().toStdString();
+        }
     }
     // The labels still enter the pool: the numbered algorithm, not the edge case.
     EXPECT_EQ(ReadRecord(Bar().SaveLayout(), 34).iString, 17);
@@ -318,6 +319,16 @@ TEST_F(ToolBarTest, ARearrangedBarKeepsItsImagesAndResetRestoresTheDefaults)
     EXPECT_TRUE(SameImage(BarAction(ID_CONCURRENCY_DROPDOWN)->icon(), CToolBarCtrlEx::ButtonImage(13)));
     EXPECT_EQ(ReadRecord(Bar().SaveLayout(), 34).iBitmap, 8);
     EXPECT_EQ(ReadRecord(Bar().SaveLayout(), 13).idCommand, ID_CONCURRENCY_DROPDOWN);
+
+    // The next start shows the same bar.
+    const QString rearranged = Layout();
+    frame->RequestExit(false);
+    RunDeferredDeletes();
+    SettingStore(AppCore().m_settings.DownloadSpeed, 1);
+    MakeFrame();
+    frame->show();
+    EXPECT_EQ(Layout(), rearranged);
+    EXPECT_EQ(Bar().TextMode(), NoTextLabels);
 
     QAction* before = BarAction(ID_SPEED_DROPDOWN);
     Customize([](CToolBarCustomizeDialog& dialog) {
