@@ -6,6 +6,7 @@
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MainFrame.h"
+#include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/ToolBarCtrlEx.h"
 #include "mainframe/ToolBarCustomizeDialog.h"
 #include "support/ProfileFixture.h"
@@ -460,7 +461,8 @@ TEST_F(ToolBarTest, RightClickingEitherBarOpensTheBarsMenu)
     EXPECT_EQ(meter, (QList<int>{32938, 0, 32939, 32940, 0, 32957, 32958, 32959}));
     EXPECT_EQ(static_cast<QMainWindow*>(frame.data())->createPopupMenu(), nullptr);
 
-    QWidget* targets[] = {Bar().ButtonForCommand(ID_DOWNLOAD_START), &Bar(),
+    // A disabled button, the bar itself, the meter and its band.
+    QWidget* targets[] = {Bar().ButtonForCommand(ID_DOWNLOAD_START), &Bar(), frame->SpeedMeter(),
                           frame->findChild<QToolBar*>(QStringLiteral("SpeedMeterBar"))};
     for (QWidget* target : targets) {
         ASSERT_TRUE(target);
