@@ -49,7 +49,8 @@ struct AllDoneText
     unsigned text;
 };
 constexpr AllDoneText kAllDoneTexts[] = {
-    {FinishNothing, kIdsAllDoneNone}, {FinishExit, 231}, {FinishSleep, 229}, {FinishHibernate, 230}, {FinishShutDown, 228},
+    {FinishNothing, kIdsAllDoneNone}, {FinishExit, 231},     {FinishSleep, 229},
+    {FinishHibernate, 230},           {FinishShutDown, 228},
 };
 
 // One menu entry: a command (0: a separator) or a submenu.
@@ -393,13 +394,14 @@ void CMainFrame::OnUpdateStatusPanes()
     if (!m_wndView || !m_wndStatusBar)
         return;
     CStatusBarEx& bar = *m_wndStatusBar;
-    bar.SetPaneText(359, SchedulerPaneText());
-    bar.SetPaneText(360, AllDonePaneText());
-    bar.SetPaneText(361, QString::number(CountRows(*m_wndView, IsRunningItem)));
-    bar.SetPaneText(362, QString::number(CountRows(*m_wndView, IsQueuedRow)));
-    bar.SetPaneText(363, QString::number(CountRows(*m_wndView, IsNotRunningNorCompleted)));
-    bar.SetPaneText(364, FormatByteSize(DataUsage(), false));
-    bar.SetPaneText(365, FormatByteSize(m_wndView->GetTotalSpeed(), false) + QStringLiteral("/s"));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SCHEDULER, SchedulerPaneText());
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_ALL_DONE, AllDonePaneText());
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_RUNNING, QString::number(CountRows(*m_wndView, IsRunningItem)));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_QUEUED, QString::number(CountRows(*m_wndView, IsQueuedRow)));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_IDLE, QString::number(CountRows(*m_wndView, IsNotRunningNorCompleted)));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_DATA_USAGE, FormatByteSize(DataUsage(), false));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SPEED,
+                    FormatByteSize(m_wndView->GetTotalSpeed(), false) + QStringLiteral("/s"));
 }
 
 void CMainFrame::OnItemChanged()

@@ -11,8 +11,16 @@ class CStatusBarEx : public QStatusBar
     Q_OBJECT
 
 public:
-    static constexpr int kFirstPaneId = 359;
-    static constexpr int kLastPaneId = 365;
+    // The panes' ids, also their tips' string ids.
+    static constexpr int ID_INDICATOR_SCHEDULER = 359;
+    static constexpr int ID_INDICATOR_ALL_DONE = 360;
+    static constexpr int ID_INDICATOR_RUNNING = 361;
+    static constexpr int ID_INDICATOR_QUEUED = 362;
+    static constexpr int ID_INDICATOR_IDLE = 363;
+    static constexpr int ID_INDICATOR_DATA_USAGE = 364;
+    static constexpr int ID_INDICATOR_SPEED = 365;
+    static constexpr int kFirstPaneId = ID_INDICATOR_SCHEDULER;
+    static constexpr int kLastPaneId = ID_INDICATOR_SPEED;
 
     explicit CStatusBarEx(QWidget* parent);
 

@@ -143,8 +143,9 @@ TEST_F(StatusBarTest, ThePanesCarryTheirTipsAndIcons)
         EXPECT_FALSE(icon->pixmap().toImage().isNull());
     }
     for (const QLabel* label : bar.findChildren<QLabel*>()) {
-        if (!label->parentWidget() || !label->parentWidget()->objectName().startsWith(QStringLiteral("pane")))
+        if (!label->parentWidget() || !label->parentWidget()->objectName().startsWith(QStringLiteral("pane"))) {
             EXPECT_TRUE(label->toolTip().isEmpty()) << "the message pane has no tip";
+        }
     }
     EXPECT_TRUE(frame->testAttribute(Qt::WA_AlwaysShowToolTips));
 }

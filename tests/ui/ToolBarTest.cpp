@@ -54,9 +54,17 @@ struct Record
 Record ReadRecord(const QByteArray& value, int index)
 {
     const char* p = value.constData() + 4 + kRecordSize * index;
-    return {qFromLittleEndian<int32_t>(p),      qFromLittleEndian<int32_t>(p + 4),  uint8_t(p[8]),
-            uint8_t(p[9]),                      qFromLittleEndian<uint16_t>(p + 10), qFromLittleEndian<uint32_t>(p + 12),
-            qFromLittleEndian<uint32_t>(p + 16), qFromLittleEndian<int32_t>(p + 20), qFromLittleEndian<int32_t>(p + 24)};
+    Record record;
+    record.iBitmap = qFromLittleEndian<int32_t>(p);
+    record.idCommand = qFromLittleEndian<int32_t>(p + 4);
+    record.fsState = uint8_t(p[8]);
+    record.fsStyle = uint8_t(p[9]);
+    record.reserved = qFromLittleEndian<uint16_t>(p + 10);
+    record.idsLabel = qFromLittleEndian<uint32_t>(p + 12);
+    record.dwData = qFromLittleEndian<uint32_t>(p + 16);
+    record.bVisible = qFromLittleEndian<int32_t>(p + 20);
+    record.iString = qFromLittleEndian<int32_t>(p + 24);
+    return record;
 }
 
 QByteArray WithVisible(QByteArray value, int index, int32_t visible)
