@@ -219,4 +219,15 @@ private:
 
     QMenu* m_menuTray = nullptr;
     bool m_bPowerOffWithExit = false; // a shut-down waits for its exit
+
+public:
+    // Tools: checksum, history and the developer-mode inspector.
+    // The first selected row's file, when it is completed and the dialog is not open.
+    void OnDownloadChecksum();
+    void OnHistory();
+    // A modeless inspector of the first selected row.
+    void OnDebug();
+
+private:
+    void RegisterToolCommands();
 };

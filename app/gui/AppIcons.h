@@ -4,6 +4,8 @@
 
 // Icon resource ids.
 inline constexpr int IDR_MAINFRAME = 128;       // the application
+inline constexpr int IDI_HISTORY = 394;         // the history dialog
+inline constexpr int IDI_CHECKSUM = 438;        // the checksum dialog
 inline constexpr int IDI_DATA_USAGE = 441;      // the data-usage box
 inline constexpr int IDI_TRAY_FIRST_FRAME = 448; // the tray animation, 13 frames
 inline constexpr int kTrayFrameCount = 13;
