@@ -35,9 +35,26 @@ QPixmap Play(const QColor& color)
     });
 }
 
+// The About box's tall logo: a downward arrow over a bar, on the program's blue.
+QPixmap Logo()
+{
+    constexpr QSize kLogoSize(42, 138);
+    QPixmap pixmap(kLogoSize);
+    pixmap.fill(kBlue);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(QPolygon({{15, 20}, {27, 20}, {27, 62}, {36, 62}, {21, 84}, {6, 62}, {15, 62}}));
+    painter.fillRect(6, 96, 30, 6, kAmber);
+    return pixmap;
+}
+
 QPixmap Make(int resourceId)
 {
     switch (resourceId) {
+    case 101:
+        return Logo();
     case 325: // new or prepared: an empty page
         return Draw([](QPainter& p) {
             p.setPen(kGrey);
