@@ -127,7 +127,7 @@ void CChecksumDialog::OnCalculate()
         return;
     // Read here: the run's thread never touches a widget.
     const QString algorithm = m_listAlgorithm->currentText();
-    m_run.reset(); // the finished run's thread has ended, so this joins at once
+    m_run.reset(); // its thread has only to return, so the join is short
     m_run = std::make_unique<CHashRun>(m_strFilePath, algorithm);
     m_timer.start();
     SetControlsEnabled(false);
