@@ -1,4 +1,5 @@
 #include "app/AppCommandLineInfo.h"
+#include "app/AppVersion.h"
 #include "app/gui/PowerOffAtExit.h"
 #include "app/gui/ShellIntegration.h"
 #include "app/gui/UiServices.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orlmark"));
     QCoreApplication::setApplicationName(QStringLiteral("Vandrel"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("4.3.0"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kAppVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("Vandrel"));
     // Closing a dialog while the main window is hidden in the tray must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -31,18 +31,10 @@ constexpr std::chrono::milliseconds kPausePollInterval{2};
 // After the final notice the workers only return; a bound on waiting for them.
 constexpr int kWorkersLeaveMs = 10000;
 
-// By value, as the engine's DownloadState spells them.
-constexpr const char* kStateNames[kDownloadStateCount] = {
-    "NeedToPrepare", "Preparing", "PrepairingFailed", "Prepared", "FileAllocating",
-    "FileAllocatingFailed", "FileAllocated", "Transferring", "TransferringFailed", "Transferred",
-    "Pausing", "Paused", "Finishing", "FinishingFailed", "Completed",
-};
-
 QByteArray StateName(int32_t state)
 {
-    if (state < 0 || state >= kDownloadStateCount)
-        return QByteArray::number(state);
-    return kStateNames[state];
+    const char* name = DownloadStateName(state);
+    return name ? QByteArray(name) : QByteArray::number(state);
 }
 
 // Qt's own escaping: the one string of a compact array, brackets cut.

@@ -2,6 +2,7 @@
 # sanitizer test binaries link fully instrumented code of our own.
 
 set(VANDREL_STRINGS_CPP "${CMAKE_BINARY_DIR}/generated/StringTableData.cpp")
+set(VANDREL_TERMS_CPP "${CMAKE_BINARY_DIR}/generated/TermsOfUseData.cpp")
 
 function(vandrel_add_strings)
   set(input "${CMAKE_SOURCE_DIR}/resources/strings.txt")
@@ -12,6 +13,16 @@ function(vandrel_add_strings)
     DEPENDS "${input}" "${CMAKE_SOURCE_DIR}/cmake/GenerateStrings.cmake"
     COMMENT "Embedding the string table")
   add_custom_target(vandrel_strings DEPENDS "${VANDREL_STRINGS_CPP}")
+
+  # The About box shows the same terms that ship as TermsOfUse.txt.
+  set(terms "${CMAKE_SOURCE_DIR}/resources/TermsOfUse.txt")
+  add_custom_command(
+    OUTPUT "${VANDREL_TERMS_CPP}"
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${terms} -DOUTPUT=${VANDREL_TERMS_CPP} -DNAME=resources/TermsOfUse.txt
+            -DSYMBOL=kTermsOfUseText -P "${CMAKE_SOURCE_DIR}/cmake/EmbedText.cmake"
+    DEPENDS "${terms}" "${CMAKE_SOURCE_DIR}/cmake/EmbedText.cmake"
+    COMMENT "Embedding the terms of use")
+  add_custom_target(vandrel_terms DEPENDS "${VANDREL_TERMS_CPP}")
 endfunction()
 
 function(vandrel_sources out)
@@ -40,12 +51,14 @@ endfunction()
 function(vandrel_add_libraries sfx flags)
   vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
     EXTRA "${VANDREL_STRINGS_CPP}"
-    LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto)
+    LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE)
   add_dependencies(vandrel_platform${sfx} vandrel_strings)
   vandrel_library(vandrel_core${sfx} "${flags}" DIRS app LINK vandrel_platform${sfx})
   vandrel_library(vandrel_engine${sfx} "${flags}" DIRS engine LINK vandrel_core${sfx})
   vandrel_library(vandrel_ui${sfx} "${flags}" DIRS app/gui mainframe dialogs
+    EXTRA "${VANDREL_TERMS_CPP}"
     LINK vandrel_engine${sfx} Qt6::Gui Qt6::Widgets Qt6::Network)
+  add_dependencies(vandrel_ui${sfx} vandrel_terms)
 endfunction()
 
 function(vandrel_test_suite suite sfx flags link gui)

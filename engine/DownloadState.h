@@ -25,6 +25,9 @@ enum DownloadState : int32_t
 
 inline constexpr int32_t kDownloadStateCount = 15;
 
+// The state's name as the enum spells it; null outside 0 to 14.
+const char* DownloadStateName(int32_t state);
+
 // How a download connects (CHttpDownloader::m_nAccessType).
 enum AccessType : int32_t
 {

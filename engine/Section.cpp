@@ -18,6 +18,11 @@ using namespace inet;
 
 namespace {
 
+constexpr const char* kSectionStatusNames[kSectionStatusCount] = {
+    "Unspecified", "Connecting", "SendingRequest", "OpeningLocalFile", "Recieving",
+    "Writing", "LimitingSpeed", "UpdatingDownlodStub", "WaitingForNextAttempt",
+};
+
 constexpr unsigned kMsgOpenFileFailed = 140;
 constexpr unsigned kMsgOutOfMemory = 142;
 constexpr unsigned kMsgTransferFailed = 146;
@@ -75,6 +80,11 @@ struct RequestHandles
 };
 
 } // namespace
+
+const char* SectionStatusName(int32_t status)
+{
+    return status >= 0 && status < kSectionStatusCount ? kSectionStatusNames[status] : nullptr;
+}
 
 // The read loop's own state, for one attempt.
 struct CSection::ReadLoop

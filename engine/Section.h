@@ -26,6 +26,11 @@ enum SectionStatus : int32_t
     WaitingForNextAttempt = 8,
 };
 
+inline constexpr int32_t kSectionStatusCount = 9;
+
+// The status's name as the enum spells it; null outside 0 to 8.
+const char* SectionStatusName(int32_t status);
+
 // One byte range of a download. The fields its worker changes during a run are
 // atomics, because the user interface reads them at any time; the rest are set
 // when the section is made and stay as they are.

@@ -158,6 +158,7 @@ void CMainFrame::RegisterCommands()
         ID_VIEW_STATUS_BAR, [this] { m_wndStatusBar->setVisible(m_wndStatusBar->isHidden()); },
         [this](CmdUI& ui) { ui.check = m_wndStatusBar && !m_wndStatusBar->isHidden(); });
     RegisterQueueCommands();
+    RegisterToolCommands();
 }
 
 void CMainFrame::RestoreColumns(const CProfile& profile)

@@ -244,4 +244,15 @@ private:
     QMenu* m_menuBars = nullptr;        // 420
     QMenu* m_menuSpeed = nullptr;       // 336
     QMenu* m_menuConcurrency = nullptr; // 329
+
+public:
+    // Tools: checksum, history and the developer-mode inspector.
+    // The first selected row's file, when it is completed and the dialog is not open.
+    void OnDownloadChecksum();
+    void OnHistory();
+    // A modeless inspector of the first selected row.
+    void OnDebug();
+
+private:
+    void RegisterToolCommands();
 };

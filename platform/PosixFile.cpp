@@ -139,6 +139,11 @@ int PosixFile::getStatus(uint64_t* size, bool* isRegular) const
     return 0;
 }
 
+void PosixFile::adviseSequential() const
+{
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
 int PosixFile::setTimes(FILETIME time)
 {
     constexpr int64_t kTicksPerSecond = int64_t(kFileTimeTicksPerSecond);

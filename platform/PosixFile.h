@@ -43,6 +43,8 @@ public:
     int reserve(uint64_t offset, uint64_t length);
     int truncate(uint64_t length);
     int getStatus(uint64_t* size, bool* isRegular) const;
+    // A hint that the file will be read once from start to end; never fails.
+    void adviseSequential() const;
     // Access and modification time; a creation time cannot be set here.
     int setTimes(FILETIME time);
 

@@ -40,9 +40,26 @@ QPixmap Play(const QColor& color)
 
 QPixmap MakeOther(int resourceId);
 
+// The About box's tall logo: a downward arrow over a bar, on the program's blue.
+QPixmap AboutLogo()
+{
+    constexpr QSize kLogoSize(42, 138);
+    QPixmap pixmap(kLogoSize);
+    pixmap.fill(kBlue);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(QPolygon({{15, 20}, {27, 20}, {27, 62}, {36, 62}, {21, 84}, {6, 62}, {15, 62}}));
+    painter.fillRect(6, 96, 30, 6, kAmber);
+    return pixmap;
+}
+
 QPixmap Make(int resourceId)
 {
     switch (resourceId) {
+    case IDB_ABOUT_LOGO:
+        return AboutLogo();
     case 325: // new or prepared: an empty page
         return Draw([](QPainter& p) {
             p.setPen(kGrey);

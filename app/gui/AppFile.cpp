@@ -1,12 +1,12 @@
 #include "app/gui/AppFile.h"
 
+#include "app/gui/Prompts.h"
 #include "platform/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QUrl>
 
 #include <cerrno>
@@ -47,5 +47,5 @@ void OpenAppFile(const QString& name, QWidget* parent)
 {
     const QString error = TryOpenAppFile(name);
     if (!error.isEmpty())
-        QMessageBox::critical(parent, QStringLiteral("Vandrel"), error);
+        AppMessageBox(parent, error, MB_ICONERROR);
 }

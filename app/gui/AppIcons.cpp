@@ -92,10 +92,43 @@ QIcon PaneIcon(int resourceId)
     }
 }
 
+// A page with a check mark.
+QPixmap Checksum()
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kBody, 2));
+    painter.setBrush(Qt::white);
+    painter.drawRect(6, 2, 20, 28);
+    painter.setPen(QPen(kProgress, 3));
+    painter.drawPolyline(QPolygon({{10, 17}, {15, 22}, {23, 11}}));
+    return pixmap;
+}
+
+// A clock face.
+QPixmap History()
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kBody, 3));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(3, 3, kSize - 6, kSize - 6);
+    painter.drawPolyline(QPolygon({{16, 8}, {16, 16}, {22, 20}}));
+    return pixmap;
+}
+
 QIcon Draw(int resourceId)
 {
     if (resourceId == IDR_MAINFRAME)
         return BadgeIcon();
+    if (resourceId == IDI_CHECKSUM)
+        return QIcon(Checksum());
+    if (resourceId == IDI_HISTORY)
+        return QIcon(History());
     if (resourceId == IDI_DATA_USAGE)
         return QIcon(DataUsage());
     if (resourceId >= IDI_TRAY_FIRST_FRAME && resourceId < IDI_TRAY_FIRST_FRAME + kTrayFrameCount)

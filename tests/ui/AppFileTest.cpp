@@ -1,5 +1,7 @@
 #include "app/gui/AppFile.h"
 
+#include "ScriptedPrompts.h"
+
 #include "platform/SystemError.h"
 #include "support/QStringPrinter.h"
 
@@ -43,6 +45,7 @@ protected:
     QString pathBesideBinary() const { return QCoreApplication::applicationDirPath() + u'/' + nameBesideBinary(); }
 
     OpenSpy m_spy;
+    ScriptedPrompts m_prompts;
     QString m_created;
 };
 
@@ -64,6 +67,23 @@ TEST_F(AppFileTest, MissingFileGivesThePathAndTheSystemText)
     EXPECT_EQ(TryOpenAppFile(nameBesideBinary()),
               pathBesideBinary() + QStringLiteral("\n\n") + GetSystemErrorText(ENOENT));
     EXPECT_TRUE(m_spy.opened.isEmpty());
+}
+
+TEST_F(AppFileTest, OpenFailureIsShownInAnErrorBox)
+{
+    OpenAppFile(nameBesideBinary(), nullptr);
+    ASSERT_EQ(m_prompts.boxes.size(), 1);
+    EXPECT_EQ(m_prompts.boxes[0].text, pathBesideBinary() + QStringLiteral("\n\n") + GetSystemErrorText(ENOENT));
+    EXPECT_EQ(m_prompts.boxes[0].flags, MB_ICONERROR);
+}
+
+TEST_F(AppFileTest, TheBuildPutsTheHelpFilesBesideTheProgram)
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const char* name : {"TermsOfUse.txt", "VersionHistory.txt"})
+        EXPECT_EQ(TryOpenAppFile(QLatin1String(name)), QString()) << name;
+    EXPECT_EQ(m_spy.opened, (QList<QUrl>{QUrl::fromLocalFile(dir + QStringLiteral("/TermsOfUse.txt")),
+                                         QUrl::fromLocalFile(dir + QStringLiteral("/VersionHistory.txt"))}));
 }
 
 #include "AppFileTest.moc"

@@ -1,0 +1,40 @@
+#include "dialogs/TermsOfUseDialog.h"
+
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+extern const char kTermsOfUseText[]; // generated from resources/TermsOfUse.txt
+
+namespace {
+
+constexpr QSize kDialogSize(464, 288); // 309 x 177 dialog units of the 8-point dialog font
+
+} // namespace
+
+CTermsOfUseDialog::CTermsOfUseDialog(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TermsOfUseDialog"));
+    setWindowTitle(QStringLiteral("使用条款"));
+    resize(kDialogSize);
+    auto* text = new QPlainTextEdit(Text(), this);
+    text->setObjectName(QStringLiteral("ctl1006"));
+    text->setReadOnly(true);
+    text->setFocusPolicy(Qt::ClickFocus);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    ok->setDefault(true);
+    ok->setFocus(Qt::OtherFocusReason);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+}
+
+QString CTermsOfUseDialog::Text()
+{
+    return QString::fromUtf8(kTermsOfUseText);
+}
