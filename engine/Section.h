@@ -72,12 +72,14 @@ private:
     bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
     StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
     StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
+    StepResult ReadUntilOut(inet::HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended);
     bool PrepareBuffer(ReadLoop& loop);
-    StepResult Store(PosixFile& file, const char* data, uint32_t size);
-    uint64_t Room() const;
+    StepResult Keep(ReadLoop& loop, uint32_t read);
+    StepResult Flush(PosixFile& file, ReadLoop& loop);
+    uint64_t Room(uint64_t gathered) const;
     bool LimitSpeed();
-    void LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read);
+    StepResult LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read);
     static uint64_t StubEvery();
     void UpdateStub(PosixFile& file, bool always);
-    void Measure(ReadLoop& loop);
+    void Measure(ReadLoop& loop, uint64_t second);
 };
