@@ -81,6 +81,7 @@ struct RequestHandles
 
 // The read loop's own state, for one attempt. Reads land in the buffer behind
 // what it already gathers, so that no byte is copied on its way to the file.
+// The settings a read needs are taken once a second, not at every read.
 struct CSection::ReadLoop
 {
     uint32_t bufferSize = kStartBufferSize; // size of each read
@@ -90,7 +91,9 @@ struct CSection::ReadLoop
     uint64_t windowBytes = 0;
     uint64_t windowSecond = 0;
     uint64_t received = 0;
-    uint64_t unlooked = 0; // read since this section last looked at the stub's need
+    uint64_t unlooked = 0;  // read since this section last looked at the stub's need
+    uint64_t stubShare = 0; // this section's share of UpdateDownloadStubEvery
+    int32_t speedMode = SpeedUnlimited;
 
     size_t space() const { return buffer.size() - gathered; }
 };
@@ -200,6 +203,7 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
     ReadLoop loop;
     loop.windowSecond = CSteadyClock::WholeSeconds();
+    TakeSettings(loop);
     m_nTransferSize = loop.bufferSize;
     m_bIsReachedZero = 0;
     bool ended = false;
@@ -223,7 +227,7 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
     for (;;) {
         if (download.m_pTerminateEvent->isSet())
             return StepStopped;
-        if (!PrepareBuffer(loop))
+        if (loop.reallocate && !PrepareBuffer(loop))
             return StepFailed;
         if (loop.space() < loop.bufferSize) {
             if (const StepResult result = Flush(file, loop); result != StepOk)
@@ -240,29 +244,47 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
             *ended = true;
         else if (const StepResult result = Keep(loop, read); result != StepOk)
             return result;
-        if (LimitSpeed())
+        if (loop.speedMode != SpeedUnlimited && LimitSpeed(loop.speedMode))
             return StepStopped;
         if (*ended)
             return StepOk;
-        // Progress on disk, and so in the list, lags by a second at most.
-        const uint64_t second = CSteadyClock::WholeSeconds();
-        if (second != loop.windowSecond) {
-            if (const StepResult result = Flush(file, loop); result != StepOk)
-                return result;
-        }
-        if (const StepResult result = LookAtStub(file, loop, read); result != StepOk)
+        if (const StepResult result = AfterRead(file, loop, read); result != StepOk)
             return result;
-        loop.windowBytes += read;
-        Measure(loop, second);
     }
+}
+
+// The whole second's flush, the look at the stub and the rate window.
+StepResult CSection::AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read)
+{
+    // Progress on disk, and so in the list, lags by a second at most.
+    const uint64_t second = CSteadyClock::WholeSeconds();
+    const bool newSecond = second != loop.windowSecond;
+    if (newSecond) {
+        if (const StepResult result = Flush(file, loop); result != StepOk)
+            return result;
+        TakeSettings(loop);
+    }
+    loop.unlooked += read;
+    if (loop.unlooked >= loop.stubShare) {
+        if (const StepResult result = LookAtStub(file, loop); result != StepOk)
+            return result;
+    }
+    loop.windowBytes += read;
+    if (newSecond)
+        Measure(loop, second);
+    return StepOk;
+}
+
+void CSection::TakeSettings(ReadLoop& loop) const
+{
+    loop.speedMode = Setting(&CAppSettingsBase::DownloadSpeed);
+    loop.stubShare = StubEvery() / std::max<size_t>(1, m_pDownloader->m_sections.size());
 }
 
 // Allocates the buffer at the start and when a read has outgrown it, which a
 // whole second's flush has left empty; false, recorded, without memory.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
-    if (!loop.reallocate)
-        return true;
     try {
         loop.buffer.assign(std::max<size_t>(kGatherSize, loop.bufferSize), '\0');
     } catch (const std::bad_alloc&) {
@@ -317,11 +339,8 @@ uint64_t CSection::Room(uint64_t gathered) const
 }
 
 // True when the event ended the wait.
-bool CSection::LimitSpeed()
+bool CSection::LimitSpeed(int32_t mode)
 {
-    const int32_t mode = Setting(&CAppSettingsBase::DownloadSpeed);
-    if (mode == SpeedUnlimited)
-        return false;
     m_nLastStatus = LimitingSpeed;
     return m_pDownloader->m_pTerminateEvent->waitFor(SpeedDelay(mode));
 }
@@ -330,12 +349,8 @@ bool CSection::LimitSpeed()
 // UpdateDownloadStubEvery, so that it does not read the other sections' offsets
 // at every read; together they delay a rewrite by less than that much. What it
 // gathers is written first, so that the stub can record it.
-StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read)
+StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
-    loop.unlooked += read;
-    const uint64_t sections = std::max<size_t>(1, m_pDownloader->m_sections.size());
-    if (loop.unlooked < StubEvery() / sections)
-        return StepOk;
     loop.unlooked = 0;
     const StepResult result = Flush(file, loop);
     if (result == StepOk)
@@ -372,8 +387,6 @@ void CSection::UpdateStub(PosixFile& file, bool always)
 // doubling of the read buffer per second, while the rate keeps up with it.
 void CSection::Measure(ReadLoop& loop, uint64_t second)
 {
-    if (second == loop.windowSecond)
-        return;
     const uint64_t rate = loop.windowBytes / (second - loop.windowSecond);
     m_nTransferRate = uint32_t(std::min<uint64_t>(rate, std::numeric_limits<uint32_t>::max()));
     loop.windowBytes = 0;
