@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Times vandrel-bench against aria2c -x8 -s8 and curl on one 1 GiB file that a
-# loopback nginx serves from tmpfs, each downloading into tmpfs, in alternating
-# runs; prints the median wall time, CPU time and peak RSS of each side by side.
+# Times vandrel-bench against aria2c -x8 -s8 and curl on files that a loopback
+# nginx serves from tmpfs, each downloading into tmpfs, in alternating runs;
+# prints the median wall time, CPU time and peak RSS of each side by side.
+#  - full speed: 1 GiB; vandrel-bench with its factory eight sections and with
+#    one (--set MaxSectionCountPerDownload=1), aria2c -x8 -s8 and curl;
+#  - throttled: 256 MiB at 4 MiB/s per connection (nginx limit_rate 4m), where
+#    segmented downloading shows; vandrel-bench and aria2c -x8 -s8.
 #
-#   bench/compare.sh [RUNS]            RUNS per tool, default 5
+#   bench/compare.sh [RUNS]            RUNS per tool and case, default 5
 #
 # VANDREL_BENCH names a vandrel-bench to use; otherwise scripts/setup.sh builds it
 # in build/. VANDREL_RUN_TIMEOUT bounds every run (seconds, default 300).
@@ -14,8 +18,10 @@ run_timeout=${VANDREL_RUN_TIMEOUT:-300}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [RUNS]" >&2; exit 2; }
 
 readonly file_mib=1024
+readonly throttled_mib=256
+readonly throttled_rate=4m
 # A script killed outright leaves its nginx behind for this long at most.
-readonly nginx_limit_s=$((runs * 3 * run_timeout + 600))
+readonly nginx_limit_s=$((runs * 6 * run_timeout + 600))
 readonly start_attempts=5
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -55,7 +61,7 @@ mib_available() { awk '/^MemAvailable:/ { print int($2 / 1024) }' /proc/meminfo;
 
 # A folder in tmpfs: under /dev/shm when that is tmpfs, else a tmpfs of our own.
 make_work_dir() {
-  local need_mib=$((2 * file_mib + 256))
+  local need_mib=$((2 * file_mib + throttled_mib + 256))
   if (($(mib_available) < need_mib + 512)); then
     echo "need about $((need_mib + 512)) MiB of free memory, $(mib_available) MiB available" >&2
     exit 1
@@ -68,12 +74,13 @@ make_work_dir() {
     as_root mount -t tmpfs -o "size=${need_mib}m,mode=0700" tmpfs "$work"
     mounted=$work
   fi
-  mkdir -p "$work/www" "$work/out" "$work/times" "$work/nginx/temp"
+  mkdir -p "$work/www/slow" "$work/out" "$work/times" "$work/nginx/temp"
 }
 
-make_source_file() {
+make_source_files() {
   # Random bytes, so that comparing each result with the source means something.
   dd if=/dev/urandom of="$work/www/file.bin" bs=1M count="$file_mib" status=none
+  dd if=/dev/urandom of="$work/www/slow/file.bin" bs=1M count="$throttled_mib" status=none
 }
 
 write_nginx_config() {
@@ -95,7 +102,11 @@ http {
     uwsgi_temp_path $work/nginx/temp/uwsgi;
     scgi_temp_path $work/nginx/temp/scgi;
     default_type application/octet-stream;
-    server { listen 127.0.0.1:$port; root $work/www; }
+    server {
+        listen 127.0.0.1:$port;
+        root $work/www;
+        location /slow/ { limit_rate $throttled_rate; }
+    }
 }
 EOF
 }
@@ -111,7 +122,7 @@ start_nginx() {
     nginx_pid=$!
     for ((wait = 0; wait < 50; wait++)); do
       if curl -q -sf -o /dev/null -r 0-0 "http://127.0.0.1:$port/file.bin"; then
-        url="http://127.0.0.1:$port/file.bin"
+        base_url="http://127.0.0.1:$port"
         return
       fi
       kill -0 "$nginx_pid" 2>/dev/null || break
@@ -126,20 +137,21 @@ start_nginx() {
   exit 1
 }
 
-tools=(vandrel aria2c curl)
-declare -A label=([vandrel]="vandrel-bench" [aria2c]="aria2c -x8 -s8" [curl]="curl")
+declare -A label=([vandrel]="vandrel-bench" [vandrel1]="vandrel-bench, 1 sec." [aria2c]="aria2c -x8 -s8"
+                  [curl]="curl")
 
 # The command line of one run of a tool, into $work/out.
 command_of() {
   local out=$work/out
   case $1 in
     vandrel) run_argv=("$bench" "$url" "$out") ;;
+    vandrel1) run_argv=("$bench" --set MaxSectionCountPerDownload=1 "$url" "$out") ;;
     aria2c) run_argv=(aria2c --no-conf -q -x8 -s8 -d "$out" -o file.bin "$url") ;;
     curl) run_argv=(curl -q -sS -f -o "$out/file.bin" "$url") ;;
   esac
 }
 
-# One timed run; appends "wall cpu rss_kib" to the tool's list.
+# One timed run of the case under way; appends "wall cpu rss_kib" to the tool's list.
 timed_run() {
   local tool=$1 times=$work/times/last run_argv
   command_of "$tool"
@@ -149,7 +161,7 @@ timed_run() {
     cat "$work/stdout" >&2
     exit 1
   fi
-  if ! cmp -s "$work/out/file.bin" "$work/www/file.bin"; then
+  if ! cmp -s "$work/out/file.bin" "$source"; then
     echo "${label[$tool]} gave a file that differs from the source" >&2
     exit 1
   fi
@@ -158,14 +170,43 @@ timed_run() {
     /User time/ { cpu += $2 }
     /System time/ { cpu += $2 }
     /Maximum resident set size/ { rss = $2 }
-    END { printf "%.2f %.2f %d\n", wall, cpu, rss }' "$times" >> "$work/times/$tool"
-  printf '  %-16s %s\n' "${label[$tool]}" "$(tail -1 "$work/times/$tool")"
+    END { printf "%.2f %.2f %d\n", wall, cpu, rss }' "$times" >> "$work/times/$case_name-$tool"
+  printf '  %-22s %s\n' "${label[$tool]}" "$(tail -1 "$work/times/$case_name-$tool")"
 }
 
-# Median of one column (1 wall, 2 cpu, 3 rss) of a tool's list.
+# Median of one column (1 wall, 2 cpu, 3 rss) of a tool's list in the case under way.
 median() {
-  cut -d' ' -f"$2" "$work/times/$1" | sort -g |
+  cut -d' ' -f"$2" "$work/times/$case_name-$1" | sort -g |
     awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# "what: X x other's" for one column of two tools.
+ratio() {
+  awk -v v="$(median "$2" "$4")" -v a="$(median "$3" "$4")" -v what="$1" \
+    'BEGIN { if (a > 0) printf "%s: %.2f x\n", what, v / a }'
+}
+
+# run_case NAME PATH DESCRIPTION TOOL...: alternating runs, then the medians.
+run_case() {
+  case_name=$1 url=$base_url$2 source=$work/www$2
+  local description=$3 run i
+  shift 3
+  local tools=("$@")
+  echo
+  echo "== $case_name: $description, $runs alternating runs per tool from $url"
+  echo "per run: wall s, CPU s (user + system), peak RSS KiB"
+  for ((run = 0; run < runs; run++)); do
+    echo "run $((run + 1))"
+    for ((i = 0; i < ${#tools[@]}; i++)); do
+      timed_run "${tools[(run + i) % ${#tools[@]}]}"
+    done
+  done
+  echo
+  printf '%-22s %10s %10s %14s\n' "$case_name, median of $runs" "wall s" "CPU s" "peak RSS MiB"
+  for tool in "${tools[@]}"; do
+    printf '%-22s %10.2f %10.2f %14.1f\n' "${label[$tool]}" "$(median "$tool" 1)" "$(median "$tool" 2)" \
+      "$(awk -v k="$(median "$tool" 3)" 'BEGIN { print k / 1024 }')"
+  done
 }
 
 install_missing aria2 curl nginx time
@@ -178,22 +219,16 @@ fi
 [[ -x $bench ]] || { echo "no vandrel-bench at $bench" >&2; exit 1; }
 
 make_work_dir
-make_source_file
+make_source_files
 start_nginx
-echo "$runs alternating runs per tool, $file_mib MiB from $url into $work/out"
-echo "per run: wall s, CPU s (user + system), peak RSS KiB"
-for ((run = 0; run < runs; run++)); do
-  echo "run $((run + 1))"
-  for ((i = 0; i < ${#tools[@]}; i++)); do
-    timed_run "${tools[(run + i) % ${#tools[@]}]}"
-  done
-done
+echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+run_case full-speed /file.bin "$file_mib MiB" vandrel vandrel1 aria2c curl
+ratio "vandrel-bench wall time, aria2c's = 1" vandrel aria2c 1
+ratio "vandrel-bench CPU time, aria2c's = 1" vandrel aria2c 2
+ratio "vandrel-bench wall time, one section's = 1" vandrel vandrel1 1
+
+run_case throttled /slow/file.bin "$throttled_mib MiB at $throttled_rate per connection" vandrel aria2c
+ratio "vandrel-bench wall time, aria2c's = 1" vandrel aria2c 1
 echo
-printf '%-16s %10s %10s %14s\n' "median of $runs" "wall s" "CPU s" "peak RSS MiB"
-for tool in "${tools[@]}"; do
-  printf '%-16s %10.2f %10.2f %14.1f\n' "${label[$tool]}" "$(median "$tool" 1)" "$(median "$tool" 2)" \
-    "$(awk -v k="$(median "$tool" 3)" 'BEGIN { print k / 1024 }')"
-done
-awk -v v="$(median vandrel 1)" -v a="$(median aria2c 1)" \
-  'BEGIN { if (a > 0) printf "vandrel-bench wall time: %.2f x aria2c'"'"'s\n", v / a }'
+echo "load average after the runs: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -34,6 +34,9 @@ constexpr unsigned kMsgWriteFailed = 226;
 constexpr unsigned kNoDetail = 0;
 
 constexpr uint32_t kStartBufferSize = 64;
+// Reads are gathered into one positioned write of up to this much: every write
+// takes the partial file's lock in the kernel, which the other sections want too.
+constexpr size_t kGatherSize = 256 * 1024;
 constexpr uint64_t kNoLimit = std::numeric_limits<uint64_t>::max();
 constexpr QStringView kMultipartType = u"multipart/byteranges";
 
@@ -86,16 +89,23 @@ const char* SectionStatusName(int32_t status)
     return status >= 0 && status < kSectionStatusCount ? kSectionStatusNames[status] : nullptr;
 }
 
-// The read loop's own state, for one attempt.
+// The read loop's own state, for one attempt. Reads land in the buffer behind
+// what it already gathers, so that no byte is copied on its way to the file.
+// The settings a read needs are taken once a second, not at every read.
 struct CSection::ReadLoop
 {
-    uint32_t bufferSize = kStartBufferSize;
+    uint32_t bufferSize = kStartBufferSize; // size of each read
     bool reallocate = true;
-    std::vector<char> buffer;
+    std::vector<char> buffer; // kGatherSize, or one read when a read is larger
+    size_t gathered = 0;      // received and kept, not yet written
     uint64_t windowBytes = 0;
     uint64_t windowSecond = 0;
     uint64_t received = 0;
-    uint64_t unlooked = 0; // written since this section last looked at the stub's need
+    uint64_t unlooked = 0;  // read since this section last looked at the stub's need
+    uint64_t stubShare = 0; // this section's share of UpdateDownloadStubEvery
+    int32_t speedMode = SpeedUnlimited;
+
+    size_t space() const { return buffer.size() - gathered; }
 };
 
 bool CSection::IsComplete() const
@@ -197,62 +207,96 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
 }
 
 // Reads until the body ends, the event is set or something fails. Every way out
-// counts the bytes received and, for a resumable download, records the progress
-// in the stub while the file is still open.
+// writes what is gathered, counts the bytes received and, for a resumable
+// download, records the progress in the stub while the file is still open.
 StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
-    CHttpDownloader& download = *m_pDownloader;
     ReadLoop loop;
     loop.windowSecond = CSteadyClock::WholeSeconds();
+    TakeSettings(loop);
+    m_nTransferSize = loop.bufferSize;
     m_bIsReachedZero = 0;
-    StepResult result = StepOk;
-    for (;;) {
-        if (download.m_pTerminateEvent->isSet()) {
-            result = StepStopped;
-            break;
-        }
-        if (!PrepareBuffer(loop)) {
-            result = StepFailed;
-            break;
-        }
-        m_nLastStatus = Recieving;
-        DWORD read = 0;
-        if (!InternetReadFile(request, loop.buffer.data(), loop.bufferSize, &read)) {
-            // A read the event cancelled is a stop, never the end of the body.
-            result = download.InternetFailure(kMsgReceiveFailed, StepRetry);
-            break;
-        }
-        loop.received += read;
-        if (read > 0) {
-            result = Store(file, loop.buffer.data(), read);
-            if (result != StepOk)
-                break;
-        } else {
-            m_bIsReachedZero = 1;
-        }
-        if (LimitSpeed()) {
-            result = StepStopped;
-            break;
-        }
-        LookAtStub(file, loop, read);
-        loop.windowBytes += read;
-        Measure(loop);
-        if (read == 0)
-            break;
-    }
+    bool ended = false;
+    StepResult result = ReadUntilOut(request, file, loop, &ended);
+    // A buffer the loop could not write is already dropped; a failed write here
+    // outweighs whatever ended the loop.
+    const StepResult written = Flush(file, loop);
+    if (written != StepOk)
+        result = written;
+    else if (ended)
+        m_bIsReachedZero = 1;
     AppCore().AddDataUsage(loop.received);
     UpdateStub(file, true);
     return result;
 }
 
-// Allocates the buffer when its size has changed; false, recorded, without memory.
+// *ended tells that the body ended; its last bytes may still be gathered.
+StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended)
+{
+    CHttpDownloader& download = *m_pDownloader;
+    for (;;) {
+        if (download.m_pTerminateEvent->isSet())
+            return StepStopped;
+        if (loop.reallocate && !PrepareBuffer(loop))
+            return StepFailed;
+        if (loop.space() < loop.bufferSize) {
+            if (const StepResult result = Flush(file, loop); result != StepOk)
+                return result;
+        }
+        m_nLastStatus = Recieving;
+        DWORD read = 0;
+        if (!InternetReadFile(request, loop.buffer.data() + loop.gathered, loop.bufferSize, &read)) {
+            // A read the event cancelled is a stop, never the end of the body.
+            return download.InternetFailure(kMsgReceiveFailed, StepRetry);
+        }
+        loop.received += read;
+        if (read == 0)
+            *ended = true;
+        else if (const StepResult result = Keep(loop, read); result != StepOk)
+            return result;
+        if (loop.speedMode != SpeedUnlimited && LimitSpeed(loop.speedMode))
+            return StepStopped;
+        if (*ended)
+            return StepOk;
+        if (const StepResult result = AfterRead(file, loop, read); result != StepOk)
+            return result;
+    }
+}
+
+// The whole second's flush, the look at the stub and the rate window.
+StepResult CSection::AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read)
+{
+    // Progress on disk, and so in the list, lags by a second at most.
+    const uint64_t second = CSteadyClock::WholeSeconds();
+    const bool newSecond = second != loop.windowSecond;
+    if (newSecond) {
+        if (const StepResult result = Flush(file, loop); result != StepOk)
+            return result;
+        TakeSettings(loop);
+    }
+    loop.unlooked += read;
+    if (loop.unlooked >= loop.stubShare) {
+        if (const StepResult result = LookAtStub(file, loop); result != StepOk)
+            return result;
+    }
+    loop.windowBytes += read;
+    if (newSecond)
+        Measure(loop, second);
+    return StepOk;
+}
+
+void CSection::TakeSettings(ReadLoop& loop) const
+{
+    loop.speedMode = Setting(&CAppSettingsBase::DownloadSpeed);
+    loop.stubShare = StubEvery() / std::max<size_t>(1, m_pDownloader->m_sections.size());
+}
+
+// Allocates the buffer at the start and when a read has outgrown it, which a
+// whole second's flush has left empty; false, recorded, without memory.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
-    if (!loop.reallocate)
-        return true;
-    m_nTransferSize = loop.bufferSize;
     try {
-        loop.buffer.assign(loop.bufferSize, '\0');
+        loop.buffer.assign(std::max<size_t>(kGatherSize, loop.bufferSize), '\0');
     } catch (const std::bad_alloc&) {
         m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return false;
@@ -261,59 +305,67 @@ bool CSection::PrepareBuffer(ReadLoop& loop)
     return true;
 }
 
-// The data first, then the new start: a stub written meanwhile never claims a
-// byte that is not on disk. Bytes beyond the section are not written.
-StepResult CSection::Store(PosixFile& file, const char* data, uint32_t size)
+// Takes the bytes just read into what is gathered, as far as the section goes;
+// bytes beyond it fail the attempt and are never written.
+StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
 {
-    CHttpDownloader& download = *m_pDownloader;
-    m_nLastStatus = Writing;
-    const uint64_t start = m_nRangeStart;
-    const uint64_t kept = std::min<uint64_t>(size, Room());
-    if (kept > 0) {
-        if (const int error = file.writeAt(data, size_t(kept), start)) {
-            download.m_pError->SetSystemError(kMsgWriteFailed, error);
-            return StepFailed;
-        }
-        m_nRangeStart = start + kept;
-    }
-    if (kept < size) {
-        download.m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
+    const uint64_t kept = std::min<uint64_t>(read, Room(loop.gathered));
+    loop.gathered += size_t(kept);
+    if (kept < read) {
+        m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
         return StepFailed;
     }
     return StepOk;
 }
 
-// What the section may still take: up to its end, nothing for the open-ended
-// section of an empty resumable file, no limit for a body of unknown length.
-uint64_t CSection::Room() const
+// The data first, then the new start: a stub written meanwhile never claims a
+// byte that is not on disk. Bytes that could not be written are dropped, never
+// written later at an offset that may have moved on.
+StepResult CSection::Flush(PosixFile& file, ReadLoop& loop)
+{
+    if (loop.gathered == 0)
+        return StepOk;
+    m_nLastStatus = Writing;
+    const uint64_t start = m_nRangeStart;
+    const size_t size = loop.gathered;
+    loop.gathered = 0;
+    if (const int error = file.writeAt(loop.buffer.data(), size, start)) {
+        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
+        return StepFailed;
+    }
+    m_nRangeStart = start + size;
+    return StepOk;
+}
+
+// What the section may still take beyond what it gathers: up to its end, nothing
+// for the open-ended section of an empty resumable file, no limit for a body of
+// unknown length.
+uint64_t CSection::Room(uint64_t gathered) const
 {
     if (m_bIsUnknownLength)
         return m_pDownloader->IsResumable() ? 0 : kNoLimit;
-    const uint64_t start = m_nRangeStart;
-    return start > m_nRangeEnd ? 0 : m_nRangeEnd - start + 1;
+    const uint64_t next = m_nRangeStart + gathered;
+    return next > m_nRangeEnd ? 0 : m_nRangeEnd - next + 1;
 }
 
 // True when the event ended the wait.
-bool CSection::LimitSpeed()
+bool CSection::LimitSpeed(int32_t mode)
 {
-    const int32_t mode = Setting(&CAppSettingsBase::DownloadSpeed);
-    if (mode == SpeedUnlimited)
-        return false;
     m_nLastStatus = LimitingSpeed;
     return m_pDownloader->m_pTerminateEvent->waitFor(SpeedDelay(mode));
 }
 
 // Each section looks at the download's total only after its own share of
 // UpdateDownloadStubEvery, so that it does not read the other sections' offsets
-// at every read; together they delay a rewrite by less than that much.
-void CSection::LookAtStub(PosixFile& file, ReadLoop& loop, uint32_t read)
+// at every read; together they delay a rewrite by less than that much. What it
+// gathers is written first, so that the stub can record it.
+StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
-    loop.unlooked += read;
-    const uint64_t sections = std::max<size_t>(1, m_pDownloader->m_sections.size());
-    if (loop.unlooked < StubEvery() / sections)
-        return;
     loop.unlooked = 0;
-    UpdateStub(file, false);
+    const StepResult result = Flush(file, loop);
+    if (result == StepOk)
+        UpdateStub(file, false);
+    return result;
 }
 
 uint64_t CSection::StubEvery()
@@ -343,11 +395,8 @@ void CSection::UpdateStub(PosixFile& file, bool always)
 
 // The rate of the last whole second of the monotonic clock, and at most one
 // doubling of the read buffer per second, while the rate keeps up with it.
-void CSection::Measure(ReadLoop& loop)
+void CSection::Measure(ReadLoop& loop, uint64_t second)
 {
-    const uint64_t second = CSteadyClock::WholeSeconds();
-    if (second == loop.windowSecond)
-        return;
     const uint64_t rate = loop.windowBytes / (second - loop.windowSecond);
     m_nTransferRate = uint32_t(std::min<uint64_t>(rate, std::numeric_limits<uint32_t>::max()));
     loop.windowBytes = 0;
@@ -355,6 +404,7 @@ void CSection::Measure(ReadLoop& loop)
     const uint64_t doubled = 2 * uint64_t(loop.bufferSize);
     if (rate >= loop.bufferSize && doubled <= uint64_t(std::max(0, Setting(&CAppSettingsBase::MaxTransferBufferSize)))) {
         loop.bufferSize = uint32_t(doubled);
-        loop.reallocate = true;
+        m_nTransferSize = loop.bufferSize;
+        loop.reallocate = doubled > loop.buffer.size();
     }
 }

@@ -1,5 +1,7 @@
 #include "engine/SteadyClock.h"
 
+#include "platform/CoarseClock.h"
+
 #include <atomic>
 #include <chrono>
 
@@ -14,18 +16,21 @@ int64_t SystemSteadyNanoseconds()
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::atomic<CSteadyClock::Source> g_source{&SystemSteadyNanoseconds};
+// Null: the system's clocks.
+std::atomic<CSteadyClock::Source> g_source{nullptr};
 
 } // namespace
 
 int64_t CSteadyClock::NowNanoseconds()
 {
-    return g_source.load(std::memory_order_relaxed)();
+    const Source source = g_source.load(std::memory_order_relaxed);
+    return source ? source() : SystemSteadyNanoseconds();
 }
 
 uint64_t CSteadyClock::WholeSeconds()
 {
-    return uint64_t(NowNanoseconds() / kNanosecondsPerSecond);
+    const Source source = g_source.load(std::memory_order_relaxed);
+    return uint64_t((source ? source() : CoarseMonotonicNanoseconds()) / kNanosecondsPerSecond);
 }
 
 uint64_t CSteadyClock::Ticks()
@@ -35,5 +40,5 @@ uint64_t CSteadyClock::Ticks()
 
 void CSteadyClock::SetSourceForTest(Source source)
 {
-    g_source.store(source ? source : &SystemSteadyNanoseconds, std::memory_order_relaxed);
+    g_source.store(source, std::memory_order_relaxed);
 }

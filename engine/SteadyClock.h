@@ -12,6 +12,7 @@ public:
     using Source = int64_t (*)();
 
     static int64_t NowNanoseconds();
+    // From the coarse monotonic clock, since every read of a body asks for it.
     static uint64_t WholeSeconds();
     // 100-ns units, the unit of stored durations.
     static uint64_t Ticks();

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <shared_mutex>
@@ -15,6 +16,18 @@ namespace {
 // only per request, so lookups share the lock.
 std::shared_mutex g_registryMutex;
 std::unordered_map<Handle*, std::shared_ptr<Handle>> g_registry;
+// Changes whenever a handle leaves the registry, so that a thread's copy of a
+// lookup is known to be stale even when a new handle has the old address.
+std::atomic<uint64_t> g_generation{0};
+
+struct ThreadLookup
+{
+    HINTERNET key = nullptr;
+    uint64_t generation = 0;
+    std::shared_ptr<Handle> handle;
+};
+
+thread_local ThreadLookup t_lookup;
 
 template <typename Options>
 auto valueOption(Options& options, DWORD option) -> decltype(&options.connectTimeout)
@@ -96,6 +109,22 @@ std::shared_ptr<Handle> Handle::find(HINTERNET handle)
     return it == g_registry.end() ? nullptr : it->second;
 }
 
+Handle* Handle::findForThread(HINTERNET handle)
+{
+    ThreadLookup& lookup = t_lookup;
+    if (handle && lookup.key == handle && lookup.generation == g_generation.load(std::memory_order_acquire))
+        return lookup.handle.get();
+    // A copy that held the last reference is released outside the lock.
+    const std::shared_ptr<Handle> stale = std::move(lookup.handle);
+    lookup.key = nullptr;
+    std::shared_lock lock(g_registryMutex);
+    const auto it = g_registry.find(handle);
+    if (it == g_registry.end())
+        return nullptr;
+    lookup = {handle, g_generation.load(std::memory_order_relaxed), it->second};
+    return lookup.handle.get();
+}
+
 bool Handle::remove(HINTERNET handle)
 {
     std::shared_ptr<Handle> last;
@@ -106,8 +135,11 @@ bool Handle::remove(HINTERNET handle)
             return false;
         last = std::move(it->second);
         g_registry.erase(it);
+        g_generation.fetch_add(1, std::memory_order_release);
     }
     // The handle (and with it libcurl's) is released outside the registry lock.
+    if (t_lookup.key == handle)
+        t_lookup = {};
     return true;
 }
 

@@ -48,6 +48,13 @@ public:
 
     static HINTERNET add(std::shared_ptr<Handle> handle);
     static std::shared_ptr<Handle> find(HINTERNET handle);
+    // As find, for a thread that asks for the same handle again and again, as
+    // every read of a body does: while no handle has been closed since, the
+    // answer comes from the thread's own copy, without a lock or a count shared
+    // with other threads. That copy keeps the handle alive until this thread
+    // closes it or looks up another one, so a request is closed by the thread
+    // that reads it.
+    static Handle* findForThread(HINTERNET handle);
     static bool remove(HINTERNET handle);
 
 protected:

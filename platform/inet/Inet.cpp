@@ -52,6 +52,18 @@ std::shared_ptr<T> lookup(HINTERNET handle)
     }
 }
 
+// As lookup, from the calling thread's copy of its last lookup while that is current.
+template <typename T>
+T* lookupForThread(HINTERNET handle)
+{
+    Handle* found = Handle::findForThread(handle);
+    if (!found)
+        return fail<T*>(ERROR_INVALID_HANDLE, nullptr);
+    if (found->kind() != T::kKind)
+        return fail<T*>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE, nullptr);
+    return static_cast<T*>(found);
+}
+
 bool isConnectionLimit(DWORD option)
 {
     return option == INTERNET_OPTION_MAX_CONNS_PER_SERVER || option == INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER
@@ -152,7 +164,8 @@ BOOL HttpQueryInfoW(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* buf
 
 BOOL InternetReadFile(HINTERNET request, void* buffer, DWORD bytesToRead, DWORD* bytesRead)
 {
-    const std::shared_ptr<Request> owner = lookup<Request>(request);
+    // Every read of a body comes here, from every section at once.
+    Request* owner = lookupForThread<Request>(request);
     return owner && succeed(owner->read(static_cast<char*>(buffer), bytesToRead, bytesRead));
 }
 

@@ -18,9 +18,11 @@ void SetResponseInfo(const QString& text, DWORD error)
     t_responseError = error;
 }
 
+// Every read clears it: no string is made for that.
 void ClearResponseInfo()
 {
-    SetResponseInfo({}, 0);
+    t_responseText.clear();
+    t_responseError = 0;
 }
 
 void SetThreadResponseInfoForTest(const QString& text, DWORD error)

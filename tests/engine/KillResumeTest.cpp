@@ -1,6 +1,7 @@
 // A download killed outright (SIGKILL, as by a crash or a power cut) must lose
 // no data: its partial file alone is enough to finish it byte for byte. The
 // engine runs in the command-line tool as a child process, so it can be killed.
+#include "engine/DownloadStub.h"
 #include "support/ChildProcess.h"
 #include "support/NginxServer.h"
 
@@ -78,6 +79,35 @@ protected:
         delete s_body;
     }
 
+    // Starts the tool on the slow file with these settings and kills it delayMs
+    // after its partial file appears; returns the partial file's path.
+    static QString killMidRun(const QTemporaryDir& folder, const QStringList& settings, int delayMs)
+    {
+        const QString partial = folder.path() + u"/big.bin.vrldownload"_qs;
+        const QString log = folder.path() + u"/first.log"_qs;
+        QStringList arguments;
+        for (const QString& setting : settings)
+            arguments << u"--set"_qs << setting;
+        arguments << s_nginx->url(u"/slow/big.bin"_qs) << folder.path();
+        ChildProcess first;
+        EXPECT_TRUE(first.start(benchTool(), arguments, log));
+        EXPECT_TRUE(waitForFile(partial, kRunLimitMs)) << readAll(log).constData();
+        QThread::msleep(delayMs);
+        first.signal(SIGKILL);
+        EXPECT_TRUE(first.waitForExit(kRunLimitMs));
+        EXPECT_TRUE(QFile::exists(partial)) << "the kill came after the download had finished";
+        return partial;
+    }
+
+    // Finishes the download from its partial file alone and checks the result.
+    static void finishFromPartial(const QTemporaryDir& folder, const QString& partial)
+    {
+        const QJsonObject result = runToEnd({u"--from-partial"_qs, partial}, folder.path() + u"/second.log"_qs);
+        EXPECT_EQ(result.value(u"state"_qs).toString(), u"Completed"_qs);
+        EXPECT_FALSE(QFile::exists(partial));
+        EXPECT_TRUE(readAll(folder.path() + u"/big.bin"_qs) == *s_body);
+    }
+
     // Runs the tool to its end and returns its JSON line.
     static QJsonObject runToEnd(const QStringList& arguments, const QString& log)
     {
@@ -101,25 +131,43 @@ TEST_F(KillResumeTest, APartialFileAloneFinishesTheDownloadAfterAKill)
     for (int delayMs : {0, 300, 1500}) {
         SCOPED_TRACE(delayMs);
         QTemporaryDir folder;
-        const QString partial = folder.path() + u"/big.bin.vrldownload"_qs;
-        const QString finished = folder.path() + u"/big.bin"_qs;
-
-        ChildProcess first;
         // Progress is recorded every MiB, so the second run continues with ranged requests.
-        ASSERT_TRUE(first.start(benchTool(),
-                                {u"--set"_qs, u"UpdateDownloadStubEvery=1048576"_qs,
-                                 s_nginx->url(u"/slow/big.bin"_qs), folder.path()},
-                                folder.path() + u"/first.log"_qs));
-        ASSERT_TRUE(waitForFile(partial, kRunLimitMs)) << readAll(folder.path() + u"/first.log"_qs).constData();
-        QThread::msleep(delayMs);
-        first.signal(SIGKILL);
-        ASSERT_TRUE(first.waitForExit(kRunLimitMs));
-        ASSERT_TRUE(QFile::exists(partial)) << "the kill came after the download had finished";
+        const QString partial = killMidRun(folder, {u"UpdateDownloadStubEvery=1048576"_qs}, delayMs);
+        if (HasFailure())
+            return;
+        finishFromPartial(folder, partial);
+    }
+}
 
-        const QJsonObject result = runToEnd({u"--from-partial"_qs, partial}, folder.path() + u"/second.log"_qs);
-        EXPECT_EQ(result.value(u"state"_qs).toString(), u"Completed"_qs);
-        EXPECT_FALSE(QFile::exists(partial));
-        EXPECT_TRUE(readAll(finished) == *s_body);
+// Each section gathers what it reads before writing it. A kill while the
+// sections hold gathered bytes loses those, but the stub claims for every
+// section only bytes that are on disk as the server sent them.
+TEST_F(KillResumeTest, TheStubClaimsNoGatheredByteAfterAKill)
+{
+    // Each section looks at the stub after a quarter MiB of its own, as much as
+    // it gathers at most, so the stub is rewritten many times a second.
+    const QStringList settings{u"UpdateDownloadStubEvery=2097152"_qs};
+    for (int delayMs : {700, 1900}) {
+        SCOPED_TRACE(delayMs);
+        QTemporaryDir folder;
+        const QString partial = killMidRun(folder, settings, delayMs);
+        if (HasFailure())
+            return;
+        DownloadStub stub;
+        ASSERT_NO_THROW(ReadDownloadStub(partial, stub));
+        ASSERT_EQ(stub.m_nSectionCount, DownloadStub::kMaxSections);
+        const QByteArray data = readAll(partial);
+        qsizetype recorded = 0;
+        for (uint32_t i = 0; i < stub.m_nSectionCount; ++i) {
+            SCOPED_TRACE(i);
+            const DownloadStubSection& section = stub.m_sections[i];
+            const qsizetype from = qsizetype(section.m_nRangeStartInitial);
+            const qsizetype done = qsizetype(section.m_nRangeStart) - from;
+            EXPECT_TRUE(data.sliced(from, done) == s_body->sliced(from, done));
+            recorded += done;
+        }
+        EXPECT_GT(recorded, 0);
+        finishFromPartial(folder, partial);
     }
 }
 

@@ -2,9 +2,12 @@
 #include "engine/ContentRange.h"
 #include "engine/DownloadStub.h"
 #include "platform/StringTable.h"
+#include "platform/SystemError.h"
 
 #include <atomic>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -309,6 +312,41 @@ TEST_F(TransferTest, FailedAttemptLeavesItsProgressInTheStub)
     EXPECT_EQ(stub.m_sections[0].m_nRangeStart, uint64_t(kHalf));
     EXPECT_EQ(stub.m_sections[1].m_nRangeStart, uint64_t(kHalf + 1000));
     EXPECT_TRUE(partial.first(kHalf + 1000) == m_body.first(kHalf + 1000));
+}
+
+// A write that fails (here past the largest file size allowed) ends the section
+// with the system's reason and no further attempt. What could not be written is
+// not counted: the progress covers only bytes that are on disk.
+TEST_F(TransferTest, AFailedWriteEndsTheSectionWithTheSystemsReason)
+{
+    constexpr qsizetype kMiB = 1024 * 1024;
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    m_body = pattern(3 * kMiB);
+    const auto server = serve([this](const Request&, qsizetype, qsizetype) { return FaultServer::answer(200, {}, m_body); },
+                              {});
+    const auto item = makeItemOn(*server);
+    CHttpDownloader& download = *item->m_pDownloader;
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = previous;
+    // Not on a boundary of the writes, so that one write is cut short first.
+    limited.rlim_cur = kMiB + 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const int32_t state = runToEnd(*item);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(state, TransferringFailed);
+    EXPECT_EQ(download.m_pError->GetErrorId(), uint32_t(EFBIG));
+    EXPECT_EQ(download.m_pError->GetText(),
+              LoadResString(226) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
+    EXPECT_EQ(server->requests().size(), 2u);
+    const QByteArray onDisk = readFile(download.GetLocalFileName());
+    const qsizetype downloaded = qsizetype(download.GetDownloadedSize());
+    EXPECT_GT(downloaded, 0);
+    EXPECT_LE(downloaded, onDisk.size());
+    EXPECT_TRUE(onDisk.first(downloaded) == m_body.first(downloaded));
 }
 
 struct SpeedCase

@@ -199,6 +199,33 @@ TEST(InetHandleTest, UnknownClosedAndWrongHandles)
     EXPECT_TRUE(InternetCloseHandle(connect));
 }
 
+// A read remembers the request it looked up last; once that request is closed,
+// here or on another thread, the handle is unknown to the next read.
+TEST(InetHandleTest, AReadAfterACloseFindsNoRequest)
+{
+    HINTERNET session = InternetOpenW(u"Vandrel", INTERNET_OPEN_TYPE_DIRECT, u"", u"", 0);
+    HINTERNET connect = InternetConnectW(session, u"127.0.0.1", 9, u"", u"", INTERNET_SERVICE_HTTP, 0, 1);
+    char buffer[16];
+    DWORD got = 0;
+    for (bool elsewhere : {false, true}) {
+        SCOPED_TRACE(elsewhere);
+        HINTERNET request = HttpOpenRequestW(connect, u"GET", u"/", u"HTTP/1.1", nullptr, nullptr, 0, 1);
+        ASSERT_NE(request, nullptr);
+        EXPECT_FALSE(InternetReadFile(request, buffer, sizeof buffer, &got));
+        EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+        if (elsewhere)
+            std::thread([request] { EXPECT_TRUE(InternetCloseHandle(request)); }).join();
+        else
+            EXPECT_TRUE(InternetCloseHandle(request));
+        EXPECT_FALSE(InternetReadFile(request, buffer, sizeof buffer, &got));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+    EXPECT_FALSE(InternetReadFile(connect, buffer, sizeof buffer, &got));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+    EXPECT_TRUE(InternetCloseHandle(connect));
+    EXPECT_TRUE(InternetCloseHandle(session));
+}
+
 // Each call takes only its own kind of handle, and every kind answers the
 // option calls.
 TEST(InetHandleTest, EveryCallChecksTheHandleKind)
