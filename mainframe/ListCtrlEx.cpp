@@ -94,15 +94,19 @@ quintptr CListCtrlEx::GetItemData(int row) const
 void CListCtrlEx::InsertItem(int row, quintptr data)
 {
     m_model->InsertRow(row, data);
+    OnItemInserted(data);
 }
 
 void CListCtrlEx::DeleteItem(int row)
 {
+    OnItemRemoving(GetItemData(row));
     m_model->RemoveRow(row);
 }
 
 void CListCtrlEx::DeleteAllItems()
 {
+    for (int row = 0; row < GetItemCount(); ++row)
+        OnItemRemoving(GetItemData(row));
     m_model->RemoveAllRows();
 }
 
@@ -147,6 +151,10 @@ bool CListCtrlEx::CanHideColumn(int) const
 {
     return true;
 }
+
+void CListCtrlEx::OnItemInserted(quintptr) {}
+
+void CListCtrlEx::OnItemRemoving(quintptr) {}
 
 int CListCtrlEx::SortByColumn(int columnId)
 {

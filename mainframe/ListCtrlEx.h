@@ -124,6 +124,10 @@ protected:
     // Whether the user may hide the column; a stored layout that hides one that
     // may not be hidden is not taken.
     virtual bool CanHideColumn(int columnId) const;
+    // Told of each row's item data after the row came and before it goes, so
+    // that the derived class can keep its own index of the rows.
+    virtual void OnItemInserted(quintptr data);
+    virtual void OnItemRemoving(quintptr data);
 
     // Rows are dragged with the mouse alone, never with Qt's drag and drop,
     // which would meet the main window's drop target.

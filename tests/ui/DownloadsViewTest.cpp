@@ -493,6 +493,7 @@ TEST_F(DownloadsViewTest, FindItemComparesEachArgumentWithItsOwnFieldIgnoringCas
 {
     CDownloadItem* item = Add();
     Download(item).m_strUrl = QStringLiteral("http://a/X.ZIP");
+    view.RefreshItemKeys(item);
     Download(item).SetDownloadUrl(QStringLiteral("http://mirror/x.zip"));
     Download(item).SetLocalFileName(QStringLiteral("/downloads/x.zip"));
     EXPECT_TRUE(view.FindItem(QStringLiteral("HTTP://A/x.zip"), {}, {}));
@@ -502,6 +503,7 @@ TEST_F(DownloadsViewTest, FindItemComparesEachArgumentWithItsOwnFieldIgnoringCas
     EXPECT_FALSE(view.FindItem(QStringLiteral("http://mirror/x.zip"), {}, {}));
     // An empty field matches nothing, not even an empty argument.
     Download(item).m_strUrl.clear();
+    view.RefreshItemKeys(item);
     EXPECT_FALSE(view.FindItem(QString(), {}, {}));
     EXPECT_FALSE(view.FindItem(QLatin1String(""), {}, {}));
 }
