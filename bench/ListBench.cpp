@@ -161,11 +161,14 @@ void InstallQuietServices()
 
 int main(int argc, char** argv)
 {
-    const int rows = argc == 2 ? std::atoi(argv[1]) : 0;
+    const int rows = argc == 2 || argc == 3 ? std::atoi(argv[1]) : 0;
     if (rows <= 0) {
-        std::fputs("usage: vandrel-listbench ROWS\n", stderr);
+        std::fputs("usage: vandrel-listbench ROWS [LISTFILE]\n", stderr);
         return kExitUsage;
     }
+    // Only the list, for a run of the program itself.
+    if (argc == 3)
+        return CListBenchRows::Write(QString::fromLocal8Bit(argv[2]), rows) ? kExitDone : kExitFailed;
     QTemporaryDir root;
     if (!root.isValid() || !UsePrivateHome(root.path())) {
         std::fputs("vandrel-listbench: no temporary home\n", stderr);
