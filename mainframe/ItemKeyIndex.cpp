@@ -2,6 +2,7 @@
 
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
+#include "mainframe/CaseFold.h"
 
 #include <QThread>
 
@@ -17,31 +18,13 @@ CItemKeyIndex::~CItemKeyIndex()
     CDownloadKeyWatch::Remove(this);
 }
 
-QString CItemKeyIndex::FoldedKey(const QString& text)
-{
-    // A low surrogate folds with the high one before it, and only the low half
-    // of the folded code point stands for the pair, as the comparison does it.
-    QString key = text;
-    char16_t last = 0;
-    for (QChar& unit : key) {
-        const char16_t ch = unit.unicode();
-        char32_t codePoint = ch;
-        if (QChar::isLowSurrogate(ch) && QChar::isHighSurrogate(last))
-            codePoint = QChar::surrogateToUcs4(last, ch);
-        last = ch;
-        const char32_t folded = QChar::toCaseFolded(codePoint);
-        unit = QChar::requiresSurrogates(folded) ? QChar(QChar::lowSurrogate(folded)) : QChar(char16_t(folded));
-    }
-    return key;
-}
-
 CItemKeyIndex::Keys CItemKeyIndex::KeysOf(const CDownloadItem& item)
 {
     const CHttpDownloader* download = item.m_pDownloader;
     if (!download)
         return {};
-    return {FoldedKey(download->m_strUrl), FoldedKey(download->GetDownloadUrl()),
-            FoldedKey(download->GetLocalFileName())};
+    return {CaseFolded(download->m_strUrl), CaseFolded(download->GetDownloadUrl()),
+            CaseFolded(download->GetLocalFileName())};
 }
 
 void CItemKeyIndex::Index(const Keys& keys)
@@ -115,7 +98,7 @@ bool CItemKeyIndex::Contains(const QString& url, const QString& downloadUrl, con
     ApplyChanges();
     const QString* wanted[kKeyCount] = {&url, &downloadUrl, &path};
     for (int k = 0; k < kKeyCount; ++k) {
-        if (!wanted[k]->isEmpty() && m_counts[k].contains(FoldedKey(*wanted[k])))
+        if (!wanted[k]->isEmpty() && m_counts[k].contains(CaseFolded(*wanted[k])))
             return true;
     }
     return false;

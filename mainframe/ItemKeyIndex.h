@@ -16,7 +16,7 @@ class CDownloadItem;
 
 // The list's items by id, and by the three texts that make a download a
 // duplicate of a row: the URL as entered, the download URL and the local file
-// name, each folded the way a comparison ignoring case folds it. It follows
+// name, each case-folded (CaseFolded). It follows
 // every row that comes and goes, and every change of the texts: the engine's
 // arrive as key notices, from workers taken in before each lookup (and soon
 // after on the user-interface thread anyway); a change of the URL as entered,
@@ -39,10 +39,6 @@ public:
     // Some item whose text of a kind equals the non-empty argument of that kind,
     // ignoring case; an empty text matches nothing.
     bool Contains(const QString& url, const QString& downloadUrl, const QString& path);
-
-    // The same text as QString::compare(..., Qt::CaseInsensitive) sees it, unit
-    // for unit, so that two texts compare equal exactly when their keys do.
-    static QString FoldedKey(const QString& text);
 
 private:
     enum Key

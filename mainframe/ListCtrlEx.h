@@ -52,13 +52,14 @@ public:
 
         static SortKey Unsigned(uint64_t value) { return {Rank::Known, value, {}}; }
         static SortKey Signed(int64_t value) { return {Rank::Known, uint64_t(value) ^ kSignBit, {}}; }
-        static SortKey Text(QString text) { return {Rank::Known, 0, std::move(text)}; }
+        // Kept case-folded, so that a sort folds each text once.
+        static SortKey Text(const QString& text);
         static SortKey Lowest() { return {Rank::Lowest, 0, {}}; }
         static SortKey Highest() { return {Rank::Highest, 0, {}}; }
 
         Rank rank = Rank::Known;
         uint64_t number = 0;
-        QString text;
+        QString text; // case-folded
 
     private:
         static constexpr uint64_t kSignBit = uint64_t(1) << 63;
