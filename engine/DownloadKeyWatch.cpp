@@ -1,6 +1,5 @@
 #include "engine/DownloadKeyWatch.h"
 
-#include <algorithm>
 #include <mutex>
 #include <vector>
 
