@@ -16,11 +16,11 @@ class CDownloadItem;
 
 // The list's items by id, and by the three texts that make a download a
 // duplicate of a row: the URL as entered, the download URL and the local file
-// name, each case-folded (CaseFolded). It follows
-// every row that comes and goes, and every change of the texts: the engine's
-// arrive as key notices, from workers taken in before each lookup (and soon
-// after on the user-interface thread anyway); a change of the URL as entered,
-// which only a dialog makes, is told through Refresh.
+// name, each case-folded (CaseFolded). It follows every row that comes and
+// goes, and every change of the texts: the engine's arrive as key notices,
+// those from workers taken in before each lookup (and soon after on the
+// user-interface thread anyway); a change of the URL as entered, which only a
+// dialog makes, is told through Refresh.
 class CItemKeyIndex : public QObject, private CDownloadKeyWatch
 {
     Q_OBJECT
