@@ -1,6 +1,7 @@
 #include "engine/HttpDownloader.h"
 
 #include "engine/DownloadItem.h"
+#include "engine/DownloadKeyWatch.h"
 #include "engine/InvalidArgException.h"
 #include "engine/OwnFiles.h"
 
@@ -132,6 +133,7 @@ void CHttpDownloader::Reset()
         m_strLocalFileName.clear();
         m_strDownloadUrl.clear();
     }
+    CDownloadKeyWatch::Post(ItemId());
     m_pError->Clear();
     DeleteSections();
     CloseSession();
@@ -166,8 +168,11 @@ QString CHttpDownloader::GetDownloadUrl() const
 
 void CHttpDownloader::SetDownloadUrl(const QString& url)
 {
-    std::lock_guard lock(m_csFields);
-    m_strDownloadUrl = url;
+    {
+        std::lock_guard lock(m_csFields);
+        m_strDownloadUrl = url;
+    }
+    CDownloadKeyWatch::Post(ItemId());
 }
 
 QString CHttpDownloader::GetFileTitle() const
@@ -190,8 +195,11 @@ QString CHttpDownloader::GetLocalFileName() const
 
 void CHttpDownloader::SetLocalFileName(const QString& path)
 {
-    std::lock_guard lock(m_csFields);
-    m_strLocalFileName = path;
+    {
+        std::lock_guard lock(m_csFields);
+        m_strLocalFileName = path;
+    }
+    CDownloadKeyWatch::Post(ItemId());
 }
 
 SYSTEMTIME CHttpDownloader::GetLastModified() const

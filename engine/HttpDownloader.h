@@ -65,7 +65,8 @@ public:
     // Held by every reader of m_sections outside the run's own workers.
     [[nodiscard]] std::unique_lock<std::mutex> LockSections() const;
 
-    // The fields that workers write during a run, copied under m_csFields.
+    // The fields that workers write during a run, copied under m_csFields. A new
+    // download URL or local file name (also by Reset) is told to CDownloadKeyWatch.
     QString GetDownloadUrl() const;
     void SetDownloadUrl(const QString& url);
     QString GetFileTitle() const;

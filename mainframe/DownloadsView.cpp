@@ -22,6 +22,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <iterator>
@@ -197,11 +198,6 @@ CDownloadsView::BarMode Bar(const CHttpDownloader& download, int32_t state, floa
     }
 }
 
-bool MatchesIgnoringCase(const QString& wanted, const QString& field)
-{
-    return !wanted.isEmpty() && !field.isEmpty() && QString::compare(wanted, field, Qt::CaseInsensitive) == 0;
-}
-
 struct MenuItem
 {
     int command; // 0: a separator
@@ -362,27 +358,29 @@ CDownloadItem* CDownloadsView::GetItem(int row) const
 
 CDownloadItem* CDownloadsView::FindItemById(uint64_t id) const
 {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        CDownloadItem* item = GetItem(row);
-        if (item && item->m_nId == id)
-            return item;
-    }
-    return nullptr;
+    return m_keys.FindById(id);
 }
 
 bool CDownloadsView::FindItem(const QString& url, const QString& downloadUrl, const QString& path) const
 {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        const CDownloadItem* item = GetItem(row);
-        const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
-        if (!download)
-            continue;
-        if (MatchesIgnoringCase(url, download->m_strUrl)
-            || MatchesIgnoringCase(downloadUrl, download->GetDownloadUrl())
-            || MatchesIgnoringCase(path, download->GetLocalFileName()))
-            return true;
-    }
-    return false;
+    return m_keys.Contains(url, downloadUrl, path);
+}
+
+void CDownloadsView::RefreshItemKeys(CDownloadItem* item)
+{
+    m_keys.Refresh(item);
+}
+
+void CDownloadsView::OnItemInserted(quintptr data)
+{
+    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data))
+        m_keys.Insert(item);
+}
+
+void CDownloadsView::OnItemRemoving(quintptr data)
+{
+    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data))
+        m_keys.Erase(item);
 }
 
 uint32_t CDownloadsView::GetTotalSpeed() const
@@ -431,6 +429,51 @@ std::vector<CDownloadItem*> CDownloadsView::TakeRunningItems()
         }
     }
     return running;
+}
+
+void CDownloadsView::RepaintChangedRows()
+{
+    std::unordered_map<quintptr, std::vector<QVariant>> shown;
+    const QRect area = viewport()->rect();
+    const QModelIndex top = indexAt(area.topLeft());
+    if (!isVisible() || !updatesEnabled() || !top.isValid()) {
+        m_shownRows.clear();
+        return;
+    }
+    const QModelIndex bottom = indexAt(QPoint(0, area.bottom()));
+    const int last = bottom.isValid() ? bottom.row() : GetItemCount() - 1;
+    QRegion changed;
+    for (int row = top.row(); row <= last; ++row) {
+        const quintptr data = GetItemData(row);
+        std::vector<QVariant> values = ShownValues(data);
+        const auto before = m_shownRows.find(data);
+        const bool marquee = GetCellData(data, ColumnCompleted, BarModeRole).toInt() == BarMarquee;
+        if (marquee || before == m_shownRows.end() || before->second != values)
+            changed += RowRect(row);
+        shown.emplace(data, std::move(values));
+    }
+    m_shownRows.swap(shown);
+    // At once, so that the screen shows what was just compared.
+    if (!changed.isEmpty())
+        viewport()->repaint(changed);
+}
+
+std::vector<QVariant> CDownloadsView::ShownValues(quintptr data) const
+{
+    static constexpr int kRoles[] = {Qt::DisplayRole, Qt::ForegroundRole};
+    static constexpr int kBarRoles[] = {BarModeRole, BarPercentRole, BarColorRole};
+    std::vector<QVariant> values{GetCellData(data, ColumnFileName, StateImageRole)};
+    for (int id = 0; id < kColumnCount; ++id) {
+        if (!IsColumnVisible(id))
+            continue;
+        for (int role : kRoles)
+            values.push_back(GetCellData(data, id, role));
+        if (id == ColumnCompleted) {
+            for (int role : kBarRoles)
+                values.push_back(GetCellData(data, id, role));
+        }
+    }
+    return values;
 }
 
 void CDownloadsView::OnToggleColumn(int command)

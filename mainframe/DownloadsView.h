@@ -1,9 +1,11 @@
 #pragma once
 
+#include "mainframe/ItemKeyIndex.h"
 #include "mainframe/ListCtrlEx.h"
 
 #include <cstdint>
 #include <list>
+#include <unordered_map>
 #include <vector>
 
 class CCommandTable;
@@ -77,6 +79,10 @@ public:
     // Some row whose URL as entered, download URL or file path equals the
     // argument of the same kind, ignoring case; empty arguments match nothing.
     bool FindItem(const QString& url, const QString& downloadUrl, const QString& path) const;
+    // To be called after the URL as entered (m_strUrl) of a row's download was
+    // changed, for FindItem to see it. The engine's changes of the download URL
+    // and the file path need no call.
+    void RefreshItemKeys(CDownloadItem* item);
     // Bytes per second of every running transfer.
     uint32_t GetTotalSpeed() const;
     // Removes the row and destroys its item. With deleteFile, the row's own file
@@ -89,6 +95,10 @@ public:
 
     // The refresh tick's step of the moving block; the caller repaints.
     void AdvanceMarquee() { ++m_nMarqueeTick; }
+    // The refresh tick's repaint: only the rows on show whose shown values
+    // changed since the last tick, and those with a moving block. The rows out
+    // of sight are not looked at; they are made afresh when they come in.
+    void RepaintChangedRows();
 
     void OnToggleColumn(int command);
     void OnUpdateToggleColumn(int command, CmdUI& ui) const;
@@ -106,6 +116,8 @@ protected:
     SortKey GetSortKey(quintptr item, int columnId) const override;
     void GetColumnInfo(int columnId, QString& title, int& format, int& width) const override;
     bool CanHideColumn(int columnId) const override;
+    void OnItemInserted(quintptr data) override;
+    void OnItemRemoving(quintptr data) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     // The faint logo while the list is empty.
     void paintEvent(QPaintEvent* event) override;
@@ -119,7 +131,13 @@ private:
     QVariant BarData(const CHttpDownloader& download, int role) const;
     // The lower-left corner, one pixel down, of the row's bounds, on the screen.
     QPoint BelowRow(int row) const;
+    // What the row shows in its visible columns, as the delegate paints it.
+    std::vector<QVariant> ShownValues(quintptr data) const;
 
+    // Mutable: a lookup first takes in the changes the engine told it of.
+    mutable CItemKeyIndex m_keys;
+    // What each row on show showed at the last tick.
+    std::unordered_map<quintptr, std::vector<QVariant>> m_shownRows;
     CDownloadsDelegate* m_delegate;
     QMenu* m_menuHeader;  // 348
     QMenu* m_menuItem;    // 332

@@ -1,5 +1,6 @@
 #include "mainframe/ListCtrlEx.h"
 
+#include "mainframe/CaseFold.h"
 #include "mainframe/ListModel.h"
 #include "platform/BinaryReader.h"
 #include "platform/BinaryWriter.h"
@@ -40,13 +41,19 @@ struct CListCtrlEx::StoredColumns
     std::vector<int32_t> visible;
 };
 
+CListCtrlEx::SortKey CListCtrlEx::SortKey::Text(const QString& text)
+{
+    return {Rank::Known, 0, CaseFolded(text)};
+}
+
 int CListCtrlEx::CompareSortKeys(const SortKey& a, const SortKey& b)
 {
     if (a.rank != b.rank)
         return ThreeWay(int(a.rank), int(b.rank));
     if (a.number != b.number)
         return ThreeWay(a.number, b.number);
-    return ThreeWay(QString::compare(a.text, b.text, Qt::CaseInsensitive), 0);
+    // Folded texts order as a comparison ignoring case orders the originals.
+    return ThreeWay(QString::compare(a.text, b.text, Qt::CaseSensitive), 0);
 }
 
 CListCtrlEx::CListCtrlEx(int columnCount, QWidget* parent)
@@ -94,15 +101,19 @@ quintptr CListCtrlEx::GetItemData(int row) const
 void CListCtrlEx::InsertItem(int row, quintptr data)
 {
     m_model->InsertRow(row, data);
+    OnItemInserted(data);
 }
 
 void CListCtrlEx::DeleteItem(int row)
 {
+    OnItemRemoving(GetItemData(row));
     m_model->RemoveRow(row);
 }
 
 void CListCtrlEx::DeleteAllItems()
 {
+    for (int row = 0; row < GetItemCount(); ++row)
+        OnItemRemoving(GetItemData(row));
     m_model->RemoveAllRows();
 }
 
@@ -147,6 +158,10 @@ bool CListCtrlEx::CanHideColumn(int) const
 {
     return true;
 }
+
+void CListCtrlEx::OnItemInserted(quintptr) {}
+
+void CListCtrlEx::OnItemRemoving(quintptr) {}
 
 int CListCtrlEx::SortByColumn(int columnId)
 {

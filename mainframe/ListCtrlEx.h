@@ -52,13 +52,14 @@ public:
 
         static SortKey Unsigned(uint64_t value) { return {Rank::Known, value, {}}; }
         static SortKey Signed(int64_t value) { return {Rank::Known, uint64_t(value) ^ kSignBit, {}}; }
-        static SortKey Text(QString text) { return {Rank::Known, 0, std::move(text)}; }
+        // Kept case-folded, so that a sort folds each text once.
+        static SortKey Text(const QString& text);
         static SortKey Lowest() { return {Rank::Lowest, 0, {}}; }
         static SortKey Highest() { return {Rank::Highest, 0, {}}; }
 
         Rank rank = Rank::Known;
         uint64_t number = 0;
-        QString text;
+        QString text; // case-folded
 
     private:
         static constexpr uint64_t kSignBit = uint64_t(1) << 63;
@@ -124,6 +125,10 @@ protected:
     // Whether the user may hide the column; a stored layout that hides one that
     // may not be hidden is not taken.
     virtual bool CanHideColumn(int columnId) const;
+    // Told of each row's item data after the row came and before it goes, so
+    // that the derived class can keep its own index of the rows.
+    virtual void OnItemInserted(quintptr data);
+    virtual void OnItemRemoving(quintptr data);
 
     // Rows are dragged with the mouse alone, never with Qt's drag and drop,
     // which would meet the main window's drop target.

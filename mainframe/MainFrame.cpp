@@ -255,7 +255,7 @@ void CMainFrame::OnTimer(int id)
     const int waiting = CountWaiting();
     if (m_wndView->GetItemCount() > 0) {
         m_wndView->AdvanceMarquee();
-        m_wndView->viewport()->update();
+        m_wndView->RepaintChangedRows();
     }
     m_wndSpeedMeter->AddSample(m_wndView->GetTotalSpeed());
     m_wndSpeedMeter->repaint();

@@ -183,6 +183,8 @@ private:
     void RegisterQueueCommands();
     void RegisterListFileCommands();
     int CountRunning() const;
+    // StartOrQueue with the running rows counted once for a whole pass.
+    void StartOrQueue(CDownloadItem* item, int& running);
     std::vector<CDownloadItem*> SelectedItems() const;
     void OnStart();
     void OnPause();

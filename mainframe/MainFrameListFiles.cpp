@@ -19,6 +19,7 @@
 #include "platform/StringTable.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 
@@ -32,6 +33,8 @@ constexpr unsigned kIdsCannotSave = 188;
 constexpr unsigned kIdsCannotRead = 189;
 constexpr unsigned kIdsExported = 190;
 constexpr unsigned kIdsImported = 191;
+
+constexpr qint64 kMaxListInMemory = qint64(256) << 20;
 
 constexpr int kTextFilterIndex = 1;
 constexpr int kListFilterIndex = 2;
@@ -229,11 +232,19 @@ bool CMainFrame::ImportList(const QString& path, bool silent)
             ShowListError(kIdsCannotRead, kInvalidFile);
         return false;
     }
+    // The records from memory: a file device pays a system call for the size
+    // check of every text. A list too large for that is read from the file.
+    QByteArray records;
+    QBuffer buffer(&records);
+    if (file.size() <= kMaxListInMemory) {
+        records = file.readAll();
+        buffer.open(QIODevice::ReadOnly);
+    }
     uint32_t imported = 0;
     uint32_t existing = 0;
     try {
         const RedrawOffScope redraw(m_wndView);
-        BinaryReader archive(&file);
+        BinaryReader archive(buffer.isOpen() ? static_cast<QIODevice*>(&buffer) : &file);
         for (uint32_t i = 0; i < *count; ++i)
             ++(AppendUnlessDuplicate(CDownloadListFile::ReadRecord(archive)) ? imported : existing);
     } catch (const CException& error) {

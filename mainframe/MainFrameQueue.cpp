@@ -39,8 +39,9 @@ void CMainFrame::RegisterQueueCommands()
                  [this](CmdUI& ui) { ui.enabled = AnyOf(SelectedItems(), NeedsInformation); });
     const auto anyRow = [this](CmdUI& ui) { ui.enabled = m_wndView && m_wndView->GetItemCount() > 0; };
     commands.Add(ID_START_ALL, [this] {
+        int running = CountRunning();
         for (int row = 0; row < m_wndView->GetItemCount(); ++row)
-            StartOrQueue(m_wndView->GetItem(row));
+            StartOrQueue(m_wndView->GetItem(row), running);
     }, anyRow);
     commands.Add(ID_PAUSE_ALL, [this] { OnPauseAll(); }, anyRow);
     commands.AddRange(ID_CONCURRENCY_FIRST, ID_CONCURRENCY_LAST, [this](int id) { OnConcurrency(id); },
@@ -69,14 +70,23 @@ std::vector<CDownloadItem*> CMainFrame::SelectedItems() const
 
 void CMainFrame::StartOrQueue(CDownloadItem* item)
 {
+    int running = CountRunning();
+    StartOrQueue(item, running);
+}
+
+void CMainFrame::StartOrQueue(CDownloadItem* item, int& running)
+{
     if (!IsIdleItem(*item))
         return;
-    if (CountRunning() >= ConcurrencyLimit()) {
+    if (running >= ConcurrencyLimit()) {
         item->m_bQueued = 1;
         return;
     }
     item->m_pDownloader->Start(false);
     item->m_bQueued = 0;
+    // A worker that could not be created leaves the row idle: it is not counted.
+    if (IsRunningItem(*item))
+        ++running;
 }
 
 void CMainFrame::ProcessQueue()
@@ -112,8 +122,9 @@ void CMainFrame::ProcessQueue()
 
 void CMainFrame::OnStart()
 {
+    int running = CountRunning();
     for (CDownloadItem* item : SelectedItems())
-        StartOrQueue(item);
+        StartOrQueue(item, running);
 }
 
 void CMainFrame::OnPause()

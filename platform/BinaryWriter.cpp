@@ -18,6 +18,12 @@ void BinaryWriter::writeBytes(const QByteArray& bytes) { m_data.append(bytes); }
 void BinaryWriter::writeString(const QString& text)
 {
     writeInt32(int32_t(text.size()));
-    for (QChar unit : text)
-        writeUInt16(unit.unicode());
+    // In one piece: a list holds millions of units.
+    const qsizetype start = m_data.size();
+    m_data.resize(start + 2 * text.size());
+    char* out = m_data.data() + start;
+    for (QChar unit : text) {
+        qToLittleEndian<uint16_t>(unit.unicode(), out);
+        out += 2;
+    }
 }

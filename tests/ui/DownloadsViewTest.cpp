@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -319,6 +320,53 @@ TEST_F(DownloadsViewTest, AllocatingShowsTheAllocationInTheBarAndTheBytesInTheTe
     EXPECT_EQ(Data(0, 3, CDownloadsView::BarModeRole).toInt(), CDownloadsView::BarNone);
 }
 
+// Records the regions the viewport paints.
+class PaintRecorder : public QObject
+{
+public:
+    explicit PaintRecorder(QWidget* target) { target->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+TEST_F(DownloadsViewTest, TheRefreshTickRepaintsOnlyTheRowsWhoseValuesChanged)
+{
+    Show();
+    for (int k = 0; k < 5; ++k)
+        SetSize(Add(Paused), 1000);
+    CDownloadItem* marquee = Add(Preparing);
+    QTest::qWait(20);
+    const auto rowAt = [this](int row) { return view.visualRect(view.model()->index(row, 0)).center(); };
+    const auto tick = [this] {
+        PaintRecorder recorder(view.viewport());
+        view.AdvanceMarquee();
+        view.RepaintChangedRows();
+        return recorder.painted;
+    };
+    tick(); // every row on show is new to it
+    QRegion painted = tick();
+    EXPECT_TRUE(painted.contains(rowAt(5))); // the moving block moves every tick
+    for (int row = 0; row < 5; ++row)
+        EXPECT_FALSE(painted.contains(rowAt(row))) << row;
+
+    AddSection(view.GetItem(2), 250); // progress, as a worker makes it
+    view.GetItem(3)->m_bQueued = 1;   // the queue's mark
+    painted = tick();
+    EXPECT_TRUE(painted.contains(rowAt(2)));
+    EXPECT_TRUE(painted.contains(rowAt(3)));
+    EXPECT_FALSE(painted.contains(rowAt(1)));
+    EXPECT_FALSE(painted.contains(rowAt(4)));
+
+    Download(marquee).m_nState = Paused;
+    tick();
+    EXPECT_FALSE(tick().contains(rowAt(5)));
+}
+
 TEST_F(DownloadsViewTest, TheMovingBlockGrowsInMovesAndStartsOver)
 {
     Show();
@@ -493,6 +541,7 @@ TEST_F(DownloadsViewTest, FindItemComparesEachArgumentWithItsOwnFieldIgnoringCas
 {
     CDownloadItem* item = Add();
     Download(item).m_strUrl = QStringLiteral("http://a/X.ZIP");
+    view.RefreshItemKeys(item);
     Download(item).SetDownloadUrl(QStringLiteral("http://mirror/x.zip"));
     Download(item).SetLocalFileName(QStringLiteral("/downloads/x.zip"));
     EXPECT_TRUE(view.FindItem(QStringLiteral("HTTP://A/x.zip"), {}, {}));
@@ -502,6 +551,7 @@ TEST_F(DownloadsViewTest, FindItemComparesEachArgumentWithItsOwnFieldIgnoringCas
     EXPECT_FALSE(view.FindItem(QStringLiteral("http://mirror/x.zip"), {}, {}));
     // An empty field matches nothing, not even an empty argument.
     Download(item).m_strUrl.clear();
+    view.RefreshItemKeys(item);
     EXPECT_FALSE(view.FindItem(QString(), {}, {}));
     EXPECT_FALSE(view.FindItem(QLatin1String(""), {}, {}));
 }
