@@ -1,6 +1,7 @@
 #include "app/gui/VandrelApp.h"
 
 #include "app/AppDataFile.h"
+#include "app/ChangedSettings.h"
 #include "app/TextFormat.h"
 #include "app/VandrelCore.h"
 #include "app/gui/AppFile.h"
@@ -235,20 +236,13 @@ void CVandrelApp::ShowOptionsDialog(int startPage)
         std::lock_guard lock(core.m_csDataUsage);
         dialog.m_settings = core.m_settings;
     }
+    const CAppSettingsBase before = dialog.m_settings;
     m_openDialog = &dialog;
     const int result = dialog.exec();
     m_openDialog = nullptr;
     if (result != QDialog::Accepted)
         return;
-    {
-        // The counter went on growing while the dialog was open; no page edits it.
-        std::lock_guard lock(core.m_csDataUsage);
-        const uint64_t usage = core.m_settings.DataUsage;
-        const SYSTEMTIME reset = core.m_settings.DataUsageReset;
-        core.m_settings = dialog.m_settings;
-        core.m_settings.DataUsage = usage;
-        core.m_settings.DataUsageReset = reset;
-    }
+    StoreChangedSettings(core.m_settings, before, dialog.m_settings);
     ResizeHistories();
     if (m_pMainWnd)
         m_pMainWnd->ApplySettings();
