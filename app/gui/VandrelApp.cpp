@@ -33,8 +33,6 @@ constexpr unsigned kIdsDataUsageReset = 273;
 constexpr unsigned kIdsDataUsage = 274;
 constexpr unsigned kIdsDataUsageText = 275;
 constexpr int kResetButton = 1;
-constexpr int kOptionsPageGeneral = 0;
-constexpr int kOptionsPageScheduler = 10;
 constexpr std::chrono::milliseconds kStubLockWaitPerDownload(2000);
 constexpr std::chrono::milliseconds kStubLockWaitInAll(5000);
 
@@ -178,8 +176,8 @@ void CVandrelApp::RegisterCommands()
     commands.Add(ID_TERMS_OF_USE, [this] { OnTermsOfUse(); });
     commands.Add(ID_APP_ABOUT, [this] { OnAppAbout(); });
     commands.Add(ID_DATA_USAGE, [this] { ShowDataUsageDialog(); });
-    commands.Add(ID_OPTIONS, [this] { ShowOptionsDialog(kOptionsPageGeneral); });
-    commands.Add(ID_SCHEDULER, [this] { ShowOptionsDialog(kOptionsPageScheduler); });
+    commands.Add(ID_OPTIONS, [this] { ShowOptionsDialog(OptionsPageGeneral); });
+    commands.Add(ID_SCHEDULER, [this] { ShowOptionsDialog(OptionsPageScheduler); });
     commands.UpdateAll();
 }
 

@@ -3,7 +3,9 @@
 #include "app/VandrelCore.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/VandrelApp.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/OptionsDialog.h"
+#include "dialogs/OptionsPageBase.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
 #include "mainframe/CommandIds.h"
@@ -14,10 +16,12 @@
 #include "support/QStringPrinter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QLocale>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
@@ -262,4 +266,26 @@ TEST_F(AppTest, OptionsOkKeepsTheLiveDataUsageAndAppliesTheCopyWhileCancelChange
     EXPECT_EQ(core.m_settings.URLsHistorySize, 7);
     EXPECT_EQ(core.m_urlsHistory.GetSize(), 7);
     EXPECT_TRUE(Frame()->SchedulerTimer().isActive()) << "ApplySettings ran";
+}
+
+TEST_F(AppTest, OptionsOkStoresWhatTheUserChangedAndKeepsWhatTheProgramChangedMeanwhile)
+{
+    ASSERT_TRUE(app->InitInstance(AppModeNone));
+    CVandrelCore& core = AppCore();
+    SettingStore(core.m_settings.URLMonitor, 1);
+    SettingStore(core.m_settings.SchedulerOn, 1);
+    SettingStore(core.m_settings.MinimizeToTray, 1);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1063)->setChecked(false);
+        SettingStore(AppCore().m_settings.URLMonitor, 0);  // toggled from the tray
+        SettingStore(AppCore().m_settings.SchedulerOn, 0); // the scheduler stopped itself
+        FindControl<QPushButton>(dialog, IDOK)->click();
+    });
+    app->ShowOptionsDialog(OptionsPageGeneral);
+    EXPECT_EQ(core.m_settings.MinimizeToTray, 0);
+    EXPECT_EQ(core.m_settings.URLMonitor, 0);
+    EXPECT_EQ(core.m_settings.SchedulerOn, 0);
+    EXPECT_FALSE(Frame()->SchedulerTimer().isActive()) << "not revived";
 }
