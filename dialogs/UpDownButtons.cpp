@@ -41,17 +41,20 @@ CUpDownButtons::CUpDownButtons(int id, QLineEdit* buddy, int minimum, int maximu
 
 void CUpDownButtons::Step(int delta)
 {
-    // One step from the number shown, into the range; text that is no number
-    // starts the range over.
+    if (!isEnabled())
+        return;
+    // One step from the number shown, taken into the range first; text that is
+    // no number starts the range over.
     bool ok = false;
-    const qlonglong typed = m_buddy->text().trimmed().toLongLong(&ok);
-    const qlonglong to = ok ? std::clamp<qlonglong>(typed + delta, m_nMinimum, m_nMaximum) : m_nMinimum;
+    const int typed = m_buddy->text().toInt(&ok);
+    const int to = ok ? std::clamp(std::clamp(typed, m_nMinimum, m_nMaximum) + delta, m_nMinimum, m_nMaximum)
+                      : m_nMinimum;
     m_buddy->setText(QString::number(to));
 }
 
 bool CUpDownButtons::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             Step(key == Qt::Key_Up ? 1 : -1);

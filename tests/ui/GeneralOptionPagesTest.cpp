@@ -275,7 +275,7 @@ TEST_F(GeneralOptionPagesTest, TheUpDownStepsWithinItsRangeAndLeavesTypedTextToT
         const char* typed;
         QToolButton* arrow;
         const char* after;
-    } kSteps[] = {{"98", up, "99"}, {"99", up, "99"}, {"150", down, "99"}, {"1", down, "1"}, {"", up, "1"}, {"0", up, "1"}};
+    } kSteps[] = {{"98", up, "99"}, {"99", up, "99"}, {"150", down, "98"}, {"1", down, "1"}, {"", up, "1"}, {"0", up, "2"}};
     for (const auto& s : kSteps) {
         SetText(OptionsPageConnection, 1042, QString::fromUtf8(s.typed));
         s.arrow->click();
