@@ -1,5 +1,6 @@
 #include "app/AppCommandLineInfo.h"
 #include "app/gui/PowerOffAtExit.h"
+#include "app/gui/ShellIntegration.h"
 #include "app/gui/UiServices.h"
 #include "app/gui/VandrelApp.h"
 #include "platform/SignalPipe.h"
@@ -12,9 +13,20 @@
 namespace {
 
 // The modes that only do their work: no display, no settings, no instance lock.
-int RunWorkMode(int argc, char** argv, AppCommandMode)
+// Whatever fails is left as it is; the process ends either way.
+int RunWorkMode(int argc, char** argv, AppCommandMode mode)
 {
     QCoreApplication app(argc, argv);
+    switch (mode) {
+    case AppModeEnableShellIntegration: SetShellIntegration(true); break;
+    case AppModeDisableShellIntegration: SetShellIntegration(false); break;
+    case AppModeInstall:
+        SetAutoStart(true);
+        SetShellIntegration(true);
+        break;
+    case AppModeUninstall: UninstallCleanup(); break;
+    default: break;
+    }
     return 0;
 }
 

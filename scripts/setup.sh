@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libcurl4-openssl-dev libssl-dev
-          libgtest-dev libgmock-dev nginx openssl dbus)
+          libgtest-dev libgmock-dev nginx openssl dbus shared-mime-info desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

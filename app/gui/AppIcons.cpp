@@ -10,6 +10,15 @@ namespace {
 constexpr int kSize = 32;
 const QColor kBody(30, 111, 217);
 const QColor kProgress(255, 160, 0);
+const QColor kPaper(250, 250, 250);
+const QColor kPaperEdge(120, 120, 120);
+const QColor kPaperFold(210, 210, 210);
+
+// The downward arrow of the program's mark, in the 32-pixel grid.
+QPolygon Arrow()
+{
+    return QPolygon({{13, 7}, {19, 7}, {19, 16}, {24, 16}, {16, 25}, {8, 16}, {13, 16}});
+}
 
 // A round badge with a downward arrow, the program's mark.
 QPixmap Badge()
@@ -22,7 +31,7 @@ QPixmap Badge()
     painter.setBrush(kBody);
     painter.drawEllipse(1, 1, kSize - 2, kSize - 2);
     painter.setBrush(Qt::white);
-    painter.drawPolygon(QPolygon({{13, 7}, {19, 7}, {19, 16}, {24, 16}, {16, 25}, {8, 16}, {13, 16}}));
+    painter.drawPolygon(Arrow());
     return pixmap;
 }
 
@@ -68,4 +77,24 @@ QIcon AppIcon(int resourceId)
     if (found == cache.end())
         found = cache.insert(resourceId, Draw(resourceId));
     return *found;
+}
+
+QImage DocumentIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / kSize, qreal(size) / kSize);
+    // A sheet with a folded corner, the mark's arrow on it.
+    painter.setPen(QPen(kPaperEdge, 1));
+    painter.setBrush(kPaper);
+    painter.drawPolygon(QPolygonF({{5.5, 1.5}, {20.5, 1.5}, {27.5, 8.5}, {27.5, 30.5}, {5.5, 30.5}}));
+    painter.setBrush(kPaperFold);
+    painter.drawPolygon(QPolygonF({{20.5, 1.5}, {20.5, 8.5}, {27.5, 8.5}}));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kBody);
+    painter.translate(0, 3);
+    painter.drawPolygon(Arrow());
+    return image;
 }

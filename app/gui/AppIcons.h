@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
 // Icon resource ids.
 inline constexpr int IDR_MAINFRAME = 128;       // the application
@@ -11,3 +12,7 @@ inline constexpr int kTrayFrameCount = 13;
 // The program's icons by resource id, drawn once, at first use; an unknown id
 // gives a null icon.
 QIcon AppIcon(int resourceId);
+
+// The icon of the program's file types (the executable's second icon), square,
+// of any size. Drawn on an image, so that it needs no display.
+QImage DocumentIcon(int size);

@@ -23,6 +23,16 @@ QString RuntimeFile(const char* name)
     return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' + QLatin1String(name);
 }
 
+// Connects and sends the line, each step waiting at most a second.
+bool Send(QLocalSocket& socket, const QByteArray& command)
+{
+    socket.connectToServer(CSingleInstance::SocketPath());
+    if (!socket.waitForConnected(kHandOffTimeoutMs))
+        return false;
+    socket.write(command + '\n');
+    return socket.waitForBytesWritten(kHandOffTimeoutMs);
+}
+
 } // namespace
 
 QString CSingleInstance::LockPath()
@@ -78,11 +88,16 @@ void CSingleInstance::Release()
 bool CSingleInstance::SendCommand(const QByteArray& command)
 {
     QLocalSocket socket;
-    socket.connectToServer(SocketPath());
-    if (!socket.waitForConnected(kHandOffTimeoutMs))
+    return Send(socket, command);
+}
+
+bool CSingleInstance::RequestExitAndWait(int timeoutMs)
+{
+    QLocalSocket socket;
+    if (!Send(socket, kExitCommand))
         return false;
-    socket.write(command + '\n');
-    return socket.waitForBytesWritten(kHandOffTimeoutMs);
+    socket.waitForDisconnected(timeoutMs);
+    return true;
 }
 
 void CSingleInstance::CloseExitConnections()

@@ -36,6 +36,10 @@ public:
     // A second instance's hand-off: connects and sends the line, each step
     // waiting at most a second; false when nothing listens.
     static bool SendCommand(const QByteArray& command);
+    // Asks the running instance to exit and waits, at most the limit, until its
+    // connection closes: at once when the exit was declined, else once that
+    // process has saved everything and ended. False when nothing listens.
+    static bool RequestExitAndWait(int timeoutMs);
 
     // The exit asked for through this connection was declined: close it.
     void CloseExitConnections();
