@@ -7,6 +7,7 @@
 #include "app/gui/AppFile.h"
 #include "app/gui/AppIcons.h"
 #include "app/gui/Prompts.h"
+#include "app/gui/ShellIntegration.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/UiServices.h"
 #include "dialogs/AboutDialog.h"
@@ -241,6 +242,8 @@ void CVandrelApp::ShowOptionsDialog(int startPage)
     if (result != QDialog::Accepted)
         return;
     StoreChangedSettings(core.m_settings, before, dialog.m_settings);
+    if (dialog.m_settings.LaunchAtStartup != before.LaunchAtStartup)
+        SetAutoStart(dialog.m_settings.LaunchAtStartup != 0);
     ResizeHistories();
     if (m_pMainWnd)
         m_pMainWnd->ApplySettings();

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
+#include "app/gui/ShellIntegration.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/VandrelApp.h"
 #include "dialogs/DialogControls.h"
@@ -11,6 +12,7 @@
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/MainFrame.h"
+#include "platform/AutostartEntry.h"
 #include "platform/BinaryWriter.h"
 #include "support/ProfileFixture.h"
 #include "support/QStringPrinter.h"
@@ -19,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QLocale>
 #include <QPushButton>
@@ -26,6 +29,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -288,4 +292,31 @@ TEST_F(AppTest, OptionsOkStoresWhatTheUserChangedAndKeepsWhatTheProgramChangedMe
     EXPECT_EQ(core.m_settings.URLMonitor, 0);
     EXPECT_EQ(core.m_settings.SchedulerOn, 0);
     EXPECT_FALSE(Frame()->SchedulerTimer().isActive()) << "not revived";
+}
+
+TEST_F(AppTest, TurningStartAtLoginOnOrOffWritesOrRemovesTheAutostartEntry)
+{
+    ASSERT_TRUE(app->InitInstance(AppModeNone));
+    SettingStore(AppCore().m_settings.LaunchAtStartup, 0);
+    const QString entry = AutostartEntryPath(QStringLiteral("Vandrel"));
+    const auto runOptions = [this](std::optional<bool> launchAtStartup) {
+        QTimer::singleShot(0, [launchAtStartup] {
+            auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            if (launchAtStartup)
+                FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1062)->setChecked(*launchAtStartup);
+            FindControl<QPushButton>(dialog, IDOK)->click();
+        });
+        app->ShowOptionsDialog(OptionsPageGeneral);
+    };
+    runOptions(true);
+    EXPECT_TRUE(QFileInfo::exists(entry));
+    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 1);
+    ASSERT_TRUE(QFile::remove(entry));
+    runOptions(std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "unchanged: the entry is left alone";
+    ASSERT_TRUE(SetAutoStart(true));
+    runOptions(false);
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 0);
 }
