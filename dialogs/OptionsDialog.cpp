@@ -80,33 +80,37 @@ COptionsDialog::COptionsDialog(int startPage, QWidget* parent)
     m_sheet = new CTreeSheet(*this, this, kTreeId, kPageAreaId);
     m_sheet->Stack()->setMinimumSize(kPageAreaWidth, kPageAreaHeight);
     m_sheet->Tree()->setFixedWidth(kTreeWidth);
-    m_setDefault = new QPushButton(QStringLiteral("设置为默认"), this);
-    m_setDefault->setObjectName(ctrlName(kSetDefaultId));
-    m_setDefault->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    ok->setObjectName(ctrlName(IDOK));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    cancel->setObjectName(ctrlName(IDCANCEL));
-    cancel->setAutoDefault(false);
+    connect(m_sheet, &CTreeSheet::PageActivated, this, &COptionsDialog::OnPageActivated);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_sheet->Stack(), 1);
+    right->addLayout(MakeButtons());
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_sheet->Tree());
+    layout->addLayout(right, 1);
+    BuildTree();
+}
+
+QLayout* COptionsDialog::MakeButtons()
+{
+    const auto makeButton = [this](int id, const QString& text) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(ctrlName(id));
+        button->setAutoDefault(false);
+        return button;
+    };
+    m_setDefault = makeButton(kSetDefaultId, QStringLiteral("设置为默认"));
+    QPushButton* ok = makeButton(IDOK, QStringLiteral("确定"));
+    ok->setDefault(true); // Enter is OK wherever the focus is
+    QPushButton* cancel = makeButton(IDCANCEL, QStringLiteral("取消"));
     connect(m_setDefault, &QPushButton::clicked, this, &COptionsDialog::OnBnClickedSetDefault);
     connect(ok, &QPushButton::clicked, this, &COptionsDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &COptionsDialog::reject);
-    connect(m_sheet, &CTreeSheet::PageActivated, this, &COptionsDialog::OnPageActivated);
-
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_setDefault);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    auto* right = new QVBoxLayout;
-    right->addWidget(m_sheet->Stack(), 1);
-    right->addLayout(buttons);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_sheet->Tree());
-    layout->addLayout(right, 1);
-
-    BuildTree();
+    return buttons;
 }
 
 // The pages go before the widgets: a page shown in the area leaves it when deleted.

@@ -11,6 +11,7 @@
 
 class COptionsPageBase;
 class CTreeSheet;
+class QLayout;
 class QPushButton;
 class QTreeWidgetItem;
 
@@ -62,6 +63,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLayout* MakeButtons();
     void BuildTree();
     void SelectStartPage();
     void OnPageActivated();
