@@ -4,7 +4,9 @@
 #include "app/gui/Glyphs.h"
 
 #include <QHash>
+#include <QLineF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 
 #include <functional>
@@ -53,6 +55,106 @@ QPixmap AboutLogo()
     painter.drawPolygon(QPolygon({{15, 20}, {27, 20}, {27, 62}, {36, 62}, {21, 84}, {6, 62}, {15, 62}}));
     painter.fillRect(6, 96, 30, 6, kAmber);
     return pixmap;
+}
+
+// The options tree's page images.
+QPixmap MakePageImage(int resourceId)
+{
+    switch (resourceId) {
+    case 347: // general: a gear
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kGrey, 3, Qt::SolidLine, Qt::FlatCap));
+            for (int i = 0; i < 4; ++i) {
+                p.drawLine(QLineF::fromPolar(7, i * 45).translated(8, 8).p2(),
+                           QLineF::fromPolar(7, i * 45 + 180).translated(8, 8).p2());
+            }
+            p.setPen(QPen(kGrey, 2));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(8, 8), 4, 4);
+        });
+    case 388: // URL monitor: an eye
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kBlue, 1.5));
+            QPainterPath eye;
+            eye.moveTo(1, 8);
+            eye.quadTo(8, 1, 15, 8);
+            eye.quadTo(8, 15, 1, 8);
+            p.drawPath(eye);
+            p.setBrush(kBlue);
+            p.drawEllipse(QPointF(8, 8), 2, 2);
+        });
+    case 389: // other: three dots
+        return Draw([](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(kGrey);
+            for (int x : {3, 8, 13})
+                p.drawEllipse(QPointF(x, 8), 1.8, 1.8);
+        });
+    case 390: // connection: two linked nodes
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kGreen, 1.5));
+            p.drawLine(4, 12, 12, 4);
+            p.setBrush(kGreen);
+            p.drawEllipse(QPointF(4, 12), 2.5, 2.5);
+            p.drawEllipse(QPointF(12, 4), 2.5, 2.5);
+        });
+    case 391: // proxy: a server passing the line on
+        return Draw([](QPainter& p) {
+            p.setPen(kGrey);
+            p.setBrush(Qt::white);
+            p.drawRect(4, 1, 8, 14);
+            p.setPen(QPen(kGreen, 1.5));
+            p.drawLine(0, 8, 16, 8);
+        });
+    case 440: // security: a shield
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kBlue, 1));
+            p.setBrush(kBlue.lighter(150));
+            p.drawPolygon(QPolygon({{8, 1}, {14, 3}, {13, 10}, {8, 15}, {3, 10}, {2, 3}}));
+        });
+    case 392: // downloads: an arrow down to a tray
+        return Draw([](QPainter& p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(kGreen);
+            p.drawPolygon(QPolygon({{6, 1}, {10, 1}, {10, 6}, {13, 6}, {8, 11}, {3, 6}, {6, 6}}));
+            p.fillRect(2, 13, 12, 2, kGrey);
+        });
+    case 444: // advanced: sliders
+        return Draw([](QPainter& p) {
+            p.setPen(kGrey);
+            for (int y : {3, 8, 13})
+                p.drawLine(1, y, 15, y);
+            p.setPen(Qt::NoPen);
+            p.setBrush(kBlue);
+            p.drawRect(9, 1, 3, 4);
+            p.drawRect(3, 6, 3, 4);
+            p.drawRect(11, 11, 3, 4);
+        });
+    case 406: // scheduler: a clock
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kBlue, 1.5));
+            p.setBrush(Qt::white);
+            p.drawEllipse(2, 2, 12, 12);
+            p.drawPolyline(QPolygon({{8, 4}, {8, 8}, {11, 8}}));
+        });
+    case 393: // speed limit: a limit sign
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kRed, 2));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(8, 8), 6, 6);
+            p.fillRect(5, 7, 6, 2, kGrey);
+        });
+    case 473: // speed meter: a gauge
+        return Draw([](QPainter& p) {
+            p.setPen(QPen(kBlue, 1.5));
+            p.drawArc(QRectF(1.5, 3.5, 13, 13), 0, 180 * 16);
+            p.drawLine(QPointF(8, 10), QPointF(12, 5));
+            p.setBrush(kBlue);
+            p.drawEllipse(QPointF(8, 10), 1.5, 1.5);
+        });
+    default:
+        return {};
+    }
 }
 
 QPixmap Make(int resourceId)
@@ -176,7 +278,7 @@ QPixmap MakeOther(int resourceId)
         return Logo();
     const auto glyph = kMenuGlyphs.constFind(resourceId);
     if (glyph == kMenuGlyphs.cend())
-        return {};
+        return MakePageImage(resourceId);
     return Draw([&](QPainter& p) { PaintGlyph(p, *glyph); });
 }
 

@@ -11,6 +11,6 @@ inline constexpr int kToolBarImageSize = 32;
 inline constexpr int kToolBarImageCount = 35;
 
 // The program's bitmaps by resource id: 323, 324, 325, 326, 327, 328, 413 and
-// 431 the download states, the menu images (16 x 16), the tool-bar strips and
-// both logos. Drawn once, at first use; an unknown id gives a null pixmap.
+// 431 the download states, the menu images and the options tree's pages
+// (16 x 16), the tool-bar strips and both logos. Drawn once, at first use; an unknown id gives a null pixmap.
 QPixmap AppBitmap(int resourceId);

@@ -1,11 +1,13 @@
 #include "app/gui/VandrelApp.h"
 
 #include "app/AppDataFile.h"
+#include "app/ChangedSettings.h"
 #include "app/TextFormat.h"
 #include "app/VandrelCore.h"
 #include "app/gui/AppFile.h"
 #include "app/gui/AppIcons.h"
 #include "app/gui/Prompts.h"
+#include "app/gui/ShellIntegration.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/UiServices.h"
 #include "dialogs/AboutDialog.h"
@@ -32,8 +34,6 @@ constexpr unsigned kIdsDataUsageReset = 273;
 constexpr unsigned kIdsDataUsage = 274;
 constexpr unsigned kIdsDataUsageText = 275;
 constexpr int kResetButton = 1;
-constexpr int kOptionsPageGeneral = 0;
-constexpr int kOptionsPageScheduler = 10;
 constexpr std::chrono::milliseconds kStubLockWaitPerDownload(2000);
 constexpr std::chrono::milliseconds kStubLockWaitInAll(5000);
 
@@ -177,8 +177,8 @@ void CVandrelApp::RegisterCommands()
     commands.Add(ID_TERMS_OF_USE, [this] { OnTermsOfUse(); });
     commands.Add(ID_APP_ABOUT, [this] { OnAppAbout(); });
     commands.Add(ID_DATA_USAGE, [this] { ShowDataUsageDialog(); });
-    commands.Add(ID_OPTIONS, [this] { ShowOptionsDialog(kOptionsPageGeneral); });
-    commands.Add(ID_SCHEDULER, [this] { ShowOptionsDialog(kOptionsPageScheduler); });
+    commands.Add(ID_OPTIONS, [this] { ShowOptionsDialog(OptionsPageGeneral); });
+    commands.Add(ID_SCHEDULER, [this] { ShowOptionsDialog(OptionsPageScheduler); });
     commands.UpdateAll();
 }
 
@@ -235,20 +235,15 @@ void CVandrelApp::ShowOptionsDialog(int startPage)
         std::lock_guard lock(core.m_csDataUsage);
         dialog.m_settings = core.m_settings;
     }
+    const CAppSettingsBase before = dialog.m_settings;
     m_openDialog = &dialog;
     const int result = dialog.exec();
     m_openDialog = nullptr;
     if (result != QDialog::Accepted)
         return;
-    {
-        // The counter went on growing while the dialog was open; no page edits it.
-        std::lock_guard lock(core.m_csDataUsage);
-        const uint64_t usage = core.m_settings.DataUsage;
-        const SYSTEMTIME reset = core.m_settings.DataUsageReset;
-        core.m_settings = dialog.m_settings;
-        core.m_settings.DataUsage = usage;
-        core.m_settings.DataUsageReset = reset;
-    }
+    StoreChangedSettings(core.m_settings, before, dialog.m_settings);
+    if (dialog.m_settings.LaunchAtStartup != before.LaunchAtStartup)
+        SetAutoStart(dialog.m_settings.LaunchAtStartup != 0);
     ResizeHistories();
     if (m_pMainWnd)
         m_pMainWnd->ApplySettings();

@@ -1,27 +1,35 @@
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
+#include "app/gui/ShellIntegration.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/VandrelApp.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/OptionsDialog.h"
+#include "dialogs/OptionsPageBase.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/MainFrame.h"
+#include "platform/AutostartEntry.h"
 #include "platform/BinaryWriter.h"
 #include "support/ProfileFixture.h"
 #include "support/QStringPrinter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QLocale>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -262,4 +270,53 @@ TEST_F(AppTest, OptionsOkKeepsTheLiveDataUsageAndAppliesTheCopyWhileCancelChange
     EXPECT_EQ(core.m_settings.URLsHistorySize, 7);
     EXPECT_EQ(core.m_urlsHistory.GetSize(), 7);
     EXPECT_TRUE(Frame()->SchedulerTimer().isActive()) << "ApplySettings ran";
+}
+
+TEST_F(AppTest, OptionsOkStoresWhatTheUserChangedAndKeepsWhatTheProgramChangedMeanwhile)
+{
+    ASSERT_TRUE(app->InitInstance(AppModeNone));
+    CVandrelCore& core = AppCore();
+    SettingStore(core.m_settings.URLMonitor, 1);
+    SettingStore(core.m_settings.SchedulerOn, 1);
+    SettingStore(core.m_settings.MinimizeToTray, 1);
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1063)->setChecked(false);
+        SettingStore(AppCore().m_settings.URLMonitor, 0);  // toggled from the tray
+        SettingStore(AppCore().m_settings.SchedulerOn, 0); // the scheduler stopped itself
+        FindControl<QPushButton>(dialog, IDOK)->click();
+    });
+    app->ShowOptionsDialog(OptionsPageGeneral);
+    EXPECT_EQ(core.m_settings.MinimizeToTray, 0);
+    EXPECT_EQ(core.m_settings.URLMonitor, 0);
+    EXPECT_EQ(core.m_settings.SchedulerOn, 0);
+    EXPECT_FALSE(Frame()->SchedulerTimer().isActive()) << "not revived";
+}
+
+TEST_F(AppTest, TurningStartAtLoginOnOrOffWritesOrRemovesTheAutostartEntry)
+{
+    ASSERT_TRUE(app->InitInstance(AppModeNone));
+    SettingStore(AppCore().m_settings.LaunchAtStartup, 0);
+    const QString entry = AutostartEntryPath(QStringLiteral("Vandrel"));
+    const auto runOptions = [this](std::optional<bool> launchAtStartup) {
+        QTimer::singleShot(0, [launchAtStartup] {
+            auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            if (launchAtStartup)
+                FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1062)->setChecked(*launchAtStartup);
+            FindControl<QPushButton>(dialog, IDOK)->click();
+        });
+        app->ShowOptionsDialog(OptionsPageGeneral);
+    };
+    runOptions(true);
+    EXPECT_TRUE(QFileInfo::exists(entry));
+    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 1);
+    ASSERT_TRUE(QFile::remove(entry));
+    runOptions(std::nullopt);
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "unchanged: the entry is left alone";
+    ASSERT_TRUE(SetAutoStart(true));
+    runOptions(false);
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 0);
 }

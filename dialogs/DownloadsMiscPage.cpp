@@ -1,0 +1,53 @@
+#include "dialogs/DownloadsMiscPage.h"
+
+#include "app/AppSettings.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+namespace {
+
+using B = CAppSettingsBase;
+
+constexpr int kTemplateId = 437;
+constexpr int kFileTimeFromServerId = 1097;
+constexpr int kCheckHistoryId = 1130;
+
+} // namespace
+
+CDownloadsMiscPage::CDownloadsMiscPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateId, dialog, true) {}
+
+void CDownloadsMiscPage::CreateControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeCheck(kFileTimeFromServerId, QStringLiteral("从服务器获取文件日期和时间(&T)")));
+    layout->addWidget(MakeCheck(kCheckHistoryId, QStringLiteral("如果历史记录中存在新的下载地址，请提醒我(&A)")));
+    layout->addStretch();
+}
+
+bool CDownloadsMiscPage::OnInitDialog()
+{
+    LoadData();
+    return true;
+}
+
+void CDownloadsMiscPage::LoadData()
+{
+    const CAppSettings& s = Settings();
+    LoadCheck(kFileTimeFromServerId, s.GetFileDateTimeFromServer);
+    LoadCheck(kCheckHistoryId, s.CheckHistory);
+}
+
+bool CDownloadsMiscPage::SaveData()
+{
+    CAppSettings& s = Settings();
+    s.GetFileDateTimeFromServer = CheckValue(kFileTimeFromServerId);
+    s.CheckHistory = CheckValue(kCheckHistoryId);
+    return true;
+}
+
+void CDownloadsMiscPage::SetDefaults()
+{
+    CopyDefaults({&B::GetFileDateTimeFromServer, &B::CheckHistory});
+    LoadData();
+}

@@ -1,0 +1,57 @@
+#include "dialogs/GeneralMiscPage.h"
+
+#include "app/AppSettings.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+namespace {
+
+using B = CAppSettingsBase;
+
+constexpr int kTemplateId = 346;
+constexpr int kUnicodeImportExportId = 1120;
+constexpr int kConfirmExitId = 1121;
+constexpr int kAutoFillDownloadAddressId = 1130;
+
+} // namespace
+
+CGeneralMiscPage::CGeneralMiscPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateId, dialog, true) {}
+
+void CGeneralMiscPage::CreateControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeCheck(kUnicodeImportExportId, QStringLiteral("在导入/导出时使用 Unicode(&U)")));
+    layout->addWidget(MakeCheck(kConfirmExitId, QStringLiteral("下载时确认退出(&C)")));
+    layout->addWidget(MakeCheck(kAutoFillDownloadAddressId, QStringLiteral("在添加下载对话框中自动填写下载地址")));
+    layout->addStretch();
+}
+
+bool CGeneralMiscPage::OnInitDialog()
+{
+    LoadData();
+    return true;
+}
+
+void CGeneralMiscPage::LoadData()
+{
+    const CAppSettings& s = Settings();
+    LoadCheck(kUnicodeImportExportId, s.UnicodeImportExport);
+    LoadCheck(kConfirmExitId, s.ConfirmExit);
+    LoadCheck(kAutoFillDownloadAddressId, s.AutoFillDownloadAddress);
+}
+
+bool CGeneralMiscPage::SaveData()
+{
+    CAppSettings& s = Settings();
+    s.UnicodeImportExport = CheckValue(kUnicodeImportExportId);
+    s.ConfirmExit = CheckValue(kConfirmExitId);
+    s.AutoFillDownloadAddress = CheckValue(kAutoFillDownloadAddressId);
+    return true;
+}
+
+void CGeneralMiscPage::SetDefaults()
+{
+    CopyDefaults({&B::UnicodeImportExport, &B::ConfirmExit, &B::AutoFillDownloadAddress});
+    LoadData();
+}

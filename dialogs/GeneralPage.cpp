@@ -1,0 +1,141 @@
+#include "dialogs/GeneralPage.h"
+
+#include "app/AppSettings.h"
+#include "dialogs/DialogControls.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using B = CAppSettingsBase;
+
+constexpr int kTemplateId = 107;
+constexpr int kLaunchAtStartupId = 1062;
+constexpr int kMinimizeToTrayId = 1063;
+constexpr int kAnimateTrayIconId = 1130;
+constexpr int kUrlsHistoryId = 1064;
+constexpr int kLocationsHistoryId = 1065;
+constexpr int kNotifyAllCompleteId = 1111;
+constexpr int kNotifyCompleteId = 1112;
+constexpr int kNotifyFailId = 1113;
+constexpr int kNotifySchedulerId = 1158;
+constexpr int kResetId = 1115;
+
+// 0, 100, ... 1000 URLs; 0, 10, ... 50 folders.
+constexpr int kUrlsStep = 100;
+constexpr int kUrlsCount = 11;
+constexpr int kLocationsStep = 10;
+constexpr int kLocationsCount = 6;
+
+QStringList Multiples(int step, int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries << QString::number(i * step);
+    return entries;
+}
+
+} // namespace
+
+CGeneralPage::CGeneralPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateId, dialog, true) {}
+
+void CGeneralPage::CreateControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(MakeCheck(kLaunchAtStartupId, QStringLiteral("开机时启动(&S)")));
+    layout->addWidget(MakeCheck(kMinimizeToTrayId, QStringLiteral("关闭时最小化到系统托盘(&M)")));
+    layout->addWidget(MakeCheck(kAnimateTrayIconId, QStringLiteral("下载时为托盘图标设置动画(&Y)")));
+
+    auto* history = new QGroupBox(QStringLiteral("历史记录(&H)"), this);
+    auto* form = new QFormLayout(history);
+    QComboBox* urls = MakeDropList(kUrlsHistoryId, Multiples(kUrlsStep, kUrlsCount));
+    QComboBox* locations = MakeDropList(kLocationsHistoryId, Multiples(kLocationsStep, kLocationsCount));
+    form->addRow(MakeLabel(QStringLiteral("保留在历史中的 URL 数量(&U)："), urls), urls);
+    form->addRow(MakeLabel(QStringLiteral("保留在历史记录中的位置数量(&L)："), locations), locations);
+    layout->addWidget(history);
+    connect(urls, &QComboBox::activated, this, [this] { m_bUrlsPicked = true; });
+    connect(locations, &QComboBox::activated, this, [this] { m_bLocationsPicked = true; });
+
+    auto* notify = new QGroupBox(QStringLiteral("通知设置(&N)"), this);
+    auto* notifyLayout = new QVBoxLayout(notify);
+    notifyLayout->addWidget(MakeCheck(kNotifyAllCompleteId, QStringLiteral("当所有下载完成时通知(&A)")));
+    notifyLayout->addWidget(MakeCheck(kNotifyCompleteId, QStringLiteral("每次下载完成时通知(&E)")));
+    notifyLayout->addWidget(MakeCheck(kNotifyFailId, QStringLiteral("下载失败时通知(&F)")));
+    notifyLayout->addWidget(MakeCheck(kNotifySchedulerId, QStringLiteral("通知计划任务开始/停止(&O)")));
+    layout->addWidget(notify);
+
+    auto* confirm = new QGroupBox(QStringLiteral("确认(&C)"), this);
+    auto* confirmLayout = new QHBoxLayout(confirm);
+    auto* text = new QLabel(QStringLiteral("如果您想显示带有“不要再问我”的确认信息，请单击重置"), confirm);
+    text->setWordWrap(true);
+    auto* reset = new QPushButton(QStringLiteral("重置(&R)"), confirm);
+    reset->setObjectName(ctrlName(kResetId));
+    reset->setAutoDefault(false);
+    connect(reset, &QPushButton::clicked, this, &CGeneralPage::OnBnClickedReset);
+    confirmLayout->addWidget(text, 1);
+    confirmLayout->addWidget(reset);
+    layout->addWidget(confirm);
+    layout->addStretch();
+}
+
+bool CGeneralPage::OnInitDialog()
+{
+    LoadData();
+    return true;
+}
+
+void CGeneralPage::LoadData()
+{
+    const CAppSettings& s = Settings();
+    LoadCheck(kLaunchAtStartupId, s.LaunchAtStartup);
+    LoadCheck(kMinimizeToTrayId, s.MinimizeToTray);
+    LoadCheck(kAnimateTrayIconId, s.AnimateTrayIcon);
+    FindControl<QComboBox>(this, kUrlsHistoryId)
+        ->setCurrentIndex(NumberListIndex(s.URLsHistorySize, 0, kUrlsStep, kUrlsCount));
+    FindControl<QComboBox>(this, kLocationsHistoryId)
+        ->setCurrentIndex(NumberListIndex(s.DownloadLocationsHistorySize, 0, kLocationsStep, kLocationsCount));
+    m_bUrlsPicked = false;
+    m_bLocationsPicked = false;
+    LoadCheck(kNotifyAllCompleteId, s.NotifyAllComplete);
+    LoadCheck(kNotifyCompleteId, s.NotifyComplete);
+    LoadCheck(kNotifyFailId, s.NotifyFail);
+    LoadCheck(kNotifySchedulerId, s.NotifyScheduler);
+}
+
+bool CGeneralPage::SaveData()
+{
+    CAppSettings& s = Settings();
+    s.LaunchAtStartup = CheckValue(kLaunchAtStartupId);
+    s.MinimizeToTray = CheckValue(kMinimizeToTrayId);
+    s.AnimateTrayIcon = CheckValue(kAnimateTrayIconId);
+    if (m_bUrlsPicked)
+        s.URLsHistorySize = int32_t(PlainNumber(kUrlsHistoryId));
+    if (m_bLocationsPicked)
+        s.DownloadLocationsHistorySize = int32_t(PlainNumber(kLocationsHistoryId));
+    s.NotifyAllComplete = CheckValue(kNotifyAllCompleteId);
+    s.NotifyComplete = CheckValue(kNotifyCompleteId);
+    s.NotifyFail = CheckValue(kNotifyFailId);
+    s.NotifyScheduler = CheckValue(kNotifySchedulerId);
+    return true;
+}
+
+void CGeneralPage::SetDefaults()
+{
+    CopyDefaults({&B::LaunchAtStartup, &B::MinimizeToTray, &B::AnimateTrayIcon, &B::URLsHistorySize,
+                  &B::DownloadLocationsHistorySize, &B::NotifyFail, &B::NotifyComplete, &B::NotifyAllComplete,
+                  &B::NotifyScheduler});
+    LoadData();
+}
+
+void CGeneralPage::OnBnClickedReset()
+{
+    CAppSettings& s = Settings();
+    s.DoNotAskSaveChanges = 0;
+    s.DoNotAskSort = 0;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "dialogs/OptionsPageBase.h"
+
+// Start-up, tray, history sizes, notifications and the confirmations that were
+// answered with "do not ask again".
+class CGeneralPage : public COptionsPageBase
+{
+    Q_OBJECT
+
+public:
+    explicit CGeneralPage(COptionsDialog* dialog);
+
+    bool SaveData() override;
+    void SetDefaults() override;
+    virtual void LoadData();
+
+protected:
+    void CreateControls() override;
+    bool OnInitDialog() override;
+
+private:
+    void OnBnClickedReset();
+
+    // A history list shows a hand-edited size as the entry below it; it stores
+    // only once the user picks an entry, so a visit never shrinks the history.
+    bool m_bUrlsPicked = false;
+    bool m_bLocationsPicked = false;
+};

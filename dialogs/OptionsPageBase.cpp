@@ -1,0 +1,125 @@
+#include "dialogs/OptionsPageBase.h"
+
+#include "dialogs/DialogControls.h"
+#include "dialogs/OptionsDialog.h"
+#include "dialogs/TextLimitValidator.h"
+#include "dialogs/UpDownButtons.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+
+COptionsPageBase::COptionsPageBase(int templateId, COptionsDialog* dialog, bool hasDefaults)
+    : CDialogPage(templateId), m_bHasDefaults(hasDefaults), m_pOptionsDialog(dialog)
+{
+}
+
+CAppSettings& COptionsPageBase::Settings() const
+{
+    return m_pOptionsDialog->m_settings;
+}
+
+void COptionsPageBase::CopyDefaults(std::initializer_list<SettingField> fields) const
+{
+    CAppSettings& settings = Settings();
+    for (const SettingField& field : fields)
+        std::visit([&](auto member) { settings.*member = g_defaultSettings.*member; }, field);
+}
+
+QCheckBox* COptionsPageBase::MakeCheck(int id, const QString& text)
+{
+    auto* check = new QCheckBox(text, this);
+    check->setObjectName(ctrlName(id));
+    return check;
+}
+
+QLineEdit* COptionsPageBase::MakeNumberEdit(int id, int digits, Qt::Alignment alignment)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(ctrlName(id));
+    edit->setAlignment(alignment);
+    CTextLimitValidator::Install(edit, digits, CTextLimitValidator::Chars::Digits);
+    return edit;
+}
+
+QWidget* COptionsPageBase::MakeSpinEdit(int editId, int spinId, int digits, int minimum, int maximum,
+                                        Qt::Alignment alignment)
+{
+    auto* box = new QWidget(this);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QLineEdit* edit = MakeNumberEdit(editId, digits, alignment);
+    layout->addWidget(edit);
+    layout->addWidget(new CUpDownButtons(spinId, edit, minimum, maximum, box));
+    return box;
+}
+
+QComboBox* COptionsPageBase::MakeDropList(int id, const QStringList& entries)
+{
+    auto* list = new QComboBox(this);
+    list->setObjectName(ctrlName(id));
+    list->addItems(entries);
+    list->setCurrentIndex(-1); // Qt selects the first entry by itself
+    return list;
+}
+
+QLabel* COptionsPageBase::MakeNote(const QString& text)
+{
+    constexpr int kNoteId = 1114;
+    auto* note = new QLabel(text, this);
+    note->setObjectName(ctrlName(kNoteId));
+    note->setWordWrap(true);
+    note->setFont(m_pOptionsDialog->m_fontNote);
+    return note;
+}
+
+void COptionsPageBase::SelectPrefix(QComboBox* list, const QString& text)
+{
+    const int index = list->findText(text, Qt::MatchStartsWith);
+    if (index >= 0)
+        list->setCurrentIndex(index);
+}
+
+QLabel* COptionsPageBase::MakeLabel(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
+
+void COptionsPageBase::LoadCheck(int id, int32_t value) const
+{
+    FindControl<QCheckBox>(this, id)->setChecked(value != 0);
+}
+
+int32_t COptionsPageBase::CheckValue(int id) const
+{
+    return FindControl<QCheckBox>(this, id)->isChecked() ? 1 : 0;
+}
+
+void COptionsPageBase::SetNumber(int id, int64_t value) const
+{
+    FindControl<QLineEdit>(this, id)->setText(QString::number(value));
+}
+
+uint32_t COptionsPageBase::PlainNumber(int id) const
+{
+    return uint32_t(ReadDlgItemInt(this, id, false).value_or(0));
+}
+
+bool COptionsPageBase::BoundedNumber(int id, int minimum, int maximum, int32_t* value)
+{
+    return GetDlgItemIntChecked(id, minimum, maximum, value, false);
+}
+
+int NumberListIndex(int64_t value, int first, int step, int count)
+{
+    if (value < first)
+        return -1;
+    return int(std::min<int64_t>((value - first) / step, count - 1));
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "dialogs/OptionsPageBase.h"
+
+// The pause after each piece of data, in milliseconds, of the three limited
+// speed modes.
+class CSpeedLimiterPage : public COptionsPageBase
+{
+    Q_OBJECT
+
+public:
+    explicit CSpeedLimiterPage(COptionsDialog* dialog);
+
+    bool SaveData() override;
+    void SetDefaults() override;
+    virtual void LoadData();
+
+protected:
+    void CreateControls() override;
+    bool OnInitDialog() override;
+
+private:
+    void UpdateLabels();
+};
