@@ -89,6 +89,8 @@ void CMainFrame::Create()
     setFocusProxy(m_wndView);
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
             &CCommandTable::RequestUpdate);
+    connect(m_wndView, &QAbstractItemView::doubleClicked, this,
+            [this] { m_commands->Dispatch(ID_DOWNLOAD_PROPERTIES); });
     const CProfile profile;
     RestoreColumns(profile);
     m_wndStatusBar = new CStatusBarEx(this);
@@ -163,6 +165,8 @@ void CMainFrame::CreateBars()
     m_wndSpeedMeterBar->setMovable(true);
     m_wndSpeedMeterBar->setFloatable(false);
     m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
+    m_wndSpeedMeter->SetTheme(SettingLoad(AppCore().m_settings.SpeedMeterTheme));
+    m_wndSpeedMeter->SetStyle(SettingLoad(AppCore().m_settings.SpeedMeterStyle));
     m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
     addToolBar(Qt::TopToolBarArea, m_wndSpeedMeterBar);
 }
@@ -200,6 +204,8 @@ void CMainFrame::RegisterCommands()
         ID_VIEW_STATUS_BAR, [this] { m_wndStatusBar->setVisible(m_wndStatusBar->isHidden()); },
         [this](CmdUI& ui) { ui.check = m_wndStatusBar && !m_wndStatusBar->isHidden(); });
     RegisterQueueCommands();
+    RegisterDownloadCommands();
+    RegisterMonitorCommands();
 }
 
 void CMainFrame::RestoreColumns(const CProfile& profile)
@@ -237,25 +243,14 @@ void CMainFrame::ApplySettings()
 {
     const CAppSettings& settings = AppCore().m_settings;
     UpdateConcurrencyButton();
-    if (SettingLoad(settings.URLMonitor))
-        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate,
-                Qt::UniqueConnection);
-    else
-        disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate);
-    if (SettingLoad(settings.SchedulerOn))
+    UpdateClipboardListener();
+    if (SettingLoad(settings.SchedulerOn)) {
         m_timerScheduler.start(kSchedulerMs);
-    else
+    } else {
         m_timerScheduler.stop();
-}
-
-void CMainFrame::SchedulerTick()
-{
-    // The scheduler's start and stop come with the scheduler.
-}
-
-void CMainFrame::OnClipboardUpdate()
-{
-    // URLs on the clipboard are taken up by the URL monitor.
+        // Switched on again later, the scheduler must start afresh, not only stop.
+        m_bSchedulerRunning = false;
+    }
 }
 
 void CMainFrame::PauseAllRunning()
@@ -299,7 +294,6 @@ void CMainFrame::OnTimer(int id)
         m_wndView->viewport()->update();
     }
     m_wndSpeedMeter->AddSample(m_wndView->GetTotalSpeed());
-    m_wndSpeedMeter->repaint();
     UpdateTrayIcon(waiting);
     m_commands->UpdateAll();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainframe/DropTarget.h"
+#include "mainframe/UrlMonitor.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -114,6 +115,8 @@ public:
 signals:
     // An exit was declined at its question.
     void ExitDeclined();
+    // The URL monitor took a copied text.
+    void UrlTaken(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -214,9 +217,30 @@ private:
     void CreateTrayMenu();
     void CarryOutAllDoneAction();
     // The exit first, with its saves; the power-off is asked for at the process's end.
-    void ShutDownAfterExit();
+    void ShutDownAfterExit(ExitWhen when);
     void SettlePowerOff();
 
     QMenu* m_menuTray = nullptr;
     bool m_bPowerOffWithExit = false; // a shut-down waits for its exit
+
+private:
+    // Download and view commands, the scheduler's stop and the URL monitor.
+    void RegisterDownloadCommands();
+    void RegisterViewCommands();
+    void RegisterMonitorCommands();
+    CDownloadItem* FirstSelectedItem() const;
+    void OnDelete(bool deleteFiles);
+    void OnReset();
+    void OnSchedule(int command);
+    void OnOpenInBrowser();
+    void OnOpenLocation();
+    void OnOpenFile();
+    void OnRemoveCompleted();
+    void OnSpeed(int command);
+    void StartScheduledDownloads();
+    void StopScheduledDownloads();
+    // Registered exactly while URLMonitor is on.
+    void UpdateClipboardListener();
+
+    CUrlMonitor m_urlMonitor;
 };
