@@ -20,7 +20,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -47,6 +46,13 @@ bool AnySelected(const std::vector<CDownloadItem*>& items, Test test)
     return std::any_of(items.cbegin(), items.cend(), [&test](const CDownloadItem* item) { return test(*item); });
 }
 
+// The check mark on the command of a range whose offset from the first one is
+// the setting's value.
+CCommandTable::RangeRule CheckedAtSetting(const int32_t& field, int first)
+{
+    return [&field, first](int id, CmdUI& ui) { ui.check = SettingLoad(field) == id - first ? 1 : 0; };
+}
+
 void OpenFolder(const QString& folder)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); // a failure is not reported
@@ -65,7 +71,8 @@ void CMainFrame::RegisterDownloadCommands()
     commands.Add(ID_DOWNLOAD_DELETE_WITH_FILES, [this] { OnDelete(true); }, deletable);
     commands.Add(ID_DOWNLOAD_RESET, [this] { OnReset(); }, [this](CmdUI& ui) {
         const std::vector<CDownloadItem*> items = SelectedItems();
-        ui.enabled = !items.empty() && !AnySelected(items, [](const CDownloadItem& item) { return !IsResettable(item); });
+        ui.enabled = !items.empty()
+                     && !AnySelected(items, [](const CDownloadItem& item) { return !IsResettable(item); });
     });
     commands.AddRange(ID_SCHEDULE_ADD, ID_SCHEDULE_TOGGLE, [this](int id) { OnSchedule(id); },
                       [this](int, CmdUI& ui) {
@@ -105,9 +112,7 @@ void CMainFrame::RegisterViewCommands()
     CCommandTable& commands = *m_commands;
     CAppSettings& settings = AppCore().m_settings;
     commands.AddRange(ID_SPEED_UNLIMITED, ID_SPEED_LOW, [this](int id) { OnSpeed(id); },
-                      [&settings](int id, CmdUI& ui) {
-                          ui.check = SettingLoad(settings.DownloadSpeed) == id - ID_SPEED_UNLIMITED ? 1 : 0;
-                      });
+                      CheckedAtSetting(settings.DownloadSpeed, ID_SPEED_UNLIMITED));
     commands.Add(ID_VIEW_SPEED_METER, [this, &settings] {
         const bool show = SettingLoad(settings.ShowSpeedMeter) == 0;
         SettingStore(settings.ShowSpeedMeter, show ? 1 : 0);
@@ -116,11 +121,11 @@ void CMainFrame::RegisterViewCommands()
     commands.AddRange(ID_SPEED_METER_DARK, ID_SPEED_METER_LIGHT, [this, &settings](int id) {
         SettingStore(settings.SpeedMeterTheme, id - ID_SPEED_METER_DARK);
         m_wndSpeedMeter->SetTheme(id - ID_SPEED_METER_DARK);
-    }, [&settings](int id, CmdUI& ui) { ui.check = SettingLoad(settings.SpeedMeterTheme) == id - ID_SPEED_METER_DARK ? 1 : 0; });
+    }, CheckedAtSetting(settings.SpeedMeterTheme, ID_SPEED_METER_DARK));
     commands.AddRange(ID_SPEED_METER_BAR, ID_SPEED_METER_ANALOG, [this, &settings](int id) {
         SettingStore(settings.SpeedMeterStyle, id - ID_SPEED_METER_BAR);
         m_wndSpeedMeter->SetStyle(id - ID_SPEED_METER_BAR);
-    }, [&settings](int id, CmdUI& ui) { ui.check = SettingLoad(settings.SpeedMeterStyle) == id - ID_SPEED_METER_BAR ? 1 : 0; });
+    }, CheckedAtSetting(settings.SpeedMeterStyle, ID_SPEED_METER_BAR));
     commands.AddRange(ID_ALLDONE_SHUTDOWN, ID_ALLDONE_EXIT, [&settings](int id) {
         // A second choice of the checked item turns the action off.
         const int32_t action = kAllDoneActions[id - ID_ALLDONE_SHUTDOWN];

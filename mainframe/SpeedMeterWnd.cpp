@@ -142,7 +142,9 @@ uint64_t CSpeedMeterWnd::ScaleFor(uint64_t largest, bool fixedMax, int32_t fixed
 {
     if (fixedMax) // a hand-edited value below 1 would stop the needle or divide by 0
         return uint64_t(fixedValue >= 1 ? fixedValue : g_defaultSettings.SpeedMeterMax);
-    const uint64_t step = largest < kSmallStepBelow ? kSmallStep : largest < kMediumStepBelow ? kMediumStep : kLargeStep;
+    const uint64_t step = largest < kSmallStepBelow    ? kSmallStep
+                          : largest < kMediumStepBelow ? kMediumStep
+                                                       : kLargeStep;
     return largest + step - (largest + step) % step;
 }
 
