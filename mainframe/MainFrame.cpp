@@ -204,6 +204,7 @@ void CMainFrame::RegisterCommands()
         ID_VIEW_STATUS_BAR, [this] { m_wndStatusBar->setVisible(m_wndStatusBar->isHidden()); },
         [this](CmdUI& ui) { ui.check = m_wndStatusBar && !m_wndStatusBar->isHidden(); });
     RegisterQueueCommands();
+    RegisterAddingCommands();
     RegisterDownloadCommands();
     RegisterMonitorCommands();
 }
@@ -289,6 +290,7 @@ void CMainFrame::OnTimer(int id)
             return;
     }
     const int waiting = CountWaiting();
+    RefreshItemDialogs();
     if (m_wndView->GetItemCount() > 0) {
         m_wndView->AdvanceMarquee();
         m_wndView->viewport()->update();

@@ -208,7 +208,7 @@ void CMainFrame::OnOpenLocation()
 {
     const CHttpDownloader& download = *FirstSelectedItem()->m_pDownloader;
     const QString path = download.GetLocalFileName();
-    const QString folder = download.m_strDownloadLocation;
+    const QString folder = download.GetDownloadLocation();
     if (path.isEmpty() || !QFileInfo(path).isFile() || !Ui().showItemInFolder) {
         OpenFolder(folder);
         return;
@@ -224,7 +224,7 @@ void CMainFrame::OnOpenFile()
     const CHttpDownloader& download = *item.m_pDownloader;
     // Only the download's own file, as for deleting: a crafted list could name
     // a program or a launcher.
-    const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
+    const QString file = OwnFilePath(download.GetLocalFileName(), download.GetDownloadLocation(),
                                      download.GetFileTitle());
     if (!file.isEmpty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(file));

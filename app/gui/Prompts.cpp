@@ -36,3 +36,8 @@ int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags)
 {
     return AppMessageBox(owner, LoadResString(stringId), flags);
 }
+
+std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial)
+{
+    return Prompts().BrowseForFolder(owner, title, initial);
+}

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 class QWidget;
@@ -96,7 +97,7 @@ struct FileDialogResult
     int filterIndex = 0; // from 1
 };
 
-// Message boxes, task dialogs and file dialogs. Every one runs a modal loop,
+// Message boxes, task dialogs, file dialogs and the folder browser. Every one runs a modal loop,
 // counted by CModalLoops. Tests replace the production layer with a scripted
 // double through SetPrompts().
 class IPrompts
@@ -107,6 +108,8 @@ public:
     virtual int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) = 0;
     virtual TaskDialogResult TaskDialog(const TaskDialogSpec& spec) = 0;
     virtual FileDialogResult FileDialog(const FileDialogSpec& spec) = 0;
+    // A folder chosen by the user, starting at initial; none when cancelled.
+    virtual std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial) = 0;
 };
 
 // The layer in use: the production one unless a test has set another.
@@ -119,3 +122,6 @@ QString AppTitle();
 // A box with the application's title as caption.
 int AppMessageBox(QWidget* owner, const QString& text, unsigned flags);
 int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags);
+
+// The folder browser of the layer in use.
+std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial);

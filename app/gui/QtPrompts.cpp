@@ -150,3 +150,18 @@ FileDialogResult CQtPrompts::FileDialog(const FileDialogSpec& spec)
     result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return result;
 }
+
+std::optional<QString> CQtPrompts::BrowseForFolder(QWidget* owner, const QString& title, const QString& initial)
+{
+    QFileDialog dialog(owner, title, initial);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    int code = 0;
+    {
+        CModalLoops::Scope loop;
+        code = dialog.exec();
+    }
+    if (code != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

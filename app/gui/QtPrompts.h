@@ -9,4 +9,5 @@ public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) override;
     TaskDialogResult TaskDialog(const TaskDialogSpec& spec) override;
     FileDialogResult FileDialog(const FileDialogSpec& spec) override;
+    std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial) override;
 };

@@ -250,7 +250,7 @@ TEST_F(DownloadCommandsTest, ResetStartsAnIdleRowAfreshAndLeavesQueuedOrRunningR
     EXPECT_TRUE(record.GetFileTitle().isEmpty());
     EXPECT_TRUE(record.GetLocalFileName().isEmpty());
     EXPECT_EQ(record.m_strUrl, QStringLiteral("http://127.0.0.1:9/a.zip"));
-    EXPECT_EQ(record.m_strDownloadLocation, folder);
+    EXPECT_EQ(record.GetDownloadLocation(), folder);
     EXPECT_EQ(record.m_strDescription, QStringLiteral("kept"));
 }
 

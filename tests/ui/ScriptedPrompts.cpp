@@ -30,6 +30,15 @@ FileDialogResult ScriptedPrompts::FileDialog(const FileDialogSpec&)
     return {};
 }
 
+std::optional<QString> ScriptedPrompts::BrowseForFolder(QWidget*, const QString& title, const QString& initial)
+{
+    folderRequests.append({title, initial});
+    CModalLoops::Scope loop;
+    if (during)
+        std::exchange(during, nullptr)();
+    return folders.isEmpty() ? std::nullopt : folders.takeFirst();
+}
+
 int ScriptedPrompts::Answer(int fallback)
 {
     CModalLoops::Scope loop;

@@ -1,0 +1,54 @@
+#include "dialogs/DialogPage.h"
+
+#include "app/gui/Prompts.h"
+#include "platform/MessageFormat.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+constexpr unsigned kIdsRangeSigned = 252;
+constexpr unsigned kIdsRangeUnsigned = 212;
+
+} // namespace
+
+CDialogPage::CDialogPage(int templateId) : m_nTemplateId(templateId)
+{
+    setObjectName(QStringLiteral("page") + QString::number(templateId));
+}
+
+bool CDialogPage::CreatePage(QWidget* parent)
+{
+    setParent(parent);
+    // Hidden and disabled until its host shows it.
+    hide();
+    setEnabled(false);
+    CreateControls();
+    m_bCreated = true;
+    OnInitDialog();
+    return true;
+}
+
+bool CDialogPage::FocusControl(int id, QWidget**)
+{
+    QWidget* found = FindControl(this, id);
+    PostFocus(found);
+    m_hWndFocusControl = found;
+    return false;
+}
+
+bool CDialogPage::GetDlgItemIntChecked(int id, int minimum, int maximum, int* value, bool isSigned)
+{
+    const std::optional<int64_t> read = ReadDlgItemInt(this, id, isSigned);
+    if (read) {
+        const bool inRange = isSigned ? minimum <= *read && *read <= maximum
+                                      : uint32_t(minimum) <= uint64_t(*read) && uint64_t(*read) <= uint32_t(maximum);
+        if (inRange) {
+            *value = int(*read);
+            return true;
+        }
+    }
+    const QString text = isSigned ? FormatString(LoadResString(kIdsRangeSigned), minimum, maximum)
+                                  : FormatString(LoadResString(kIdsRangeUnsigned), uint32_t(minimum), uint32_t(maximum));
+    AppMessageBox(window(), text, MB_OK | MB_ICONERROR);
+    return FocusControl(id);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QValidator>
+
+class QComboBox;
+class QLineEdit;
+
+// An edit's typing limit: what the user types or pastes may not make the text
+// longer than the limit (an over-long paste is refused whole), while text set by
+// the program is kept whole and may still be shortened. Optionally digits only.
+class CTextLimitValidator : public QValidator
+{
+    Q_OBJECT
+
+public:
+    enum class Chars
+    {
+        Any,
+        Digits,
+    };
+
+    CTextLimitValidator(QLineEdit* edit, qsizetype limit, Chars chars);
+
+    State validate(QString& input, int& pos) const override;
+
+    static void Install(QLineEdit* edit, qsizetype limit, Chars chars = Chars::Any);
+    static void Install(QComboBox* comboBox, qsizetype limit);
+
+private:
+    const qsizetype m_nLimit;
+    const Chars m_chars;
+    qsizetype m_nCurrentLength = 0; // of the edit's text, however it was set
+};
