@@ -117,8 +117,6 @@ public:
 signals:
     // An exit was declined at its question.
     void ExitDeclined();
-    // The URL monitor took a copied text.
-    void UrlTaken(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -285,6 +283,12 @@ private:
     void OnOpenFile();
     void OnRemoveCompleted();
     void OnSpeed(int command);
+    void RegisterPropertiesCommands();
+    void OnProperties();
+    // The row's modeless properties dialog, made when it has none.
+    void ShowPropertiesDialog(CDownloadItem& item);
+    // The group dialog for the selected rows; on OK its changed fields go to each.
+    void RunGroupProperties();
     void StartScheduledDownloads();
     void StopScheduledDownloads();
     // Registered exactly while URLMonitor is on.

@@ -104,6 +104,7 @@ void CMainFrame::RegisterDownloadCommands()
             ui.enabled = IsCompletedItem(*m_wndView->GetItem(row));
     });
     commands.Add(ID_SELECT_ALL, [this] { m_wndView->selectAll(); });
+    RegisterPropertiesCommands();
     RegisterViewCommands();
 }
 

@@ -44,5 +44,5 @@ void CMainFrame::OnClipboardUpdate()
     const std::optional<QString> taken = CUrlMonitor::TextToTake(settings, text, keys.testFlag(Qt::ShiftModifier));
     if (!taken || m_urlMonitor.IsEcho(*taken))
         return;
-    emit UrlTaken(*taken);
+    ShowAddDownloadDialog(*taken, true);
 }

@@ -3,6 +3,10 @@
 #include "app/SettingsTypes.h"
 #include "app/VandrelCore.h"
 #include "app/gui/UiServices.h"
+#include "dialogs/DialogControls.h"
+#include "dialogs/FixedDownloadDialog.h"
+#include "dialogs/GroupDownloadDialog.h"
+#include "dialogs/GroupDownloadGeneralPage.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
 #include "mainframe/CommandIds.h"
@@ -20,6 +24,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDesktopServices>
 #include <QDir>
@@ -27,8 +32,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -386,6 +394,94 @@ TEST_F(DownloadCommandsTest, OpenLocationShowsTheFileInTheFileManagerElseOpensTh
     Ui().showItemInFolder = nullptr;
     QDBusConnection::disconnectFromBus(QStringLiteral("vandrel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-file-manager"));
+}
+
+TEST_F(DownloadCommandsTest, PropertiesOpensOneDialogPerRowAndADoubleClickAsksForIt)
+{
+    CDownloadItem* item = AddDownload(QStringLiteral("http://127.0.0.1:9/a.zip"), NeedToPrepare);
+    EXPECT_FALSE(Query(ID_DOWNLOAD_PROPERTIES).enabled);
+    Select({0});
+    ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PROPERTIES));
+    QPointer<CFixedDownloadDialog> dialog = qobject_cast<CFixedDownloadDialog*>(item->m_pDialog);
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->hide();
+    emit frame->View()->doubleClicked(frame->View()->model()->index(0, 0));
+    EXPECT_EQ(item->m_pDialog, dialog.data()) << "the same dialog, brought forward";
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(frame->findChildren<CFixedDownloadDialog*>().size(), 1);
+    dialog->close();
+    EXPECT_EQ(item->m_pDialog, nullptr);
+}
+
+TEST_F(DownloadCommandsTest, GroupPropertiesCloseTheRowsDialogsAndApplyOnlyTheChangedFields)
+{
+    const QString moved = FilePath(QStringLiteral("moved"));
+    ASSERT_TRUE(QDir().mkpath(moved));
+    AppCore().m_downloadLocationsHistory.SetCapacity(5);
+    for (int32_t state : {NeedToPrepare, Paused, NeedToPrepare}) {
+        CHttpDownloader& download = *AddDownload(QStringLiteral("http://127.0.0.1:9/%1.zip").arg(Rows()), state)
+                                         ->m_pDownloader;
+        download.SetAuthorization(true, QStringLiteral("user%1").arg(Rows()), QStringLiteral("secret"));
+        download.SetAccessType(Direct);
+        download.SetReferer(QStringLiteral("http://127.0.0.1:9/from"));
+        download.m_strDescription = QStringLiteral("old");
+    }
+    Item(2)->m_pDownloader->m_bIsRunning = 1; // a run has just taken it up
+    Select({1});
+    ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PROPERTIES));
+    QPointer<QObject> single = Item(1)->m_pDialog;
+    ASSERT_TRUE(single);
+
+    const auto runGroup = [&](const std::function<void(CGroupDownloadGeneralPage&)>& edit) {
+        bool closedFirst = false;
+        QTimer::singleShot(0, frame, [&] {
+            auto* group = frame->findChild<CGroupDownloadDialog*>();
+            ASSERT_TRUE(group);
+            closedFirst = !single || !single->property("visible").toBool();
+            // An existing folder, not marked as changed.
+            FindControl<QComboBox>(group->m_pGroupGeneralPage, 1003)->setEditText(folder);
+            edit(*group->m_pGroupGeneralPage);
+            FindControl<QPushButton>(group, IDOK)->click();
+            if (group->isVisible())
+                group->reject(); // refused: the test fails below instead of hanging
+        });
+        Select({0, 1, 2});
+        EXPECT_TRUE(Dispatch(ID_DOWNLOAD_PROPERTIES));
+        EXPECT_TRUE(closedFirst);
+        EXPECT_TRUE(prompts.boxes.isEmpty());
+    };
+    runGroup([](CGroupDownloadGeneralPage& page) {
+        FindControl<QLineEdit>(&page, 1009)->setText(QStringLiteral("group"));
+    });
+    EXPECT_EQ(Item(1)->m_pDialog, nullptr);
+    std::vector<std::unique_ptr<CDownloadItem>> saved = Autosaved();
+    ASSERT_EQ(saved.size(), 3u);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        const CHttpDownloader& record = *saved[i]->m_pDownloader;
+        EXPECT_EQ(record.m_strDescription, QStringLiteral("group"));
+        EXPECT_EQ(record.GetDownloadLocation(), folder);
+        EXPECT_EQ(record.m_bUseAuthorization, 1);
+        EXPECT_EQ(record.m_strUserName, QStringLiteral("user%1").arg(i + 1)); // counted once added
+        EXPECT_EQ(record.m_strPassword, QStringLiteral("secret"));
+        EXPECT_EQ(record.m_nAccessType, Direct);
+        EXPECT_EQ(record.m_strReferer, QStringLiteral("http://127.0.0.1:9/from"));
+    }
+
+    runGroup([&moved](CGroupDownloadGeneralPage& page) {
+        QComboBox* box = FindControl<QComboBox>(&page, 1003);
+        box->setEditText(moved);
+        emit box->lineEdit()->textEdited(moved);
+    });
+    EXPECT_EQ(Item(0)->m_pDownloader->GetDownloadLocation(), moved);
+    EXPECT_EQ(Item(1)->m_pDownloader->GetDownloadLocation(), folder) << "already prepared";
+    EXPECT_EQ(Item(2)->m_pDownloader->GetDownloadLocation(), folder) << "running";
+    EXPECT_EQ(Item(0)->m_pDownloader->m_strDescription, QStringLiteral("group"));
+    QString newest;
+    ASSERT_TRUE(AppCore().m_downloadLocationsHistory.GetText(0, &newest));
+    EXPECT_EQ(newest, moved);
+    EXPECT_EQ(Autosaved()[0]->m_pDownloader->GetDownloadLocation(), moved);
+    Item(2)->m_pDownloader->m_bIsRunning = 0;
 }
 
 TEST_F(DownloadCommandsTest, AllDoneItemsCheckOneActionAndASecondChoiceTurnsItOff)

@@ -1,16 +1,20 @@
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
+#include "dialogs/AddDownloadDialog.h"
+#include "dialogs/AddDownloadGeneralPage.h"
+#include "dialogs/DialogControls.h"
 #include "engine/SteadyClock.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/UrlMonitor.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSignalSpy>
 
 #include <optional>
 
@@ -93,50 +97,92 @@ protected:
     UrlMonitorFrameTest()
     {
         SettingStore(AppCore().m_settings.URLMonitor, 1);
+        CSteadyClock::SetSourceForTest([] { return g_steadyNow.load(); });
         foregroundIsOurs = false;
         frame = new CMainFrame;
         frame->Create();
     }
 
-    ~UrlMonitorFrameTest() override { delete frame; }
+    ~UrlMonitorFrameTest() override
+    {
+        delete frame;
+        CSteadyClock::SetSourceForTest(nullptr);
+    }
 
-    static void Copy(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+    // A copy in another program, a while after the one before.
+    static void Copy(const QString& text)
+    {
+        g_steadyNow += 2'000'000'000;
+        QGuiApplication::clipboard()->setText(text);
+    }
+
+    QList<CAddDownloadDialog*> AddDialogs() const
+    {
+        QList<CAddDownloadDialog*> open;
+        for (CAddDownloadDialog* dialog : frame->findChildren<CAddDownloadDialog*>()) {
+            if (dialog->isVisible())
+                open.append(dialog);
+        }
+        return open;
+    }
+
+    static QString UrlText(const CAddDownloadDialog* dialog)
+    {
+        return FindControl<QComboBox>(dialog->m_pAddGeneralPage, 1002)->currentText();
+    }
 
     CMainFrame* frame;
 };
 
-TEST_F(UrlMonitorFrameTest, OneQualifyingCopyIsTakenOnceHoweverOftenTheSettingsWereApplied)
+TEST_F(UrlMonitorFrameTest, AQualifyingCopyOpensOneTopLevelAddDialogWithTheTextUnchanged)
 {
-    QSignalSpy taken(frame, &CMainFrame::UrlTaken);
+    SettingStore(AppCore().m_settings.URLMonitorKeepOnTop, 1);
     for (int i = 0; i < 3; ++i)
         frame->ApplySettings(); // as three options OKs do
-    Copy(QStringLiteral("http://h/one.zip"));
-    ASSERT_EQ(taken.count(), 1);
-    EXPECT_EQ(taken[0][0].toString(), QStringLiteral("http://h/one.zip"));
-    Copy(QStringLiteral("http://h/a.xyz"));
-    EXPECT_EQ(taken.count(), 1);
+    Copy(QStringLiteral("https://127.0.0.1:9/dl/file.zip?id=7"));
+    ASSERT_EQ(AddDialogs().size(), 1);
+    const CAddDownloadDialog* first = AddDialogs()[0];
+    EXPECT_TRUE(first->isWindow());
+    EXPECT_TRUE(first->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(UrlText(first), QStringLiteral("https://127.0.0.1:9/dl/file.zip?id=7"));
+
+    SettingStore(AppCore().m_settings.URLMonitorKeepOnTop, 0);
+    Copy(QStringLiteral("https://127.0.0.1:9/dl/file.zip?id=7")); // the same, 2 s later
+    ASSERT_EQ(AddDialogs().size(), 2);
+    const CAddDownloadDialog* second = AddDialogs()[1];
+    EXPECT_FALSE(second->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(second->pos() - first->pos(), QPoint(3, 23));
+    Copy(QStringLiteral("http://127.0.0.1:9/a.xyz"));
+    EXPECT_EQ(AddDialogs().size(), 2);
+}
+
+TEST_F(UrlMonitorFrameTest, AClipboardManagersEchoOfACopyOpensNoSecondDialog)
+{
+    Copy(QStringLiteral("http://127.0.0.1:9/a.zip\n"));
+    g_steadyNow += 100'000'000;
+    QGuiApplication::clipboard()->setText(QStringLiteral("http://127.0.0.1:9/a.zip"));
+    ASSERT_EQ(AddDialogs().size(), 1);
+    EXPECT_EQ(UrlText(AddDialogs()[0]), QStringLiteral("http://127.0.0.1:9/a.zip")) << "trimmed";
 }
 
 TEST_F(UrlMonitorFrameTest, OwnCopiesAndCopiesWithCtrlHeldAreIgnored)
 {
-    QSignalSpy taken(frame, &CMainFrame::UrlTaken);
     SettingStore(AppCore().m_settings.URLMonitorIgnoreIfCtrlKeyPressed, 1);
     SettingStore(AppCore().m_settings.URLMonitorAddIfShiftKeyPressed, 1);
     foregroundIsOurs = true;
-    Copy(QStringLiteral("http://h/own.zip"));
+    Copy(QStringLiteral("http://127.0.0.1:9/own.zip"));
     foregroundIsOurs = false;
     modifiers = Qt::ControlModifier | Qt::ShiftModifier;
-    Copy(QStringLiteral("http://h/ctrl.zip"));
-    EXPECT_EQ(taken.count(), 0);
+    Copy(QStringLiteral("http://127.0.0.1:9/ctrl.zip"));
+    EXPECT_TRUE(AddDialogs().isEmpty());
     modifiers = Qt::ShiftModifier;
     Copy(QStringLiteral("hello world"));
-    ASSERT_EQ(taken.count(), 1);
-    EXPECT_EQ(taken[0][0].toString(), QStringLiteral("hello world"));
+    ASSERT_EQ(AddDialogs().size(), 1);
+    EXPECT_EQ(UrlText(AddDialogs()[0]), QStringLiteral("hello world"));
 }
 
 TEST_F(UrlMonitorFrameTest, TheCommandSwitchesTheMonitorAndItsCheckMarks)
 {
-    QSignalSpy taken(frame, &CMainFrame::UrlTaken);
     QAction* trayItem = CCommandTable::FindAction(frame->TrayMenu(), ID_URL_MONITOR);
     ASSERT_TRUE(trayItem);
     frame->Commands().UpdateAll();
@@ -145,11 +191,11 @@ TEST_F(UrlMonitorFrameTest, TheCommandSwitchesTheMonitorAndItsCheckMarks)
     frame->Commands().UpdateAll();
     EXPECT_FALSE(trayItem->isChecked());
     EXPECT_EQ(SettingLoad(AppCore().m_settings.URLMonitor), 0);
-    Copy(QStringLiteral("http://h/off.zip"));
-    EXPECT_EQ(taken.count(), 0);
+    Copy(QStringLiteral("http://127.0.0.1:9/off.zip"));
+    EXPECT_TRUE(AddDialogs().isEmpty());
     ASSERT_TRUE(frame->Commands().Dispatch(ID_URL_MONITOR));
-    Copy(QStringLiteral("http://h/on.zip"));
-    EXPECT_EQ(taken.count(), 1);
+    Copy(QStringLiteral("http://127.0.0.1:9/on.zip"));
+    EXPECT_EQ(AddDialogs().size(), 1);
 }
 
 } // namespace
