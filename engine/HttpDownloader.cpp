@@ -214,6 +214,46 @@ void CHttpDownloader::SetLastModified(const SYSTEMTIME& time)
     m_timeLastModified = time;
 }
 
+CHttpDownloader::RequestOptions CHttpDownloader::GetRequestOptions() const
+{
+    std::lock_guard lock(m_csFields);
+    return {m_nAccessType, m_bUseAuthorization != 0, m_strUserName, m_strPassword, m_strReferer};
+}
+
+QString CHttpDownloader::GetDownloadLocation() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_strDownloadLocation;
+}
+
+void CHttpDownloader::SetDownloadLocation(const QString& folder)
+{
+    std::lock_guard lock(m_csFields);
+    m_strDownloadLocation = folder;
+}
+
+void CHttpDownloader::SetAuthorization(bool use, const QString& userName, const QString& password)
+{
+    std::lock_guard lock(m_csFields);
+    m_bUseAuthorization = use ? 1 : 0;
+    if (use) {
+        m_strUserName = userName;
+        m_strPassword = password;
+    }
+}
+
+void CHttpDownloader::SetAccessType(int32_t accessType)
+{
+    std::lock_guard lock(m_csFields);
+    m_nAccessType = accessType;
+}
+
+void CHttpDownloader::SetReferer(const QString& referer)
+{
+    std::lock_guard lock(m_csFields);
+    m_strReferer = referer;
+}
+
 void CHttpDownloader::CloseSession()
 {
     if (inet::HINTERNET session = m_hSession.exchange(nullptr))

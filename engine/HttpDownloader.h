@@ -30,7 +30,8 @@ class PosixFile;
 // - the scalars that workers write are atomics (relaxed, except m_bIsRunning,
 //   which publishes the end of a run, and the thread counters);
 // - the strings and the time that workers write are copied in and out through
-//   Get/Set calls under a small lock;
+//   Get/Set calls under a small lock, and so are the request options that the
+//   user may change during a run;
 // - the sections are read under the sections lock by everyone but the run's own
 //   workers, since a new preparation replaces them.
 class CHttpDownloader
@@ -75,6 +76,27 @@ public:
     void SetLocalFileName(const QString& path);
     SYSTEMTIME GetLastModified() const;
     void SetLastModified(const SYSTEMTIME& time);
+
+    // The options that workers read while the user may change them, written by
+    // the user-interface thread only through these setters under m_csFields;
+    // the user-interface thread may read them directly.
+    struct RequestOptions
+    {
+        int32_t accessType = Preconfig;
+        bool useAuthorization = false;
+        QString userName;
+        QString password;
+        QString referer;
+    };
+    // For workers: the options of one request, copied together.
+    RequestOptions GetRequestOptions() const;
+    QString GetDownloadLocation() const;
+    // The caller keeps the folder rule of the constructor.
+    void SetDownloadLocation(const QString& folder);
+    // The names are replaced only when authorization is used; otherwise they stay.
+    void SetAuthorization(bool use, const QString& userName, const QString& password);
+    void SetAccessType(int32_t accessType);
+    void SetReferer(const QString& referer);
 
     // Partial file, stub and finishing; list record.
     // The longest text a list record may hold; every producer keeps within it.
@@ -175,10 +197,10 @@ public:
     QString m_strUrl;                 // as the user entered it
     QString m_strDownloadUrl;         // after redirects; m_csFields
     QString m_strFileTitle;           // m_csFields
-    QString m_strDownloadLocation;    // at least two units, no trailing "/"
+    QString m_strDownloadLocation;    // at least two units, no trailing "/"; m_csFields
     QString m_strLocalFileName;       // partial file, then final file; m_csFields
     QString m_strDescription;
-    int32_t m_nAccessType = Preconfig;
+    int32_t m_nAccessType = Preconfig; // m_csFields, as are the four that follow
     int32_t m_bUseAuthorization = 0;
     QString m_strUserName;
     QString m_strPassword;

@@ -84,7 +84,7 @@ void StampLastModified(const CHttpDownloader& download, PosixFile& file)
 
 StepResult CHttpDownloader::AllocateFile()
 {
-    const QString folder = m_strDownloadLocation;
+    const QString folder = GetDownloadLocation();
     const QString title = GetFileTitle();
     if (!IsUsableFolder(folder) || title.isEmpty()) {
         m_pError->SetSystemError(kCreateFailedId, EINVAL);
@@ -145,7 +145,7 @@ void CHttpDownloader::WriteDownloadStub(PosixFile& file) const
 StepResult CHttpDownloader::Finish()
 {
     m_pError->Clear();
-    const QString folder = m_strDownloadLocation;
+    const QString folder = GetDownloadLocation();
     const QString title = GetFileTitle();
     const QString partial = GetLocalFileName();
     if (!IsUsableFolder(folder) || title.isEmpty() || partial.isEmpty()) {

@@ -221,18 +221,19 @@ StepResult CHttpDownloader::OpenSession()
     const QString downloadUrl = GetDownloadUrl();
     const bool https = IsHttpsUrl(downloadUrl.isEmpty() ? m_strUrl : downloadUrl);
     const CAppSettings& settings = Settings();
+    const int32_t accessType = GetRequestOptions().accessType;
     QString agent;
     QString proxy;
     QString bypass;
     {
         const auto lock = settings.ReadLock();
         agent = settings.UserAgent;
-        if (m_nAccessType == Proxy)
+        if (accessType == Proxy)
             proxy = ProxyName(settings, https);
         if (SettingLoad(settings.UseProxyBypass))
             bypass = settings.ProxyBypass;
     }
-    const HINTERNET session = InternetOpenW(Units(agent), OpenType(m_nAccessType), Units(proxy), Units(bypass),
+    const HINTERNET session = InternetOpenW(Units(agent), OpenType(accessType), Units(proxy), Units(bypass),
                                             INTERNET_FLAG_NO_CACHE_WRITE);
     if (!session)
         return InternetFailure(kMsgSessionFailed, StepFailed);
@@ -256,12 +257,13 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
         m_pError->SetError(kMsgSchemeNotSupported, kNoDetail);
         return StepFailed;
     }
-    const bool authorize = m_bUseAuthorization != 0;
-    const HINTERNET connect = Connect(session, urlParts, authorize ? m_strUserName : QString(),
-                                      authorize ? m_strPassword : QString(), m_nAccessType == Proxy);
+    const RequestOptions options = GetRequestOptions();
+    const bool authorize = options.useAuthorization;
+    const HINTERNET connect = Connect(session, urlParts, authorize ? options.userName : QString(),
+                                      authorize ? options.password : QString(), options.accessType == Proxy);
     if (!connect)
         return InternetFailure(kMsgConnectFailed, StepRetry);
-    const HINTERNET request = OpenGet(connect, urlParts, Referer(m_strReferer, m_strUrl), allowNoAutoRedirect);
+    const HINTERNET request = OpenGet(connect, urlParts, Referer(options.referer, m_strUrl), allowNoAutoRedirect);
     if (!request) {
         const StepResult result = InternetFailure(kMsgOpenRequestFailed, StepRetry);
         InternetCloseHandle(connect);

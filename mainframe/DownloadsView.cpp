@@ -12,6 +12,7 @@
 #include "engine/OwnFiles.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
+#include "mainframe/DownloadFigures.h"
 #include "mainframe/DownloadsDelegate.h"
 #include "mainframe/StateColors.h"
 #include "platform/StringTable.h"
@@ -69,8 +70,6 @@ constexpr int kImageCompleted = 6;
 constexpr int kImageScheduled = 7;
 
 constexpr uint64_t kTicksPerMillisecond = kFileTimeTicksPerSecond / 1000;
-constexpr uint64_t kSecondsPerHour = 3600;
-constexpr uint64_t kSecondsPerMinute = 60;
 constexpr double kPercent = 100.0;
 
 const CDownloadItem* ItemFrom(quintptr data)
@@ -100,43 +99,10 @@ bool ShowsResumable(const CHttpDownloader& download)
     return download.m_bAcceptRanges == 1 && download.m_bGotFileSize == 1;
 }
 
-uint32_t WorkingRate(const CHttpDownloader& download)
-{
-    const auto lock = download.LockSections();
-    uint32_t rate = 0;
-    for (const auto& section : download.m_sections) {
-        if (section->m_bIsWorking)
-            rate += section->m_nTransferRate;
-    }
-    return rate;
-}
-
 int SectionCount(const CHttpDownloader& download)
 {
     const auto lock = download.LockSections();
     return int(download.m_sections.size());
-}
-
-// 100-ns units: the earlier runs plus, while a worker runs, the current one. A
-// clock set back during the run adds nothing rather than wrapping around.
-uint64_t ElapsedTicks(const CHttpDownloader& download, int32_t state)
-{
-    uint64_t elapsed = download.m_nWholeDownloadTime;
-    if (IsActiveState(state)) {
-        const FILETIME now = GetSystemTimeAsFileTime();
-        const FILETIME start = download.m_nDownloadStartingTime;
-        if (now > start)
-            elapsed += now - start;
-    }
-    return elapsed;
-}
-
-// Whole hours (never reduced to days), minutes and seconds.
-QString FormatDuration(uint64_t ticks)
-{
-    const uint64_t seconds = ticks / kFileTimeTicksPerSecond;
-    return PrintfText("%llu:%02u:%02u", static_cast<unsigned long long>(seconds / kSecondsPerHour),
-                      unsigned(seconds % kSecondsPerHour / kSecondsPerMinute), unsigned(seconds % kSecondsPerMinute));
 }
 
 // The fields in order of significance, each kept within its own bits, so that

@@ -5,8 +5,9 @@ class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 
-// The main window's drop target. Until dropped URLs are handled it accepts
-// nothing, so a drag over the window shows that nothing would happen.
+// The main window's drop target: it takes every drag as a copy and hands the
+// dropped text, trimmed, to the frame once the drop itself has ended (a message
+// box inside the drop would hold up the drag's source).
 class CDropTarget
 {
 public:
@@ -14,6 +15,7 @@ public:
 
     void DragEnter(QDragEnterEvent* event);
     void DragOver(QDragMoveEvent* event);
+    // Text-less data hands over an empty text, which the frame refuses.
     void Drop(QDropEvent* event);
 
 private:

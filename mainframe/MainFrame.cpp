@@ -88,6 +88,8 @@ void CMainFrame::Create()
     setFocusProxy(m_wndView);
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
             &CCommandTable::RequestUpdate);
+    connect(m_wndView, &QAbstractItemView::doubleClicked, this,
+            [this] { m_commands->Dispatch(ID_DOWNLOAD_PROPERTIES); });
     const CProfile profile;
     RestoreColumns(profile);
     SetMessageText(kIdsIdleMessage);
@@ -159,6 +161,9 @@ void CMainFrame::RegisterCommands()
         [this](CmdUI& ui) { ui.check = m_wndStatusBar && !m_wndStatusBar->isHidden(); });
     RegisterQueueCommands();
     RegisterToolCommands();
+    RegisterAddingCommands();
+    RegisterDownloadCommands();
+    RegisterMonitorCommands();
 }
 
 void CMainFrame::RestoreColumns(const CProfile& profile)
@@ -196,25 +201,14 @@ void CMainFrame::ApplySettings()
 {
     const CAppSettings& settings = AppCore().m_settings;
     UpdateConcurrencyButton();
-    if (SettingLoad(settings.URLMonitor))
-        connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate,
-                Qt::UniqueConnection);
-    else
-        disconnect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::OnClipboardUpdate);
-    if (SettingLoad(settings.SchedulerOn))
+    UpdateClipboardListener();
+    if (SettingLoad(settings.SchedulerOn)) {
         m_timerScheduler.start(kSchedulerMs);
-    else
+    } else {
         m_timerScheduler.stop();
-}
-
-void CMainFrame::SchedulerTick()
-{
-    // The scheduler's start and stop come with the scheduler.
-}
-
-void CMainFrame::OnClipboardUpdate()
-{
-    // URLs on the clipboard are taken up by the URL monitor.
+        // Switched on again later, the scheduler must start afresh, not only stop.
+        m_bSchedulerRunning = false;
+    }
 }
 
 void CMainFrame::PauseAllRunning()
@@ -253,12 +247,12 @@ void CMainFrame::OnTimer(int id)
             return;
     }
     const int waiting = CountWaiting();
+    RefreshItemDialogs();
     if (m_wndView->GetItemCount() > 0) {
         m_wndView->AdvanceMarquee();
         m_wndView->RepaintChangedRows();
     }
     m_wndSpeedMeter->AddSample(m_wndView->GetTotalSpeed());
-    m_wndSpeedMeter->repaint();
     UpdateTrayIcon(waiting);
     m_commands->UpdateAll();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "mainframe/DropTarget.h"
+#include "mainframe/UrlMonitor.h"
 
 #include <QList>
 #include <QMainWindow>
+#include <QString>
 #include <QPointer>
 #include <QTimer>
 
@@ -14,6 +16,7 @@
 
 class CChecksumDialog;
 class CCommandTable;
+class CDownloadDialog;
 class CDownloadItem;
 class CDownloadsView;
 class CProfile;
@@ -216,7 +219,7 @@ private:
     void CreateTrayMenu();
     void CarryOutAllDoneAction();
     // The exit first, with its saves; the power-off is asked for at the process's end.
-    void ShutDownAfterExit();
+    void ShutDownAfterExit(ExitWhen when);
     void SettlePowerOff();
 
     QMenu* m_menuTray = nullptr;
@@ -257,4 +260,77 @@ public:
 
 private:
     void RegisterToolCommands();
+
+public:
+    // Adding downloads, and the download dialogs' closing.
+    // The Add command: an add dialog, with the clipboard's web address when so set.
+    void OnDownloadAdd();
+    // Opens a modeless add dialog with the address (may be empty), cascaded by the
+    // add dialogs already open. fromOutside (the clipboard monitor) keeps it on top
+    // or alerts, as the settings say.
+    void ShowAddDownloadDialog(const QString& url, bool fromOutside);
+    // Every modeless download dialog's closing notice: an add dialog's downloads
+    // are added; a properties dialog leaves its row; then the dialog is deleted
+    // later. A modal dialog's notice is ignored.
+    void OnDownloadDialogClosed(CDownloadDialog* dialog);
+    // Dropped text: added at once with the remembered values when remembering is
+    // on, else shown in an add dialog; text that is no web address is refused.
+    void AddDroppedUrl(const QString& text);
+    // The pause of one row: a pause request when it is busy, out of the queue.
+    void PauseItem(CDownloadItem* item);
+
+private:
+    // What every download added at once shares.
+    struct NewDownload
+    {
+        QString folder;
+        QString description;
+        bool useAuthorization;
+        QString userName;
+        QString password;
+        int32_t accessType;
+        QString referer;
+    };
+    struct AddCounts
+    {
+        int added = 0;
+        int existing = 0;  // already a row
+        bool cancelAll = false; // the history question was cancelled
+    };
+
+    void RegisterAddingCommands();
+    void AddDownloadsFromDialog(const CDownloadDialog& dialog);
+    // A new row for the address unless one exists or the user declines it for
+    // having downloaded it before; null then, or when the folder is refused.
+    CDownloadItem* AddDownload(const QString& url, const NewDownload& values, AddCounts& counts);
+    bool AskDownloadAgain(const QString& url, bool& cancelAll);
+    // The refresh tick of every open properties dialog.
+    void RefreshItemDialogs();
+
+private:
+    // Download and view commands, the scheduler's stop and the URL monitor.
+    void RegisterDownloadCommands();
+    void RegisterViewCommands();
+    void RegisterMonitorCommands();
+    CDownloadItem* FirstSelectedItem() const;
+    void OnDelete(bool deleteFiles);
+    void OnReset();
+    void OnSchedule(int command);
+    void OnOpenInBrowser();
+    void OnOpenLocation();
+    void OnOpenFile();
+    void OnRemoveCompleted();
+    void OnSpeed(int command);
+    void RegisterPropertiesCommands();
+    void OnProperties();
+    // The row's modeless properties dialog, made when it has none.
+    void ShowPropertiesDialog(CDownloadItem& item);
+    // The group dialog for the selected rows; on OK its changed fields go to each.
+    void RunGroupProperties();
+    void StartScheduledDownloads();
+    void StopScheduledDownloads();
+    // Registered exactly while URLMonitor is on.
+    void UpdateClipboardListener();
+
+    CUrlMonitor m_urlMonitor;
 };

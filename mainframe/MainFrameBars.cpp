@@ -203,6 +203,8 @@ void CMainFrame::CreateBars()
     m_wndSpeedMeterBar->setFloatable(false);
     m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
     m_wndSpeedMeter->setFixedSize(kSpeedMeterSize);
+    m_wndSpeedMeter->SetTheme(SettingLoad(AppCore().m_settings.SpeedMeterTheme));
+    m_wndSpeedMeter->SetStyle(SettingLoad(AppCore().m_settings.SpeedMeterStyle));
     m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
     addToolBar(Qt::TopToolBarArea, m_wndSpeedMeterBar);
 

@@ -275,7 +275,8 @@ bool CMainFrame::ImportTextList(const QString& path)
     {
         const RedrawOffScope redraw(m_wndView);
         for (const QString& line : CTextUrlList::Decode(bytes, UnicodeLists())) {
-            if (!IsUrl(line))
+            // A line longer than a list can store would make every later save fail.
+            if (!IsUrl(line) || line.size() > CHttpDownloader::kMaxStoredTextLength)
                 continue;
             if (m_wndView->FindItem(line, {}, {})) {
                 ++existing;

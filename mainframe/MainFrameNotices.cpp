@@ -46,15 +46,15 @@ void CMainFrame::CarryOutAllDoneAction()
     case FinishExit: RequestExit(false, ExitWhen::NothingRunsOrWaits); break;
     case FinishSleep: Ui().power->Suspend(); break;
     case FinishHibernate: Ui().power->Hibernate(); break;
-    case FinishShutDown: ShutDownAfterExit(); break;
+    case FinishShutDown: ShutDownAfterExit(ExitWhen::NothingRunsOrWaits); break;
     default: ProcessQueue(); break;
     }
 }
 
-void CMainFrame::ShutDownAfterExit()
+void CMainFrame::ShutDownAfterExit(ExitWhen when)
 {
     m_bPowerOffWithExit = true;
-    RequestExit(false, ExitWhen::NothingRunsOrWaits);
+    RequestExit(false, when);
     if (IsExitPending())
         connect(&m_timerUpdate, &QTimer::timeout, this, &CMainFrame::SettlePowerOff, Qt::UniqueConnection);
     else

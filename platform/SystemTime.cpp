@@ -5,6 +5,8 @@
 
 #include <time.h>
 
+#include <tuple>
+
 SYSTEMTIME SystemTimeFromDateTime(const QDateTime& dateTime)
 {
     const QDate date = dateTime.date();
@@ -28,6 +30,12 @@ QDateTime DateTimeFromSystemTime(const SYSTEMTIME& st, Qt::TimeSpec spec)
     if (!date.isValid() || !time.isValid())
         return {};
     return spec == Qt::UTC ? QDateTime(date, time, QTimeZone::utc()) : QDateTime(date, time);
+}
+
+bool SystemTimeLessOrEqual(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    return std::tie(a.wYear, a.wMonth, a.wDay, a.wHour, a.wMinute, a.wSecond, a.wMilliseconds)
+           <= std::tie(b.wYear, b.wMonth, b.wDay, b.wHour, b.wMinute, b.wSecond, b.wMilliseconds);
 }
 
 SYSTEMTIME GetLocalTime()

@@ -34,6 +34,10 @@ SYSTEMTIME SystemTimeFromDateTime(const QDateTime& dateTime);
 // Invalid for field values that name no real date or time.
 QDateTime DateTimeFromSystemTime(const SYSTEMTIME& time, Qt::TimeSpec spec);
 
+// a at or before b, compared field by field as unsigned numbers from the year
+// down to the milliseconds; the day of the week plays no part.
+bool SystemTimeLessOrEqual(const SYSTEMTIME& a, const SYSTEMTIME& b);
+
 // Both return false for a value that cannot be converted (the fields are not a UTC date).
 bool SystemTimeToFileTime(const SYSTEMTIME& time, FILETIME* fileTime);
 bool FileTimeToSystemTime(FILETIME fileTime, SYSTEMTIME* time);

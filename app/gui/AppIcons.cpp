@@ -121,6 +121,66 @@ QPixmap History()
     return pixmap;
 }
 
+// The badge with a sign in its lower right corner: plus (add) or a dot (properties).
+QPixmap BadgeWith(bool plus)
+{
+    QPixmap pixmap = Badge();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kProgress);
+    painter.drawEllipse(18, 18, 13, 13);
+    painter.setBrush(Qt::white);
+    if (plus) {
+        painter.drawRect(23, 20, 3, 9);
+        painter.drawRect(20, 23, 9, 3);
+    } else {
+        painter.drawEllipse(22, 22, 5, 5);
+    }
+    return pixmap;
+}
+
+// A globe: the address of a download.
+QPixmap Globe()
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kBody, 2));
+    painter.drawEllipse(3, 3, kSize - 6, kSize - 6);
+    painter.drawEllipse(10, 3, kSize - 20, kSize - 6);
+    painter.drawLine(3, kSize / 2, kSize - 3, kSize / 2);
+    return pixmap;
+}
+
+// A plug: how a download connects.
+QPixmap Plug()
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.fillRect(8, 10, 16, 12, kBody);
+    painter.fillRect(11, 3, 3, 7, kBody);
+    painter.fillRect(18, 3, 3, 7, kBody);
+    painter.fillRect(14, 22, 4, 8, kProgress);
+    return pixmap;
+}
+
+// A key: the server's user name and password.
+QPixmap Key()
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(kProgress, 3));
+    painter.drawEllipse(4, 4, 12, 12);
+    painter.drawLine(14, 14, 28, 28);
+    painter.drawLine(22, 22, 26, 18);
+    return pixmap;
+}
+
 QIcon Draw(int resourceId)
 {
     if (resourceId == IDR_MAINFRAME)
@@ -131,6 +191,14 @@ QIcon Draw(int resourceId)
         return QIcon(History());
     if (resourceId == IDI_DATA_USAGE)
         return QIcon(DataUsage());
+    if (resourceId == IDI_ADD_DOWNLOAD || resourceId == IDI_DOWNLOAD_PROPERTIES)
+        return QIcon(BadgeWith(resourceId == IDI_ADD_DOWNLOAD));
+    if (resourceId == IDI_DOWNLOAD_ADDRESS)
+        return QIcon(Globe());
+    if (resourceId == IDI_CONNECTION_TYPE)
+        return QIcon(Plug());
+    if (resourceId == IDI_AUTHORIZATION)
+        return QIcon(Key());
     if (resourceId >= IDI_TRAY_FIRST_FRAME && resourceId < IDI_TRAY_FIRST_FRAME + kTrayFrameCount)
         return QIcon(Frame(resourceId - IDI_TRAY_FIRST_FRAME));
     return PaneIcon(resourceId);

@@ -2,9 +2,12 @@
 
 #include "app/gui/DesktopNotifier.h"
 #include "app/gui/SystemTrayIcon.h"
+#include "platform/FileManagerItems.h"
 #include "platform/LogindPowerActions.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QGuiApplication>
 #include <QThread>
 
 UiServices& Ui()
@@ -25,4 +28,9 @@ void InstallProductionUiServices()
     services.nowLocal = [] { return GetLocalTime(); };
     // Not quit(): it would send close events to the windows first.
     services.endEventLoop = [](int code) { QCoreApplication::exit(code); };
+    services.ownProcessIsForeground = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    services.currentModifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    services.showItemInFolder = [](const QString& filePath, std::function<void()> onFailure) {
+        ShowItemInFileManager(QDBusConnection::sessionBus(), filePath, std::move(onFailure));
+    };
 }

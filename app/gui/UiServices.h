@@ -2,6 +2,8 @@
 
 #include "platform/SystemTime.h"
 
+#include <QString>
+
 #include <functional>
 
 class INotifier;
@@ -21,6 +23,13 @@ struct UiServices
     // Ends the main event loop: QCoreApplication::exit(). Tests end their own
     // loop instead, since exit() also makes every later nested loop return at once.
     std::function<void(int code)> endEventLoop;
+    // A window of this program is the active one.
+    std::function<bool()> ownProcessIsForeground;
+    // The modifier keys held at this moment, asked of the window system.
+    std::function<Qt::KeyboardModifiers()> currentModifiers;
+    // Shows the file selected in the desktop's file manager; onFailure runs
+    // later, on this thread, when no file manager took the request.
+    std::function<void(const QString& filePath, std::function<void()> onFailure)> showItemInFolder;
 };
 
 UiServices& Ui();

@@ -332,6 +332,19 @@ TEST_F(ListFilesTest, TextImportTakesEveryParsingLineIntoTheDefaultFolderAndAuto
     EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
 }
 
+TEST_F(ListFilesTest, TextImportSkipsALineTooLongForAListSoTheAutosaveKeepsTheOthers)
+{
+    SettingStore(AppCore().m_settings.UnicodeImportExport, 0);
+    const QByteArray tooLong = "http://h/" + QByteArray(CHttpDownloader::kMaxStoredTextLength - 8, 'x');
+    const QByteArray longest = "http://h/" + QByteArray(CHttpDownloader::kMaxStoredTextLength - 9, 'y');
+    const QString path = WriteFile(QStringLiteral("long.txt"), "http://h/a\r\n" + tooLong + "\r\n" + longest + "\r\n");
+    RunFileCommand(ID_FILE_IMPORT, path, kTextFilter);
+    EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导入。0 项目存在。"));
+    ASSERT_EQ(Urls(*frame).size(), 2);
+    EXPECT_EQ(Urls(*frame)[1].size(), CHttpDownloader::kMaxStoredTextLength);
+    EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
+}
+
 TEST_F(ListFilesTest, FilterIndexNotTheExtensionPicksTheFormat)
 {
     SettingStore(AppCore().m_settings.UnicodeImportExport, 1);

@@ -1,14 +1,11 @@
 #include "platform/LogindPowerActions.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestEnvironment.h"
+#include "support/PrivateBus.h"
 
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDeadlineTimer>
-#include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QObject>
@@ -44,55 +41,6 @@ private:
 
     mutable QMutex m_lock;
     QStringList m_calls;
-};
-
-// A bus of the test's own: a dbus-daemon on a socket in the test's temporary
-// folder, never the machine's system or session bus.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        const QString folder = TestEnvironment::root();
-        const QString config = folder + QStringLiteral("/private-bus.conf");
-        m_addressFile = folder + QStringLiteral("/private-bus.address");
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        file.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-                                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                  "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                  "<auth>EXTERNAL</auth><policy context=\"default\">"
-                                  "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow own=\"*\"/>"
-                                  "</policy></busconfig>\n")
-                       .arg(folder)
-                       .toUtf8());
-        file.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--nofork"), QStringLiteral("--config-file=") + config,
-                        QStringLiteral("--print-address")},
-                       m_addressFile);
-    }
-    ~PrivateBus() { m_daemon.stop(2000); }
-
-    // The daemon's address once it has printed it, or empty.
-    QString Address() const
-    {
-        const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired()) {
-            QFile file(m_addressFile);
-            for (const QByteArray& line : file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QByteArrayList()) {
-                if (line.startsWith("unix:"))
-                    return QString::fromUtf8(line.trimmed());
-            }
-            QThread::msleep(20);
-        }
-        return {};
-    }
-
-private:
-    QString m_addressFile;
-    ChildProcess m_daemon;
 };
 
 TEST(LogindPowerActionsTest, EachActionIsOneNonInteractiveCallOnTheBusItWasGiven)

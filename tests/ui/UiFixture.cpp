@@ -32,6 +32,8 @@ UiFixture::UiFixture()
             onSleep();
     };
     services.nowLocal = [this] { return now; };
+    services.ownProcessIsForeground = [this] { return foregroundIsOurs; };
+    services.currentModifiers = [this] { return modifiers; };
     services.endEventLoop = [this](int code) {
         if (m_loop)
             m_loop->exit(code);

@@ -45,6 +45,8 @@ protected:
     QList<int> sleeps;            // every sleep of the exit wait, in ms
     std::function<void()> onSleep; // runs at each sleep
     SYSTEMTIME now;               // what the clock says
+    bool foregroundIsOurs = true; // no copy reaches the URL monitor unless a test says so
+    Qt::KeyboardModifiers modifiers; // the keys held
 
 private:
     QEventLoop* m_loop = nullptr; // the loop RunEventLoop runs

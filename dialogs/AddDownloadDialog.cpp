@@ -1,0 +1,96 @@
+#include "dialogs/AddDownloadDialog.h"
+
+#include "dialogs/AddDownloadGeneralPage.h"
+#include "dialogs/DialogControls.h"
+#include "dialogs/DownloadAuthorizationPage.h"
+#include "dialogs/DownloadConnectionPage.h"
+#include "dialogs/DownloadMorePage.h"
+#include "dialogs/RememberedAddSettings.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace {
+
+constexpr int IDC_REMEMBER = 1130;
+constexpr int IDC_LATER = 1001;
+constexpr int IDC_START = 1000;
+
+} // namespace
+
+CAddDownloadDialog::CAddDownloadDialog(QWidget* parent) : CDownloadDialog(DialogTypeAdd, nullptr, parent)
+{
+    ShowInTaskBar();
+    const RememberedAddSettings& remembered = g_rememberedAddSettings;
+    if (!remembered.m_bRemember)
+        return;
+    m_pAddGeneralPage->m_strLocation = remembered.m_strLocation;
+    m_pAddGeneralPage->m_strDescription = remembered.m_strDescription;
+    m_pAddGeneralPage->m_bGetInfo = remembered.m_bGetInfo;
+    m_pAuthorizationPage->m_bUseAuthorization = remembered.m_bUseAuthorization;
+    m_pAuthorizationPage->m_strUserName = remembered.m_strUserName;
+    m_pAuthorizationPage->m_strPassword = remembered.m_strPassword;
+    m_pConnectionPage->m_nAccessType = remembered.m_nAccessType;
+    m_pMorePage->m_strReferer = remembered.m_strReferer;
+}
+
+void CAddDownloadDialog::CreateButtons(QHBoxLayout* row)
+{
+    auto* remember = new QCheckBox(QStringLiteral("记住设置/快速添加拖放链接(&R)"), this);
+    remember->setObjectName(ctrlName(IDC_REMEMBER));
+    row->addWidget(remember);
+    row->addStretch();
+    QPushButton* later = AddButton(row, IDC_LATER, QStringLiteral("稍后下载(&T)"));
+    later->setIcon(m_bmpPause);
+    QPushButton* start = AddButton(row, IDC_START, QStringLiteral("开始下载(&S)"));
+    start->setIcon(m_bmpStart);
+    start->setDefault(true);
+    connect(start, &QPushButton::clicked, this, [this] { Confirm(ResultStart); });
+    connect(later, &QPushButton::clicked, this, [this] { Confirm(ResultLater); });
+}
+
+void CAddDownloadDialog::OnInitDialog()
+{
+    CDownloadDialog::OnInitDialog();
+    FindControl<QCheckBox>(this, IDC_REMEMBER)->setChecked(g_rememberedAddSettings.m_bRemember);
+}
+
+bool CAddDownloadDialog::IsRememberChecked() const
+{
+    const auto* remember = FindControl<QCheckBox>(this, IDC_REMEMBER);
+    return remember && remember->isChecked();
+}
+
+void CAddDownloadDialog::Confirm(DownloadDialogResult result)
+{
+    // Taken before the check, so a refused start has already changed it.
+    g_rememberedAddSettings.m_bRemember = IsRememberChecked();
+    if (!ValidatePages())
+        return;
+    if (g_rememberedAddSettings.m_bRemember)
+        RememberSettings();
+    CloseDialog(result);
+}
+
+void CAddDownloadDialog::RememberSettings() const
+{
+    RememberedAddSettings& remembered = g_rememberedAddSettings;
+    remembered.m_strLocation = m_pAddGeneralPage->m_strLocation;
+    remembered.m_strDescription = m_pAddGeneralPage->m_strDescription;
+    remembered.m_bGetInfo = m_pAddGeneralPage->m_bGetInfo;
+    remembered.m_bUseAuthorization = m_pAuthorizationPage->m_bUseAuthorization;
+    remembered.m_strUserName = m_pAuthorizationPage->m_strUserName;
+    remembered.m_strPassword = m_pAuthorizationPage->m_strPassword;
+    remembered.m_nAccessType = m_pConnectionPage->m_nAccessType;
+    remembered.m_strReferer = m_pMorePage->m_strReferer;
+}
+
+void CAddDownloadDialog::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (!IsClosed() && !IsRememberChecked())
+        g_rememberedAddSettings.m_bRemember = false;
+    CloseDialog(ResultCancel);
+}

@@ -1,0 +1,228 @@
+#include "dialogs/AddDownloadGeneralPage.h"
+
+#include "app/TextFormat.h"
+#include "app/VandrelCore.h"
+#include "app/gui/AppIcons.h"
+#include "app/gui/HistoryComboBox.h"
+#include "dialogs/DownloadInput.h"
+#include "dialogs/SysLinkText.h"
+#include "dialogs/TextLimitValidator.h"
+#include "dialogs/UpDownCtrl.h"
+#include "engine/UrlInfo.h"
+#include "engine/UrlInfoDoneEvent.h"
+#include "platform/MessageFormat.h"
+#include "platform/StringTable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int IDC_URL = 1002;
+constexpr int IDC_GET_SIZE = 1011;
+constexpr int IDC_GROUP = 1030;
+constexpr int IDC_GROUP_HINT = 1040;
+constexpr int IDC_GET_INFO = 1022;
+// The group's labels, edits and up-downs: from, to, step.
+constexpr int kGroupLabels[] = {1037, 1038, 1039};
+constexpr int kGroupEdits[] = {1031, 1033, 1035};
+constexpr int kGroupUpDowns[] = {1032, 1034, 1036};
+constexpr int IDC_STEP = 1035;
+
+constexpr qsizetype kUrlLimit = 2084;
+constexpr qsizetype kNumberLimit = 10;
+constexpr int kUpDownMaximum = 32767;
+constexpr int kIconSize = 32;
+
+constexpr unsigned kIdsSize = 153;
+constexpr unsigned kIdsWorking = 154;
+constexpr unsigned kIdsSizeFailed = 155;
+constexpr unsigned kIdsNoUrl = 159;
+constexpr unsigned kIdsBadUrl = 158;
+constexpr unsigned kIdsNoPattern = 232;
+
+} // namespace
+
+CAddDownloadGeneralPage::CAddDownloadGeneralPage(CDownloadDialog* owner)
+    : CDownloadGeneralPage(423, owner), m_urlInfo(std::make_shared<CUrlInfo>())
+{
+}
+
+CAddDownloadGeneralPage::~CAddDownloadGeneralPage()
+{
+    m_urlInfo->ClearNotifyTarget();
+}
+
+void CAddDownloadGeneralPage::CreateControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    auto* head = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    icon->setPixmap(AppIcon(IDI_DOWNLOAD_ADDRESS).pixmap(kIconSize));
+    head->addWidget(icon, 0, Qt::AlignTop);
+    auto* urlColumn = new QVBoxLayout;
+    auto* urlLabel = new QLabel(QStringLiteral("地址 (URL)(&A):"), this);
+    urlColumn->addWidget(urlLabel);
+    auto* url = new QComboBox(this);
+    url->setObjectName(ctrlName(IDC_URL));
+    url->setEditable(true);
+    url->setInsertPolicy(QComboBox::NoInsert);
+    urlColumn->addWidget(url);
+    urlLabel->setBuddy(url);
+    auto* getSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
+    getSize->setObjectName(ctrlName(IDC_GET_SIZE));
+    getSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    getSize->setFocusPolicy(Qt::TabFocus);
+    urlColumn->addWidget(getSize);
+    head->addLayout(urlColumn, 1);
+    layout->addLayout(head);
+
+    auto* group = new QGroupBox(this);
+    auto* groupLayout = new QGridLayout(group);
+    auto* groupCheck = new QCheckBox(QStringLiteral("群组下载(&G)"), group);
+    groupCheck->setObjectName(ctrlName(IDC_GROUP));
+    groupLayout->addWidget(groupCheck, 0, 0, 1, 9);
+    auto* hint = new QLabel(QStringLiteral("使用 $ 在一处或多处插入计数器编号。 对于前导零，请使用额外的 $。 "
+                                           "示例：$$$ 将替换为 001..."),
+                            group);
+    hint->setObjectName(ctrlName(IDC_GROUP_HINT));
+    hint->setWordWrap(true);
+    groupLayout->addWidget(hint, 1, 0, 1, 9);
+    const char* const labels[] = {"从：", "到：", "步骤："};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(labels[i]), group);
+        label->setObjectName(ctrlName(kGroupLabels[i]));
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(ctrlName(kGroupEdits[i]));
+        CTextLimitValidator::Install(edit, kNumberLimit, CTextLimitValidator::Chars::Digits);
+        auto* upDown = new CUpDownCtrl(edit, group);
+        upDown->setObjectName(ctrlName(kGroupUpDowns[i]));
+        groupLayout->addWidget(label, 2, i * 3);
+        groupLayout->addWidget(edit, 2, i * 3 + 1);
+        groupLayout->addWidget(upDown, 2, i * 3 + 2);
+    }
+    layout->addWidget(group);
+
+    CreateLocationControls(layout);
+    auto* getInfo = new QCheckBox(QStringLiteral("获取下载信息"), this);
+    getInfo->setObjectName(ctrlName(IDC_GET_INFO));
+    layout->addWidget(getInfo);
+    layout->addStretch();
+
+    connect(groupCheck, &QCheckBox::clicked, this, &CAddDownloadGeneralPage::OnGroupCheck);
+    connect(getSize, &QLabel::linkActivated, this, &CAddDownloadGeneralPage::OnGetSizeClick);
+}
+
+bool CAddDownloadGeneralPage::OnInitDialog()
+{
+    CDownloadGeneralPage::OnInitDialog();
+    auto* url = FindControl<QComboBox>(this, IDC_URL);
+    CTextLimitValidator::Install(url, kUrlLimit);
+    for (int i = 0; i < 3; ++i) {
+        auto* upDown = FindControl<CUpDownCtrl>(this, kGroupUpDowns[i]);
+        upDown->SetRange(0, kUpDownMaximum);
+        upDown->SetPos(i == 0 ? m_nFrom : i == 1 ? m_nTo : m_nStep);
+    }
+    FillComboBox(AppCore().m_urlsHistory, url);
+    url->setCurrentIndex(-1);
+    url->setEditText(m_strUrl);
+    FindControl<QCheckBox>(this, IDC_GET_INFO)->setChecked(m_bGetInfo);
+    OnGroupCheck();
+    return true;
+}
+
+void CAddDownloadGeneralPage::OnGroupCheck()
+{
+    const bool group = FindControl<QCheckBox>(this, IDC_GROUP)->isChecked();
+    FindControl(this, IDC_GROUP_HINT)->setEnabled(group);
+    for (int i = 0; i < 3; ++i) {
+        for (int id : {kGroupLabels[i], kGroupEdits[i], kGroupUpDowns[i]})
+            FindControl(this, id)->setEnabled(group);
+    }
+}
+
+bool CAddDownloadGeneralPage::SaveData()
+{
+    QString url = FindControl<QComboBox>(this, IDC_URL)->currentText().trimmed();
+    const unsigned refusal = url.isEmpty() ? kIdsNoUrl : CheckUrlInput(url);
+    if (refusal) {
+        ActivateOwnTab(GeneralTabIndex());
+        ShowWarning(refusal);
+        return FocusControl(IDC_URL);
+    }
+    m_strUrl = url;
+    m_bGroup = FindControl<QCheckBox>(this, IDC_GROUP)->isChecked();
+    if (m_bGroup && !CheckGroup())
+        return false;
+    m_bGetInfo = FindControl<QCheckBox>(this, IDC_GET_INFO)->isChecked();
+    return CDownloadGeneralPage::SaveData();
+}
+
+bool CAddDownloadGeneralPage::CheckGroup()
+{
+    const auto refuse = [this](unsigned message) {
+        ActivateOwnTab(GeneralTabIndex());
+        ShowWarning(message);
+        return FocusControl(IDC_URL);
+    };
+    if (!m_strUrl.contains(u'$'))
+        return refuse(kIdsNoPattern);
+    // A number refused on a tab in the back would name a field nobody sees.
+    ActivateOwnTab(GeneralTabIndex());
+    int from = m_nFrom;
+    int to = m_nTo;
+    int step = m_nStep;
+    if (!GetDlgItemIntChecked(kGroupEdits[0], 0, INT_MAX, &from, true)
+        || !GetDlgItemIntChecked(kGroupEdits[1], 0, INT_MAX, &to, true)
+        || !GetDlgItemIntChecked(IDC_STEP, 1, INT_MAX, &step, true))
+        return false;
+    m_nFrom = from;
+    m_nTo = to;
+    m_nStep = step;
+    // Every address of the group must fit into a list, the longest counter included.
+    if (ExpandCounterPattern(m_strUrl, uint32_t(std::max(from, to))).size() > kMaxUrlInputLength)
+        return refuse(kIdsBadUrl);
+    return true;
+}
+
+void CAddDownloadGeneralPage::SetSizeText(const QString& markup)
+{
+    FindControl<QLabel>(this, IDC_GET_SIZE)->setText(SysLinkHtml(markup));
+}
+
+void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)
+{
+    if (link != u"0")
+        return;
+    m_strUrl = FindControl<QComboBox>(this, IDC_URL)->currentText();
+    if (m_strUrl.isEmpty())
+        return;
+    SetSizeText(LoadResString(kIdsWorking));
+    // One probe at a time: a running one is asked again for this address when it ends.
+    if (!m_urlInfo->IsRunning())
+        m_urlInfo->Start(m_strUrl, this, AppCore().m_settings.UserAgent);
+}
+
+bool CAddDownloadGeneralPage::event(QEvent* event)
+{
+    if (event->type() != WM_URLINFO_DONE)
+        return CDownloadGeneralPage::event(event);
+    const auto* done = static_cast<UrlInfoDoneEvent*>(event);
+    if (done->m_strUrl != m_strUrl && !m_strUrl.isEmpty()) {
+        m_urlInfo->Start(m_strUrl, this, AppCore().m_settings.UserAgent);
+        return true;
+    }
+    SetSizeText(done->m_bSucceeded && done->m_bGotSize
+                    ? FormatString(LoadResString(kIdsSize), FormatByteSize(done->m_nSize, false))
+                    : LoadResString(kIdsSizeFailed));
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "dialogs/DownloadPageBase.h"
+
+#include <cstdint>
+
+// How the download connects: the system's setting, directly, or through the proxy.
+class CDownloadConnectionPage : public CDownloadPageBase
+{
+    Q_OBJECT
+
+public:
+    explicit CDownloadConnectionPage(CDownloadDialog* owner) : CDownloadPageBase(425, owner) {}
+
+    // The checked button's type; none checked keeps the value.
+    bool SaveData() override;
+
+    int32_t m_nAccessType = 0;
+    bool m_bChanged = false;
+
+protected:
+    void CreateControls() override;
+    bool OnInitDialog() override;
+};

@@ -1,0 +1,177 @@
+#include "dialogs/DownloadStatusPage.h"
+
+#include "app/PrintfText.h"
+#include "app/TextFormat.h"
+#include "app/gui/ColorRef.h"
+#include "app/gui/UIFont.h"
+#include "dialogs/DownloadDialog.h"
+#include "dialogs/SectionBar.h"
+#include "dialogs/SectionListModel.h"
+#include "engine/DownloadItem.h"
+#include "engine/HttpDownloader.h"
+#include "mainframe/DownloadFigures.h"
+#include "mainframe/StateColors.h"
+#include "platform/MessageFormat.h"
+#include "platform/StringTable.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+
+namespace {
+
+constexpr int IDC_STATE = 1058;
+constexpr int IDC_RESUME = 1054;
+constexpr int IDC_ERROR = 1048;
+constexpr int IDC_DOWNLOADED = 1049;
+constexpr int IDC_RATE = 1053;
+constexpr int IDC_ELAPSED = 1050;
+constexpr int IDC_REMAINING = 1051;
+constexpr int IDC_SECTIONS = 1045;
+constexpr int IDC_BAR = 1052;
+
+constexpr unsigned kIdsYes = 184;
+constexpr unsigned kIdsNo = 183;
+constexpr unsigned kIdsDownloadedOf = 179;
+constexpr int kBoldPoints = 8;
+const QColor kResumable(67, 145, 35);
+const QColor kNotResumable(209, 16, 16);
+const QString kNoValue = QStringLiteral("-");
+const QString kNoDuration = QStringLiteral("--:--:--");
+
+bool IsResumeKnown(const CHttpDownloader& download)
+{
+    return download.m_bAcceptRanges && download.m_bGotFileSize;
+}
+
+} // namespace
+
+const CHttpDownloader& CDownloadStatusPage::Download() const
+{
+    return *m_pOwner->m_pItem->m_pDownloader;
+}
+
+QLabel* CDownloadStatusPage::Label(int id) const
+{
+    return FindControl<QLabel>(this, id);
+}
+
+void CDownloadStatusPage::CreateControls()
+{
+    auto* layout = new QGridLayout(this);
+    auto* state = new QLabel(QStringLiteral("Static"), this);
+    state->setObjectName(ctrlName(IDC_STATE));
+    layout->addWidget(state, 0, 0, 1, 2);
+    const std::pair<const char*, int> rows[] = {
+        {"恢复支持：", IDC_RESUME}, {"错误：", IDC_ERROR},       {"已下载：", IDC_DOWNLOADED},
+        {"速率：", IDC_RATE},       {"已用时间：", IDC_ELAPSED}, {"剩余时间：", IDC_REMAINING},
+    };
+    const char* const initial[] = {"n/a", "-", "xxxx MB 从 xxxx MB (99.99)", "0 KB/s", "00:00:00", "00:00:00"};
+    int row = 1;
+    for (const auto& [label, id] : rows) {
+        layout->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
+        auto* value = new QLabel(QString::fromUtf8(initial[row - 1]), this);
+        value->setObjectName(ctrlName(id));
+        layout->addWidget(value, row, 1);
+        ++row;
+    }
+    Label(IDC_ERROR)->setWordWrap(false);
+    Label(IDC_ERROR)->setTextFormat(Qt::PlainText);
+    layout->addWidget(new QLabel(QStringLiteral("部分："), this), row++, 0, 1, 2);
+
+    auto* sections = new QTreeView(this);
+    sections->setObjectName(ctrlName(IDC_SECTIONS));
+    m_pSections = new CSectionListModel(sections);
+    sections->setModel(m_pSections);
+    sections->setRootIsDecorated(false);
+    sections->setItemsExpandable(false);
+    sections->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sections->setSelectionMode(QAbstractItemView::SingleSelection);
+    sections->setSortingEnabled(false);
+    sections->header()->setSectionsClickable(false);
+    sections->header()->setStretchLastSection(false);
+    layout->addWidget(sections, row++, 0, 1, 2);
+    m_pBar = new CSectionBar(this);
+    m_pBar->setObjectName(ctrlName(IDC_BAR));
+    layout->addWidget(m_pBar, row, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+}
+
+bool CDownloadStatusPage::OnInitDialog()
+{
+    const QFont bold = CreateUIFont(kBoldPoints, true);
+    Label(IDC_STATE)->setFont(bold);
+    Label(IDC_RESUME)->setFont(bold);
+    Label(IDC_ERROR)->setText(kNoValue);
+    auto* sections = FindControl<QTreeView>(this, IDC_SECTIONS);
+    for (int column = 0; column < CSectionListModel::kColumnCount; ++column)
+        sections->setColumnWidth(column, CSectionListModel::ColumnWidth(column));
+    Refresh();
+    return true;
+}
+
+void CDownloadStatusPage::SetTextColor(int id, const QColor& color)
+{
+    QLabel* label = Label(id);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+QString CDownloadStatusPage::DownloadedText(const CHttpDownloader& download, int32_t state) const
+{
+    if (state < Prepared)
+        return kNoValue;
+    const uint64_t size = download.m_nFileSize;
+    const uint64_t done = state == Completed || state == Transferred ? size : download.GetDownloadedSize();
+    if (!download.m_bGotFileSize || size == 0)
+        return FormatByteSize(done, true);
+    const float percent = float(double(done) / double(size) * 100.0);
+    return FormatString(LoadResString(kIdsDownloadedOf), FormatByteSize(done, true), FormatByteSize(size, true),
+                        PrintfText("%.1f%%", double(percent)));
+}
+
+void CDownloadStatusPage::Refresh()
+{
+    if (!isCreated())
+        return;
+    const CHttpDownloader& download = Download();
+    const int32_t state = download.m_nState;
+
+    QString status;
+    m_pOwner->m_pItem->GetStatusText(status);
+    Label(IDC_STATE)->setText(status);
+    SetTextColor(IDC_STATE, ColorFromColorRef(GetStateTextColor(state)));
+    if (state >= Prepared) {
+        if (!m_bResumeShown) {
+            Label(IDC_RESUME)->setText(LoadResString(IsResumeKnown(download) ? kIdsYes : kIdsNo));
+            m_bResumeShown = true;
+        }
+        SetTextColor(IDC_RESUME, IsResumeKnown(download) ? kResumable : kNotResumable);
+    }
+    const int errors = download.m_pError->m_nErrorCounter;
+    if (errors != m_nLastErrorCounter) {
+        const QString error = download.m_pError->GetText();
+        Label(IDC_ERROR)->setText(error.isEmpty() ? kNoValue : error);
+        m_nLastErrorCounter = errors;
+    }
+    Label(IDC_DOWNLOADED)->setText(DownloadedText(download, state));
+    Label(IDC_RATE)->setText(state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s")
+                                                   : kNoValue);
+    Label(IDC_ELAPSED)->setText(state == NeedToPrepare ? kNoDuration : FormatDuration(ElapsedTicks(download, state)));
+    uint64_t remaining = 0;
+    Label(IDC_REMAINING)->setText(state == Transferring && download.GetRemainingTime(&remaining)
+                                      ? FormatDuration(remaining)
+                                      : kNoDuration);
+
+    std::vector<SectionSnapshot> sections = SnapshotSections(download);
+    CSectionBar::Figures figures;
+    figures.state = state;
+    figures.fileSize = download.m_nFileSize;
+    figures.allocated = download.m_nAllocated;
+    figures.allocationShown = download.m_nState >= FileAllocating && IsResumeKnown(download);
+    figures.sections = sections;
+    m_pBar->SetFigures(std::move(figures));
+    m_pSections->SetSections(std::move(sections), state);
+}

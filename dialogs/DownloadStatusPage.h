@@ -1,0 +1,37 @@
+#pragma once
+
+#include "dialogs/DownloadPageBase.h"
+
+class CHttpDownloader;
+class CSectionBar;
+class CSectionListModel;
+class QLabel;
+
+// The properties dialog's live view of its download: state, resume support,
+// last error, progress, rate, times, the table of sections and their bar.
+class CDownloadStatusPage : public CDownloadPageBase
+{
+    Q_OBJECT
+
+public:
+    explicit CDownloadStatusPage(CDownloadDialog* owner) : CDownloadPageBase(427, owner) {}
+
+    // Reads the download once more; nothing while the page has no controls.
+    void Refresh();
+
+    bool m_bResumeShown = false;
+    int m_nLastErrorCounter = 0;
+
+protected:
+    void CreateControls() override;
+    bool OnInitDialog() override;
+
+private:
+    const CHttpDownloader& Download() const;
+    QLabel* Label(int id) const;
+    void SetTextColor(int id, const QColor& color);
+    QString DownloadedText(const CHttpDownloader& download, int32_t state) const;
+
+    CSectionListModel* m_pSections = nullptr;
+    CSectionBar* m_pBar = nullptr;
+};

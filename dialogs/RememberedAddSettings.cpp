@@ -1,0 +1,3 @@
+#include "dialogs/RememberedAddSettings.h"
+
+RememberedAddSettings g_rememberedAddSettings;

@@ -1,0 +1,129 @@
+#include "dialogs/SectionListModel.h"
+
+#include "app/PrintfText.h"
+#include "app/TextFormat.h"
+#include "engine/DownloadState.h"
+#include "engine/Section.h"
+#include "platform/StringTable.h"
+
+namespace {
+
+struct ColumnInfo
+{
+    unsigned titleId; // 0: "#"
+    bool right;
+    int width;
+};
+constexpr ColumnInfo kColumns[CSectionListModel::kColumnCount] = {
+    {0, false, 20}, {318, true, 70}, {178, true, 57}, {319, true, 70}, {320, true, 75}, {287, true, 75}, {182, false, 190},
+};
+
+// By SectionStatus, for a working section.
+constexpr unsigned kWorkingTexts[] = {0, 279, 280, 281, 283, 289, 283, 290, 282};
+constexpr unsigned kIdsFailed = 186;
+constexpr unsigned kIdsWaiting = 288;
+constexpr unsigned kIdsStopped = 187;
+constexpr unsigned kIdsCompleted = 178;
+constexpr uint64_t kPerMille = 1000;
+
+QString Rate(uint32_t rate)
+{
+    return FormatByteSize(rate, false) + QStringLiteral("/s");
+}
+
+} // namespace
+
+CSectionListModel::CSectionListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void CSectionListModel::SetSections(std::vector<SectionSnapshot> sections, int32_t state)
+{
+    m_nState = state;
+    if (sections.size() != m_sections.size()) {
+        beginResetModel();
+        m_sections = std::move(sections);
+        endResetModel();
+        return;
+    }
+    m_sections = std::move(sections);
+    if (!m_sections.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1), {Qt::DisplayRole});
+}
+
+int CSectionListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_sections.size());
+}
+
+int CSectionListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+int CSectionListModel::ColumnWidth(int column)
+{
+    return kColumns[column].width;
+}
+
+QVariant CSectionListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return kColumns[section].titleId ? LoadResString(kColumns[section].titleId) : QStringLiteral("#");
+    if (role == Qt::TextAlignmentRole)
+        return int((kColumns[section].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CSectionListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_sections.size())
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return int((kColumns[index.column()].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    return CellText(m_sections[size_t(index.row())], index.column());
+}
+
+QString CSectionListModel::CellText(const SectionSnapshot& section, int column) const
+{
+    const uint64_t length = section.m_nRangeEnd - section.m_nRangeStartInitial + 1;
+    const uint64_t done = section.m_nRangeStart - section.m_nRangeStartInitial;
+    switch (column) {
+    case 0:
+        return PrintfText("%i", section.m_nIndex + 1);
+    case 1:
+        return section.m_bIsUnknownLength ? QStringLiteral("<n/a>") : FormatByteSize(length, false);
+    case 2: {
+        if (section.m_bIsUnknownLength)
+            return QStringLiteral("<n/a>");
+        if (length == 0)
+            return QStringLiteral("0%");
+        const uint64_t perMille = done * kPerMille / length;
+        return PrintfText("%u.%u%%", unsigned(perMille / 10), unsigned(perMille % 10));
+    }
+    case 3:
+        return FormatByteSize(done, false);
+    case 4:
+        return section.m_bIsWorking ? Rate(section.m_nTransferRate) : QString();
+    case 5:
+        return section.m_bIsWorking ? FormatByteSize(section.m_nTransferSize, false) : QString();
+    default:
+        return StatusText(section);
+    }
+}
+
+QString CSectionListModel::StatusText(const SectionSnapshot& section) const
+{
+    if (section.m_bIsWorking) {
+        const int32_t status = section.m_nLastStatus;
+        const bool known = status > Unspecified && size_t(status) < std::size(kWorkingTexts);
+        return known ? LoadResString(kWorkingTexts[status]) : QStringLiteral("?");
+    }
+    if (section.m_bIsFailed)
+        return LoadResString(kIdsFailed);
+    if (!section.IsComplete())
+        return LoadResString(IsActiveState(m_nState) ? kIdsWaiting : kIdsStopped);
+    return LoadResString(kIdsCompleted);
+}

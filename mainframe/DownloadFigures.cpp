@@ -1,0 +1,42 @@
+#include "mainframe/DownloadFigures.h"
+
+#include "app/PrintfText.h"
+#include "engine/HttpDownloader.h"
+#include "platform/SystemTime.h"
+
+namespace {
+
+constexpr uint64_t kSecondsPerHour = 3600;
+constexpr uint64_t kSecondsPerMinute = 60;
+
+} // namespace
+
+uint32_t WorkingRate(const CHttpDownloader& download)
+{
+    const auto lock = download.LockSections();
+    uint32_t rate = 0;
+    for (const auto& section : download.m_sections) {
+        if (section->m_bIsWorking)
+            rate += section->m_nTransferRate;
+    }
+    return rate;
+}
+
+uint64_t ElapsedTicks(const CHttpDownloader& download, int32_t state)
+{
+    uint64_t elapsed = download.m_nWholeDownloadTime;
+    if (IsActiveState(state)) {
+        const FILETIME now = GetSystemTimeAsFileTime();
+        const FILETIME start = download.m_nDownloadStartingTime;
+        if (now > start)
+            elapsed += now - start;
+    }
+    return elapsed;
+}
+
+QString FormatDuration(uint64_t ticks)
+{
+    const uint64_t seconds = ticks / kFileTimeTicksPerSecond;
+    return PrintfText("%llu:%02u:%02u", static_cast<unsigned long long>(seconds / kSecondsPerHour),
+                      unsigned(seconds % kSecondsPerHour / kSecondsPerMinute), unsigned(seconds % kSecondsPerMinute));
+}
