@@ -80,6 +80,7 @@ void CAddDownloadGeneralPage::CreateControls()
     urlLabel->setBuddy(url);
     auto* getSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
     getSize->setObjectName(ctrlName(IDC_GET_SIZE));
+    getSize->setTextFormat(Qt::RichText);
     getSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
     getSize->setFocusPolicy(Qt::TabFocus);
     urlColumn->addWidget(getSize);

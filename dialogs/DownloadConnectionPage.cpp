@@ -1,7 +1,6 @@
 #include "dialogs/DownloadConnectionPage.h"
 
 #include "app/gui/AppIcons.h"
-#include "engine/DownloadState.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "dialogs/DownloadPageBase.h"
-
-#include <cstdint>
+#include "engine/DownloadState.h"
 
 // How the download connects: the system's setting, directly, or through the proxy.
 class CDownloadConnectionPage : public CDownloadPageBase
@@ -15,7 +14,7 @@ public:
     // The checked button's type; none checked keeps the value.
     bool SaveData() override;
 
-    int32_t m_nAccessType = 0;
+    int32_t m_nAccessType = Preconfig;
     bool m_bChanged = false;
 
 protected:

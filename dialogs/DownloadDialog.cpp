@@ -1,6 +1,5 @@
 #include "dialogs/DownloadDialog.h"
 
-#include "app/VandrelCore.h"
 #include "app/gui/AppBitmaps.h"
 #include "app/gui/AppIcons.h"
 #include "dialogs/AddDownloadGeneralPage.h"

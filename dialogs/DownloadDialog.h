@@ -19,6 +19,7 @@ class CFixedDownloadGeneralPage;
 class CGroupDownloadGeneralPage;
 class CTabSheet;
 class QHBoxLayout;
+class QPushButton;
 
 enum DownloadDialogType : int32_t
 {

@@ -76,8 +76,9 @@ void CDownloadStatusPage::CreateControls()
         layout->addWidget(value, row, 1);
         ++row;
     }
-    Label(IDC_ERROR)->setWordWrap(false);
+    // A long error text is cut by the page, not widening the dialog.
     Label(IDC_ERROR)->setTextFormat(Qt::PlainText);
+    Label(IDC_ERROR)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(new QLabel(QStringLiteral("部分："), this), row++, 0, 1, 2);
 
     auto* sections = new QTreeView(this);

@@ -492,3 +492,21 @@ TEST_F(RunLifecycleTest, RunTimeComesFromTheMonotonicClock)
     EXPECT_GE(downloaded, 64);
     EXPECT_TRUE(readFile(download.GetLocalFileName()).first(downloaded) == body.first(downloaded));
 }
+
+TEST_F(RunLifecycleTest, RequestOptionsChangedDuringARunReachTheWorkersSafely)
+{
+    const QByteArray body = pattern(4 * kMiB);
+    const auto item = serve(u"slow/options.bin"_qs, body);
+    CHttpDownloader& download = *item->m_pDownloader;
+    sink().clear(&download);
+    download.Start(false);
+    // What the properties dialog applies while the sections run.
+    for (int i = 0; download.m_bIsRunning || i == 0; ++i) {
+        download.SetReferer(QStringLiteral("http://referer/%1").arg(i));
+        download.SetAuthorization(i % 2 == 0, QStringLiteral("user%1").arg(i), QStringLiteral("secret"));
+        download.SetAccessType(i % 2 == 0 ? Preconfig : Direct);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Completed) << download.m_pError->GetText().toStdString();
+    EXPECT_TRUE(readFile(download.GetLocalFileName()) == body);
+}

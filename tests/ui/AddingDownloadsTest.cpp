@@ -52,7 +52,7 @@ protected:
         g_rememberedAddSettings = RememberedAddSettings();
     }
 
-    // The add dialogs now shown, oldest first.
+    // The add dialogs now shown, in no particular order.
     static QList<CAddDownloadDialog*> OpenDialogs()
     {
         QList<CAddDownloadDialog*> dialogs;
@@ -78,7 +78,8 @@ protected:
     void Add(const QString& url, int button, std::optional<std::array<int, 3>> group = std::nullopt)
     {
         frame->ShowAddDownloadDialog(url, false);
-        CAddDownloadDialog* dialog = OpenDialogs().constLast();
+        ASSERT_EQ(OpenDialogs().size(), 1);
+        CAddDownloadDialog* dialog = OpenDialogs()[0];
         Type(dialog, 1003, TestEnvironment::root());
         if (group) {
             FindControl<QCheckBox>(dialog->m_pAddGeneralPage, 1030)->click();
@@ -209,12 +210,15 @@ TEST_F(AddingDownloadsTest, StartQueuesBehindTheLimitAndLaterCanFetchInformation
 TEST_F(AddingDownloadsTest, EachNewAddDialogIsCascadedFromTheOnesOpen)
 {
     ASSERT_TRUE(frame->Commands().Dispatch(ID_DOWNLOAD_ADD));
+    ASSERT_EQ(OpenDialogs().size(), 1);
+    CAddDownloadDialog* first = OpenDialogs()[0];
     ASSERT_TRUE(frame->Commands().Dispatch(ID_DOWNLOAD_ADD));
-    const QList<CAddDownloadDialog*> dialogs = OpenDialogs();
+    QList<CAddDownloadDialog*> dialogs = OpenDialogs();
     ASSERT_EQ(dialogs.size(), 2);
+    dialogs.removeOne(first);
     EXPECT_EQ(frame->m_nOpenAddDialogs, 2);
-    EXPECT_EQ(dialogs[1]->pos() - dialogs[0]->pos(), QPoint(3, 23));
-    dialogs[0]->reject();
+    EXPECT_EQ(dialogs[0]->pos() - first->pos(), QPoint(3, 23));
+    first->reject();
     EXPECT_EQ(frame->m_nOpenAddDialogs, 1);
     EXPECT_EQ(frame->View()->GetItemCount(), 0);
 }
@@ -233,7 +237,8 @@ TEST_F(AddingDownloadsTest, TheAddCommandTakesOnlyAWebAddressFromTheClipboard)
     for (const auto& c : cases) {
         QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
         ASSERT_TRUE(frame->Commands().Dispatch(ID_DOWNLOAD_ADD));
-        CAddDownloadDialog* dialog = OpenDialogs().constLast();
+        ASSERT_EQ(OpenDialogs().size(), 1);
+        CAddDownloadDialog* dialog = OpenDialogs()[0];
         EXPECT_EQ(dialog->m_pAddGeneralPage->m_strUrl, QString::fromUtf8(c.prefilled));
         EXPECT_EQ(FindControl<QComboBox>(dialog->m_pAddGeneralPage, 1002)->currentText(),
                   QString::fromUtf8(c.prefilled));

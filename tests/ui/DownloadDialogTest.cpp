@@ -195,8 +195,9 @@ TEST_F(DownloadDialogTest, TheRememberFlagFollowsHowTheAddDialogCloses)
         EXPECT_EQ(g_rememberedAddSettings.m_bRemember, c.after);
         EXPECT_EQ(g_rememberedAddSettings.m_strDescription, QStringLiteral("kept"));
         EXPECT_EQ(dialog->IsClosed(), c.close != Close::FailedStart);
-        if (dialog->IsClosed())
+        if (dialog->IsClosed()) {
             EXPECT_EQ(dialog->m_nResult, ResultCancel);
+        }
     }
 }
 
@@ -298,4 +299,23 @@ TEST_F(DownloadDialogTest, OkAppliesTheFolderOnlyToADownloadNotYetPrepared)
         EXPECT_EQ(item->m_pDialog, nullptr); // the closing notice let go of it
         EXPECT_TRUE(prompts.boxes.isEmpty());
     }
+}
+
+TEST_F(DownloadDialogTest, TabVisitsTheAddPagesControlsInTheirOrder)
+{
+    auto dialog = OpenAdd();
+    CDialogPage* page = dialog->m_pAddGeneralPage;
+    FindControl<QCheckBox>(page, 1030)->click(); // the group's fields take the focus too
+    FindControl(page, 1002)->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 13; ++i) {
+        // Tab first enters the link text, then leaves it.
+        const QString name = QApplication::focusWidget()->objectName();
+        if (visited.isEmpty() || visited.last() != name)
+            visited << name;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(visited, QString("id1002,id1011,id1030,id1031,id1033,id1035,id1003,id1004,id1009,id1022,"
+                               "qt_tabwidget_tabbar,id1130")
+                           .split(u','));
 }
