@@ -152,7 +152,9 @@ TEST_F(AddingDownloadsTest, GroupsCountUpOrDownPaddedAndStopAtTheLargestCounter)
 
 TEST_F(AddingDownloadsTest, ExistingRowsAreSkippedWithOneNoticeForTheWholeGroup)
 {
-    AddRow(*frame, false)->m_pDownloader->m_strUrl = QStringLiteral("http://127.0.0.1:9/F3.bin");
+    CDownloadItem* existing = AddRow(*frame, false);
+    existing->m_pDownloader->m_strUrl = QStringLiteral("http://127.0.0.1:9/F3.bin");
+    frame->View()->RefreshItemKeys(existing);
     Add(QStringLiteral("http://127.0.0.1:9/f$.bin"), IDC_LATER, std::array{1, 5, 1});
     EXPECT_EQ(frame->View()->GetItemCount(), 5);
     ASSERT_EQ(prompts.boxes.size(), 1);
