@@ -3,12 +3,11 @@
 #include "app/AppSettings.h"
 #include "app/gui/Prompts.h"
 #include "dialogs/DialogControls.h"
-#include "engine/OwnFiles.h"
+#include "dialogs/DownloadInput.h"
 #include "platform/StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -35,8 +34,6 @@ constexpr int kStopOnSectionFailId = 1129;
 constexpr int kStopIfHtmlId = 1176;
 
 constexpr unsigned kIdsChooseFolder = 156;
-constexpr unsigned kIdsEnterFolder = 161;
-constexpr unsigned kIdsNoSuchFolder = 162;
 
 constexpr int kMaxConcurrent = 8;
 constexpr int kMaxSections = 8;
@@ -44,8 +41,6 @@ constexpr int kMaxAttempts = 10;
 constexpr int kPauseDigits = 2;
 constexpr int kMaxPauseSeconds = 30;
 constexpr int kMsPerSecond = 1000;
-// As the add dialog allows: a longer folder leaves no room for a file name.
-constexpr qsizetype kMaxFolderLength = 1827;
 
 QStringList OneTo(int count)
 {
@@ -122,15 +117,9 @@ void CDownloadsPage::LoadData()
 
 bool CDownloadsPage::CheckFolder(QString* folder)
 {
-    QString text = FindControl<QLineEdit>(this, kFolderId)->text().trimmed();
-    if (text.isEmpty()) {
-        AppMessageBox(window(), kIdsEnterFolder, MB_OK | MB_ICONWARNING);
-        return FocusControl(kFolderId);
-    }
-    while (text.endsWith(u'/'))
-        text.chop(1);
-    if (!IsUsableFolder(text) || text.size() > kMaxFolderLength || !QFileInfo(text).isDir()) {
-        AppMessageBox(window(), kIdsNoSuchFolder, MB_OK | MB_ICONWARNING);
+    QString text = FindControl<QLineEdit>(this, kFolderId)->text();
+    if (const unsigned refusal = CheckFolderInput(text)) {
+        AppMessageBox(window(), refusal, MB_OK | MB_ICONWARNING);
         return FocusControl(kFolderId);
     }
     *folder = text;

@@ -3,7 +3,7 @@
 #include "dialogs/DialogControls.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/TextLimitValidator.h"
-#include "dialogs/UpDownButtons.h"
+#include "dialogs/UpDownCtrl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -55,7 +55,10 @@ QWidget* COptionsPageBase::MakeSpinEdit(int editId, int spinId, int digits, int 
     layout->setSpacing(0);
     QLineEdit* edit = MakeNumberEdit(editId, digits, alignment);
     layout->addWidget(edit);
-    layout->addWidget(new CUpDownButtons(spinId, edit, minimum, maximum, box));
+    auto* spin = new CUpDownCtrl(edit, box);
+    spin->setObjectName(ctrlName(spinId));
+    spin->SetRange(minimum, maximum);
+    layout->addWidget(spin);
     return box;
 }
 

@@ -32,7 +32,6 @@
 
 namespace {
 
-constexpr QSize kSpeedMeterSize(180, 50);
 constexpr unsigned kIdsIdleMessage = 57345;
 constexpr int kBoldFontPoints = 8;
 
@@ -202,7 +201,6 @@ void CMainFrame::CreateBars()
     m_wndSpeedMeterBar->setMovable(false);
     m_wndSpeedMeterBar->setFloatable(false);
     m_wndSpeedMeter = new CSpeedMeterWnd(m_wndSpeedMeterBar);
-    m_wndSpeedMeter->setFixedSize(kSpeedMeterSize);
     m_wndSpeedMeter->SetTheme(SettingLoad(AppCore().m_settings.SpeedMeterTheme));
     m_wndSpeedMeter->SetStyle(SettingLoad(AppCore().m_settings.SpeedMeterStyle));
     m_wndSpeedMeterBar->addWidget(m_wndSpeedMeter);
