@@ -1,6 +1,7 @@
 #include "app/gui/AppBitmaps.h"
 
 #include "app/gui/AppIcons.h"
+#include "app/gui/ArtColors.h"
 #include "app/gui/Glyphs.h"
 
 #include <QHash>
@@ -15,11 +16,6 @@ namespace {
 
 constexpr int kSize = 16;
 const QColor kGrey(128, 128, 128);
-const QColor kGreen(6, 176, 37);
-const QColor kBlue(0, 120, 215);
-const QColor kAmber(232, 162, 0);
-const QColor kRed(218, 38, 38);
-const QColor kPurple(136, 72, 196);
 
 QPixmap Draw(const std::function<void(QPainter&)>& paint)
 {
@@ -47,13 +43,13 @@ QPixmap AboutLogo()
 {
     constexpr QSize kLogoSize(42, 138);
     QPixmap pixmap(kLogoSize);
-    pixmap.fill(kBlue);
+    pixmap.fill(kArtBlue);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
     painter.drawPolygon(QPolygon({{15, 20}, {27, 20}, {27, 62}, {36, 62}, {21, 84}, {6, 62}, {15, 62}}));
-    painter.fillRect(6, 96, 30, 6, kAmber);
+    painter.fillRect(6, 96, 30, 6, kArtAmber);
     return pixmap;
 }
 
@@ -74,13 +70,13 @@ QPixmap MakePageImage(int resourceId)
         });
     case 388: // URL monitor: an eye
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kBlue, 1.5));
+            p.setPen(QPen(kArtBlue, 1.5));
             QPainterPath eye;
             eye.moveTo(1, 8);
             eye.quadTo(8, 1, 15, 8);
             eye.quadTo(8, 15, 1, 8);
             p.drawPath(eye);
-            p.setBrush(kBlue);
+            p.setBrush(kArtBlue);
             p.drawEllipse(QPointF(8, 8), 2, 2);
         });
     case 389: // other: three dots
@@ -92,9 +88,9 @@ QPixmap MakePageImage(int resourceId)
         });
     case 390: // connection: two linked nodes
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kGreen, 1.5));
+            p.setPen(QPen(kArtGreen, 1.5));
             p.drawLine(4, 12, 12, 4);
-            p.setBrush(kGreen);
+            p.setBrush(kArtGreen);
             p.drawEllipse(QPointF(4, 12), 2.5, 2.5);
             p.drawEllipse(QPointF(12, 4), 2.5, 2.5);
         });
@@ -103,19 +99,19 @@ QPixmap MakePageImage(int resourceId)
             p.setPen(kGrey);
             p.setBrush(Qt::white);
             p.drawRect(4, 1, 8, 14);
-            p.setPen(QPen(kGreen, 1.5));
+            p.setPen(QPen(kArtGreen, 1.5));
             p.drawLine(0, 8, 16, 8);
         });
     case 440: // security: a shield
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kBlue, 1));
-            p.setBrush(kBlue.lighter(150));
+            p.setPen(QPen(kArtBlue, 1));
+            p.setBrush(kArtBlue.lighter(150));
             p.drawPolygon(QPolygon({{8, 1}, {14, 3}, {13, 10}, {8, 15}, {3, 10}, {2, 3}}));
         });
     case 392: // downloads: an arrow down to a tray
         return Draw([](QPainter& p) {
             p.setPen(Qt::NoPen);
-            p.setBrush(kGreen);
+            p.setBrush(kArtGreen);
             p.drawPolygon(QPolygon({{6, 1}, {10, 1}, {10, 6}, {13, 6}, {8, 11}, {3, 6}, {6, 6}}));
             p.fillRect(2, 13, 12, 2, kGrey);
         });
@@ -125,31 +121,31 @@ QPixmap MakePageImage(int resourceId)
             for (int y : {3, 8, 13})
                 p.drawLine(1, y, 15, y);
             p.setPen(Qt::NoPen);
-            p.setBrush(kBlue);
+            p.setBrush(kArtBlue);
             p.drawRect(9, 1, 3, 4);
             p.drawRect(3, 6, 3, 4);
             p.drawRect(11, 11, 3, 4);
         });
     case 406: // scheduler: a clock
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kBlue, 1.5));
+            p.setPen(QPen(kArtBlue, 1.5));
             p.setBrush(Qt::white);
             p.drawEllipse(2, 2, 12, 12);
             p.drawPolyline(QPolygon({{8, 4}, {8, 8}, {11, 8}}));
         });
     case 393: // speed limit: a limit sign
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kRed, 2));
+            p.setPen(QPen(kArtRed, 2));
             p.setBrush(Qt::white);
             p.drawEllipse(QPointF(8, 8), 6, 6);
             p.fillRect(5, 7, 6, 2, kGrey);
         });
     case 473: // speed meter: a gauge
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kBlue, 1.5));
+            p.setPen(QPen(kArtBlue, 1.5));
             p.drawArc(QRectF(1.5, 3.5, 13, 13), 0, 180 * 16);
             p.drawLine(QPointF(8, 10), QPointF(12, 5));
-            p.setBrush(kBlue);
+            p.setBrush(kArtBlue);
             p.drawEllipse(QPointF(8, 10), 1.5, 1.5);
         });
     default:
@@ -169,37 +165,37 @@ QPixmap Make(int resourceId)
             p.drawRect(3, 1, 10, 13);
         });
     case 328: // running
-        return Play(kGreen);
+        return Play(kArtGreen);
     case 431: // running after errors
-        return Play(kAmber);
+        return Play(kArtAmber);
     case 326: // paused
         return Draw([](QPainter& p) {
-            p.fillRect(4, 2, 3, 12, kBlue);
-            p.fillRect(9, 2, 3, 12, kBlue);
+            p.fillRect(4, 2, 3, 12, kArtBlue);
+            p.fillRect(9, 2, 3, 12, kArtBlue);
         });
     case 327: // queued: a clock
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kAmber, 1.5));
+            p.setPen(QPen(kArtAmber, 1.5));
             p.drawEllipse(2, 2, 12, 12);
             p.drawPolyline(QPolygon({{8, 4}, {8, 8}, {11, 10}}));
         });
     case 324: // failed
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kRed, 2.5));
+            p.setPen(QPen(kArtRed, 2.5));
             p.drawLine(4, 4, 12, 12);
             p.drawLine(12, 4, 4, 12);
         });
     case 323: // completed
         return Draw([](QPainter& p) {
-            p.setPen(QPen(kGreen, 2.5));
+            p.setPen(QPen(kArtGreen, 2.5));
             p.drawPolyline(QPolygon({{3, 8}, {7, 12}, {13, 4}}));
         });
     case 413: // scheduled: a calendar
         return Draw([](QPainter& p) {
-            p.setPen(kPurple);
+            p.setPen(kArtPurple);
             p.setBrush(Qt::white);
             p.drawRect(2, 3, 12, 11);
-            p.fillRect(2, 3, 13, 3, kPurple);
+            p.fillRect(2, 3, 13, 3, kArtPurple);
         });
     default:
         return MakeOther(resourceId);

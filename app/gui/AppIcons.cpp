@@ -1,5 +1,6 @@
 #include "app/gui/AppIcons.h"
 
+#include "app/gui/ArtColors.h"
 #include "app/gui/Glyphs.h"
 
 #include <QHash>
@@ -13,7 +14,6 @@ constexpr int kSize = 32;
 constexpr int kSmallSize = 16;
 const QColor kBody(30, 111, 217);
 const QColor kProgress(255, 160, 0);
-const QColor kPaper(250, 250, 250);
 const QColor kPaperEdge(120, 120, 120);
 const QColor kPaperFold(210, 210, 210);
 
@@ -224,7 +224,7 @@ QImage DocumentIcon(int size)
     painter.scale(qreal(size) / kSize, qreal(size) / kSize);
     // A sheet with a folded corner, the mark's arrow on it.
     painter.setPen(QPen(kPaperEdge, 1));
-    painter.setBrush(kPaper);
+    painter.setBrush(kArtPaper);
     painter.drawPolygon(QPolygonF({{5.5, 1.5}, {20.5, 1.5}, {27.5, 8.5}, {27.5, 30.5}, {5.5, 30.5}}));
     painter.setBrush(kPaperFold);
     painter.drawPolygon(QPolygonF({{20.5, 1.5}, {20.5, 8.5}, {27.5, 8.5}}));

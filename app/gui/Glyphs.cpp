@@ -1,5 +1,7 @@
 #include "app/gui/Glyphs.h"
 
+#include "app/gui/ArtColors.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -9,13 +11,7 @@
 
 namespace {
 
-const QColor kGreen(6, 176, 37);
-const QColor kBlue(0, 120, 215);
-const QColor kAmber(232, 162, 0);
-const QColor kRed(218, 38, 38);
-const QColor kPurple(136, 72, 196);
 const QColor kGrey(96, 96, 96);
-const QColor kPaper(250, 250, 250);
 const QColor kFolder(240, 190, 60);
 
 void Fill(QPainter& p, const QPolygonF& shape, const QColor& color)
@@ -33,13 +29,13 @@ void Stroke(QPainter& p, const QColor& color, qreal width)
 
 void Play(QPainter& p, qreal x, qreal scale = 1.0)
 {
-    Fill(p, QPolygonF({{x, 8 - 6 * scale}, {x + 9 * scale, 8}, {x, 8 + 6 * scale}}), kGreen);
+    Fill(p, QPolygonF({{x, 8 - 6 * scale}, {x + 9 * scale, 8}, {x, 8 + 6 * scale}}), kArtGreen);
 }
 
 void Bars(QPainter& p, qreal x, qreal width, qreal gap)
 {
-    p.fillRect(QRectF(x, 2, width, 12), kBlue);
-    p.fillRect(QRectF(x + width + gap, 2, width, 12), kBlue);
+    p.fillRect(QRectF(x, 2, width, 12), kArtBlue);
+    p.fillRect(QRectF(x + width + gap, 2, width, 12), kArtBlue);
 }
 
 void Cross(QPainter& p, const QRectF& box, const QColor& color)
@@ -52,7 +48,7 @@ void Cross(QPainter& p, const QRectF& box, const QColor& color)
 void Page(QPainter& p, const QRectF& box)
 {
     p.setPen(QPen(kGrey, 1));
-    p.setBrush(kPaper);
+    p.setBrush(kArtPaper);
     p.drawRect(box);
 }
 
@@ -65,10 +61,10 @@ void Lines(QPainter& p, const QRectF& box)
 
 void Calendar(QPainter& p)
 {
-    p.setPen(kPurple);
-    p.setBrush(kPaper);
+    p.setPen(kArtPurple);
+    p.setBrush(kArtPaper);
     p.drawRect(QRectF(1.5, 2.5, 12, 11));
-    p.fillRect(QRectF(1.5, 2.5, 12.5, 3), kPurple);
+    p.fillRect(QRectF(1.5, 2.5, 12.5, 3), kArtPurple);
 }
 
 void Badge(QPainter& p, const QColor& color, bool plus)
@@ -92,7 +88,7 @@ void Arrow(QPainter& p, bool up, const QColor& color)
 void Clock(QPainter& p, const QColor& color)
 {
     p.setPen(QPen(color, 1.5));
-    p.setBrush(kPaper);
+    p.setBrush(kArtPaper);
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
     p.drawPolyline(QPolygonF({{8, 4}, {8, 8}, {11, 10}}));
 }
@@ -122,13 +118,13 @@ void Gear(QPainter& p)
         p.restore();
     }
     p.drawEllipse(QRectF(2.5, 2.5, 11, 11));
-    p.setBrush(kPaper);
+    p.setBrush(kArtPaper);
     p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
 }
 
 void Globe(QPainter& p)
 {
-    p.setPen(QPen(kBlue, 1.2));
+    p.setPen(QPen(kArtBlue, 1.2));
     p.setBrush(QColor(220, 236, 255));
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
     p.setBrush(Qt::NoBrush);
@@ -138,14 +134,14 @@ void Globe(QPainter& p)
 
 void Chart(QPainter& p)
 {
-    p.fillRect(QRectF(2, 9, 3, 6), kBlue);
-    p.fillRect(QRectF(6.5, 5, 3, 10), kBlue);
-    p.fillRect(QRectF(11, 2, 3, 13), kAmber);
+    p.fillRect(QRectF(2, 9, 3, 6), kArtBlue);
+    p.fillRect(QRectF(6.5, 5, 3, 10), kArtBlue);
+    p.fillRect(QRectF(11, 2, 3, 13), kArtAmber);
 }
 
 void Hash(QPainter& p)
 {
-    Stroke(p, kPurple, 1.6);
+    Stroke(p, kArtPurple, 1.6);
     p.drawLine(QPointF(6, 2), QPointF(4.5, 14));
     p.drawLine(QPointF(11.5, 2), QPointF(10, 14));
     p.drawLine(QPointF(2, 6), QPointF(14, 6));
@@ -158,29 +154,29 @@ void Eye(QPainter& p)
     lens.moveTo(1, 8);
     lens.quadTo(8, 0, 15, 8);
     lens.quadTo(8, 16, 1, 8);
-    p.setPen(QPen(kBlue, 1.2));
-    p.setBrush(kPaper);
+    p.setPen(QPen(kArtBlue, 1.2));
+    p.setBrush(kArtPaper);
     p.drawPath(lens);
-    p.setBrush(kBlue);
+    p.setBrush(kArtBlue);
     p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
 }
 
 void Power(QPainter& p)
 {
-    Stroke(p, kRed, 2);
+    Stroke(p, kArtRed, 2);
     p.drawArc(QRectF(2.5, 3, 11, 11), 120 * 16, 300 * 16);
     p.drawLine(QPointF(8, 1.5), QPointF(8, 7.5));
 }
 
 void DownArrow(QPainter& p)
 {
-    Arrow(p, false, kGreen);
+    Arrow(p, false, kArtGreen);
     p.fillRect(QRectF(2, 14.5, 12, 1.5), kGrey);
 }
 
 void MoveToEdge(QPainter& p, bool top)
 {
-    Arrow(p, top, kBlue);
+    Arrow(p, top, kArtBlue);
     p.fillRect(QRectF(2, top ? 0.5 : 14, 12, 1.5), kGrey);
 }
 
@@ -198,23 +194,23 @@ void PaintDocuments(QPainter& p, Glyph glyph)
         break;
     case Glyph::OpenFile:
         Page(p, QRectF(2.5, 1.5, 9, 12));
-        SideArrow(p, true, kGreen);
+        SideArrow(p, true, kArtGreen);
         break;
     case Glyph::ExportList:
         Page(p, QRectF(1.5, 1.5, 9, 12));
         Lines(p, QRectF(1.5, 1.5, 9, 12));
-        SideArrow(p, true, kGreen);
+        SideArrow(p, true, kArtGreen);
         break;
     case Glyph::ImportList:
         Page(p, QRectF(1.5, 1.5, 9, 12));
         Lines(p, QRectF(1.5, 1.5, 9, 12));
-        SideArrow(p, false, kBlue);
+        SideArrow(p, false, kArtBlue);
         break;
     default: // ImportUnfinished
         Page(p, QRectF(1.5, 1.5, 10, 13));
-        p.fillRect(QRectF(3, 10, 4, 2.5), kGreen);
+        p.fillRect(QRectF(3, 10, 4, 2.5), kArtGreen);
         p.fillRect(QRectF(7, 10, 3, 2.5), QColor(200, 200, 200));
-        SideArrow(p, false, kBlue);
+        SideArrow(p, false, kArtBlue);
         break;
     }
 }
@@ -223,29 +219,29 @@ void PaintSchedule(QPainter& p, Glyph glyph)
 {
     switch (glyph) {
     case Glyph::Scheduler:
-        Clock(p, kPurple);
+        Clock(p, kArtPurple);
         break;
     case Glyph::History:
-        Clock(p, kBlue);
-        Fill(p, QPolygonF({{0.5, 4}, {5, 4}, {0.5, 8.5}}), kBlue);
+        Clock(p, kArtBlue);
+        Fill(p, QPolygonF({{0.5, 4}, {5, 4}, {0.5, 8.5}}), kArtBlue);
         break;
     case Glyph::Queued:
-        Clock(p, kAmber);
+        Clock(p, kArtAmber);
         break;
     case Glyph::Calendar:
         Calendar(p);
         break;
     case Glyph::ScheduleAdd:
         Calendar(p);
-        Badge(p, kGreen, true);
+        Badge(p, kArtGreen, true);
         break;
     case Glyph::ScheduleRemove:
         Calendar(p);
-        Badge(p, kRed, false);
+        Badge(p, kArtRed, false);
         break;
     default: // ScheduleToggle
         Calendar(p);
-        Stroke(p, kGreen, 1.5);
+        Stroke(p, kArtGreen, 1.5);
         p.drawArc(QRectF(7, 7, 8, 8), 0, 270 * 16);
         break;
     }
@@ -255,12 +251,12 @@ bool PaintTransfer(QPainter& p, Glyph glyph)
 {
     switch (glyph) {
     case Glyph::Add:
-        p.fillRect(QRectF(6.5, 2, 3, 12), kGreen);
-        p.fillRect(QRectF(2, 6.5, 12, 3), kGreen);
+        p.fillRect(QRectF(6.5, 2, 3, 12), kArtGreen);
+        p.fillRect(QRectF(2, 6.5, 12, 3), kArtGreen);
         return true;
     case Glyph::Start: Play(p, 4); return true;
     case Glyph::Pause: Bars(p, 4, 3, 2); return true;
-    case Glyph::Delete: Cross(p, QRectF(4, 4, 8, 8), kRed); return true;
+    case Glyph::Delete: Cross(p, QRectF(4, 4, 8, 8), kArtRed); return true;
     case Glyph::StartAll:
         Play(p, 1, 0.8);
         Play(p, 8, 0.8);
@@ -270,9 +266,9 @@ bool PaintTransfer(QPainter& p, Glyph glyph)
         Bars(p, 9, 2.5, 1.5);
         return true;
     case Glyph::RemoveCompleted:
-        Stroke(p, kGreen, 2);
+        Stroke(p, kArtGreen, 2);
         p.drawPolyline(QPolygonF({{1.5, 7}, {4.5, 10}, {9, 3}}));
-        Cross(p, QRectF(9, 9, 5, 5), kRed);
+        Cross(p, QRectF(9, 9, 5, 5), kArtRed);
         return true;
     case Glyph::Downloading: DownArrow(p); return true;
     default: return false;
@@ -284,8 +280,8 @@ bool PaintPlaces(QPainter& p, Glyph glyph)
     switch (glyph) {
     case Glyph::OpenInBrowser: Globe(p); return true;
     case Glyph::OpenLocation: Folder(p); return true;
-    case Glyph::MoveUp: Arrow(p, true, kBlue); return true;
-    case Glyph::MoveDown: Arrow(p, false, kBlue); return true;
+    case Glyph::MoveUp: Arrow(p, true, kArtBlue); return true;
+    case Glyph::MoveDown: Arrow(p, false, kArtBlue); return true;
     case Glyph::MoveToTop: MoveToEdge(p, true); return true;
     case Glyph::MoveToBottom: MoveToEdge(p, false); return true;
     case Glyph::DataUsage: Chart(p); return true;
@@ -327,11 +323,11 @@ void PaintSpeedGlyph(QPainter& painter, int mode)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kGrey, 1.2));
-    painter.setBrush(kPaper);
+    painter.setBrush(kArtPaper);
     painter.drawPie(QRectF(1, 3, 14, 14), 0, 180 * 16);
     // Unlimited points right, low points left.
     const double angle = std::numbers::pi * (mode + 0.5) / 4.0;
-    Stroke(painter, mode == 0 ? kGreen : kRed, 1.6);
+    Stroke(painter, mode == 0 ? kArtGreen : kArtRed, 1.6);
     painter.drawLine(QPointF(8, 10), QPointF(8 + 6 * std::cos(angle), 10 - 6 * std::sin(angle)));
     painter.restore();
 }
@@ -340,8 +336,8 @@ void PaintCountGlyph(QPainter& painter, int count)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(kBlue, 1.2));
-    painter.setBrush(kPaper);
+    painter.setPen(QPen(kArtBlue, 1.2));
+    painter.setBrush(kArtPaper);
     painter.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 2, 2);
     QFont font = painter.font();
     font.setPixelSize(11);
