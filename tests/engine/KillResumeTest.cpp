@@ -48,11 +48,23 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool waitForFile(const QString& path, int milliseconds)
+// True once the partial file is allocated and carries its stub: before that it
+// is not yet a download that a partial file alone can finish.
+bool hasStub(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != kFileSize + DownloadStub::kSize)
+        return false;
+    file.seek(kFileSize);
+    const QByteArray trailer = file.read(DownloadStub::kSize);
+    return trailer.count('\0') != trailer.size();
+}
+
+bool waitForStub(const QString& path, int milliseconds)
 {
     QElapsedTimer timer;
     timer.start();
-    while (!QFile::exists(path)) {
+    while (!hasStub(path)) {
         if (timer.elapsed() > milliseconds)
             return false;
         QThread::msleep(kPollMs);
@@ -80,7 +92,7 @@ protected:
     }
 
     // Starts the tool on the slow file with these settings and kills it delayMs
-    // after its partial file appears; returns the partial file's path.
+    // after its partial file has its stub; returns the partial file's path.
     static QString killMidRun(const QTemporaryDir& folder, const QStringList& settings, int delayMs)
     {
         const QString partial = folder.path() + u"/big.bin.vrldownload"_qs;
@@ -91,7 +103,7 @@ protected:
         arguments << s_nginx->url(u"/slow/big.bin"_qs) << folder.path();
         ChildProcess first;
         EXPECT_TRUE(first.start(benchTool(), arguments, log));
-        EXPECT_TRUE(waitForFile(partial, kRunLimitMs)) << readAll(log).constData();
+        EXPECT_TRUE(waitForStub(partial, kRunLimitMs)) << readAll(log).constData();
         QThread::msleep(delayMs);
         first.signal(SIGKILL);
         EXPECT_TRUE(first.waitForExit(kRunLimitMs));
