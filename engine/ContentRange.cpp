@@ -9,7 +9,7 @@ constexpr QStringView kUnknownLength = u"*";
 
 } // namespace
 
-bool ParseContentRangeFirstByte(QStringView text, uint64_t& first)
+bool ParseContentRange(QStringView text, ContentRange& parsed)
 {
     text = text.trimmed();
     if (!text.startsWith(kUnit, Qt::CaseInsensitive))
@@ -25,9 +25,11 @@ bool ParseContentRangeFirstByte(QStringView text, uint64_t& first)
         || !ParseContentLength(range.sliced(dash + 1, slash - dash - 1), to) || to < from)
         return false;
     const QStringView total = range.sliced(slash + 1).trimmed();
+    const bool known = total != kUnknownLength;
     uint64_t length = 0;
-    if (total != kUnknownLength && (!ParseContentLength(total, length) || length <= to))
+    if (known && (!ParseContentLength(total, length) || length <= to))
         return false;
-    first = from;
+    parsed.first = from;
+    parsed.total = known ? std::optional(length) : std::nullopt;
     return true;
 }

@@ -31,3 +31,24 @@ bool IsHtmlAnswer(inet::HINTERNET request)
 {
     return ContentTypeContains(request, kHtmlType);
 }
+
+bool QueryLastModified(inet::HINTERNET request, SYSTEMTIME& time)
+{
+    inet::DWORD bytes = sizeof time;
+    return inet::HttpQueryInfoW(request, inet::HTTP_QUERY_LAST_MODIFIED | inet::HTTP_QUERY_FLAG_SYSTEMTIME, &time,
+                                &bytes, nullptr);
+}
+
+SYSTEMTIME ClockLastModified()
+{
+    // At most a millisecond, once in a thousand times.
+    SYSTEMTIME now = GetSystemTime();
+    while (now.wMilliseconds == 0)
+        now = GetSystemTime();
+    return now;
+}
+
+bool IsServerLastModified(const SYSTEMTIME& time)
+{
+    return time.wYear != 0 && time.wMilliseconds == 0;
+}

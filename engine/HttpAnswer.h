@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SystemTime.h"
 #include "platform/inet/Inet.h"
 
 #include <QString>
@@ -18,3 +19,13 @@ QString StatusCodeDetail(int32_t status);
 bool ContentTypeContains(inet::HINTERNET request, QStringView type);
 // An HTML page, where a file was asked for.
 bool IsHtmlAnswer(inet::HINTERNET request);
+
+// The answer's Last-Modified time; false when it has none that can be read.
+bool QueryLastModified(inet::HINTERNET request, SYSTEMTIME& time);
+// What a download records when the server sends no Last-Modified: the current
+// time, never on a whole second, since an HTTP date always is. So a recorded
+// time tells where it came from without a mark of its own.
+SYSTEMTIME ClockLastModified();
+// A recorded time the server sent; a download imported from its partial file
+// alone has none (all zero).
+bool IsServerLastModified(const SYSTEMTIME& time);

@@ -176,6 +176,7 @@ private:
     CSection* TakeSection();
     void ChainWorker();
     void TransferSection(CSection& section);
+    bool WaitBeforeNextAttempt(CSection& section, int32_t milliseconds);
     int32_t DecideFinalState();
     StepResult FinishUnlocked(std::unique_lock<std::mutex>& stateLock);
     void RestoreSectionError();

@@ -80,10 +80,7 @@ bool QueryContentLength(HINTERNET request, uint64_t& size)
 SYSTEMTIME LastModified(HINTERNET request)
 {
     SYSTEMTIME time;
-    DWORD bytes = sizeof time;
-    if (HttpQueryInfoW(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &time, &bytes, nullptr))
-        return time;
-    return GetSystemTime();
+    return QueryLastModified(request, time) ? time : ClockLastModified();
 }
 
 StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl& parts, HINTERNET request)

@@ -241,19 +241,30 @@ void CHttpDownloader::TransferSection(CSection& section)
         section.m_nTransferSize = 0;
         if (result == StepOk || result == StepStopped)
             break;
+        if (section.m_nServerBusyWaitMs >= 0) {
+            // The server's limit on connections, met while other sections transfer.
+            --attempt;
+            if (WaitBeforeNextAttempt(section, section.m_nServerBusyWaitMs))
+                break;
+            continue;
+        }
         section.m_bIsFailed = 1;
         // Another section's next attempt clears the download's record.
         if (m_pError->m_nErrorCounter != 0)
             section.m_lastError.CopyFrom(*m_pError);
-        if (result == StepFailed)
-            break;
-        section.m_nLastStatus = WaitingForNextAttempt;
-        if (m_pTerminateEvent->waitFor(Setting(&CAppSettingsBase::PauseBetweenAttempts)))
+        if (result == StepFailed || WaitBeforeNextAttempt(section, Setting(&CAppSettingsBase::PauseBetweenAttempts)))
             break;
     }
     if (section.m_bIsFailed && Setting(&CAppSettingsBase::StopDownloadOnSectionFail))
         m_pTerminateEvent->set();
     section.m_bIsWorking = 0;
+}
+
+// True when the terminate event ended the wait.
+bool CHttpDownloader::WaitBeforeNextAttempt(CSection& section, int32_t milliseconds)
+{
+    section.m_nLastStatus = WaitingForNextAttempt;
+    return m_pTerminateEvent->waitFor(milliseconds);
 }
 
 void CHttpDownloader::EndRun()
@@ -339,8 +350,9 @@ void CHttpDownloader::RestoreSectionError()
 {
     if (m_pError->m_nErrorCounter != 0)
         return;
+    // A section's own record may have been cleared before it could copy it.
     for (const auto& section : m_sections) {
-        if (section->m_bIsFailed) {
+        if (section->m_bIsFailed && section->m_lastError.m_nErrorCounter != 0) {
             m_pError->CopyFrom(section->m_lastError);
             return;
         }

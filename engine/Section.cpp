@@ -39,6 +39,9 @@ constexpr uint32_t kStartBufferSize = 64;
 constexpr size_t kGatherSize = 256 * 1024;
 constexpr uint64_t kNoLimit = std::numeric_limits<uint64_t>::max();
 constexpr QStringView kMultipartType = u"multipart/byteranges";
+// A Retry-After this long or longer is not waited for; the usual pause is.
+constexpr uint64_t kRetryAfterLimitSeconds = 60;
+constexpr int32_t kMsPerSecond = 1000;
 
 const CAppSettings& Settings()
 {
@@ -68,6 +71,29 @@ bool HeaderAbsentOrIs(HINTERNET request, DWORD level, uint64_t expected)
         return true;
     uint64_t value = 0;
     return ParseContentLength(text, value) && value == expected;
+}
+
+bool QueryContentRange(HINTERNET request, ContentRange& range)
+{
+    QString text;
+    return QueryInfoString(request, HTTP_QUERY_CONTENT_RANGE, text) && ParseContentRange(text, range);
+}
+
+// 503 and 429 answers that mean "not one more connection now".
+bool IsServerBusy(int32_t status)
+{
+    return status == 503 || status == 429;
+}
+
+// The answer's Retry-After in seconds when it is short enough, else the usual pause.
+int32_t ServerBusyWaitMs(HINTERNET request)
+{
+    QString text;
+    uint64_t seconds = 0;
+    if (QueryInfoString(request, HTTP_QUERY_RETRY_AFTER, text) && ParseContentLength(text, seconds)
+        && seconds < kRetryAfterLimitSeconds)
+        return int32_t(seconds) * kMsPerSecond;
+    return Setting(&CAppSettingsBase::PauseBetweenAttempts);
 }
 
 // The request's handles, closed on every way out of an attempt.
@@ -116,6 +142,7 @@ bool CSection::IsComplete() const
 StepResult CSection::Transfer()
 {
     CHttpDownloader& download = *m_pDownloader;
+    m_nServerBusyWaitMs = -1;
     m_nLastStatus = Connecting;
     RequestHandles handles;
     CUrl url;
@@ -130,8 +157,7 @@ StepResult CSection::Transfer()
         result = CheckAnswer(handles.request, status);
     if (result != StepOk)
         return result;
-    // Without a stub a whole body (200) is simply taken from its first byte on.
-    return Receive(handles.request, status == 200 && !download.IsResumable());
+    return Receive(handles.request, TakesWholeBody(status));
 }
 
 void CSection::AddRangeHeader(HINTERNET request) const
@@ -143,13 +169,11 @@ void CSection::AddRangeHeader(HINTERNET request) const
                            HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
 }
 
-StepResult CSection::CheckAnswer(HINTERNET request, int32_t status) const
+StepResult CSection::CheckAnswer(HINTERNET request, int32_t status)
 {
     CHttpDownloader& download = *m_pDownloader;
-    if (status != 200 && status != 206) {
-        download.m_pError->SetError(kMsgTransferFailed, StatusCodeDetail(status));
-        return StepFailed;
-    }
+    if (status != 200 && status != 206)
+        return RefuseStatus(request, status);
     if (download.m_pTerminateEvent->isSet())
         return StepStopped;
     if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
@@ -158,11 +182,33 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status) const
         download.m_pTerminateEvent->set();
         return StepFailed;
     }
+    // Before the fit, which a file of another size often breaks as well: only a
+    // changed file stops the other sections.
+    if (AnswersAnotherVersion(request, status))
+        return FailChangedResource();
     if (!AnswerFitsSection(request, status)) {
         download.m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
         return StepFailed;
     }
     return StepOk;
+}
+
+// A range of a resumable download refused as unsatisfiable lies past the end of
+// a file that shrank. A server busy with this download's other sections has met
+// its limit on connections, which is no failure; busy otherwise, it may have
+// room on a later attempt. Every other status fails the section.
+StepResult CSection::RefuseStatus(HINTERNET request, int32_t status)
+{
+    CHttpDownloader& download = *m_pDownloader;
+    if (status == 416 && download.IsResumable() && download.m_bGotFileSize && !m_bIsUnknownLength
+        && m_nRangeEnd < download.m_nFileSize)
+        return FailChangedResource();
+    if (IsServerBusy(status) && AnotherSectionTransfers()) {
+        m_nServerBusyWaitMs = ServerBusyWaitMs(request);
+        return StepRetry;
+    }
+    download.m_pError->SetError(kMsgTransferFailed, StatusCodeDetail(status));
+    return IsServerBusy(status) ? StepRetry : StepFailed;
 }
 
 // A partial answer must start at the section's next byte; a whole one fits a
@@ -172,10 +218,9 @@ bool CSection::AnswerFitsSection(HINTERNET request, int32_t status) const
 {
     const bool resumable = m_pDownloader->IsResumable();
     if (status == 206) {
-        QString range;
-        uint64_t first = 0;
-        if (ContentTypeContains(request, kMultipartType) || !QueryInfoString(request, HTTP_QUERY_CONTENT_RANGE, range)
-            || !ParseContentRangeFirstByte(range, first) || first != m_nRangeStart)
+        ContentRange range;
+        if (ContentTypeContains(request, kMultipartType) || !QueryContentRange(request, range)
+            || range.first != m_nRangeStart)
             return false;
     } else if (resumable && m_nRangeStart != 0) {
         return false;
@@ -184,6 +229,60 @@ bool CSection::AnswerFitsSection(HINTERNET request, int32_t status) const
         return true;
     const uint64_t left = m_bIsUnknownLength ? 0 : m_nRangeEnd - m_nRangeStart + 1;
     return HeaderAbsentOrIs(request, HTTP_QUERY_CONTENT_LENGTH, left);
+}
+
+// The file on the server is no longer the one the download began with: a
+// partial answer gives another size, or the answer another time than preparing
+// recorded from the server. A whole body taken from its first byte mixes
+// nothing, so it is not asked.
+bool CSection::AnswersAnotherVersion(HINTERNET request, int32_t status) const
+{
+    const CHttpDownloader& download = *m_pDownloader;
+    if (TakesWholeBody(status))
+        return false;
+    ContentRange range;
+    if (status == 206 && download.m_bGotFileSize && QueryContentRange(request, range) && range.total
+        && *range.total != download.m_nFileSize)
+        return true;
+    const SYSTEMTIME recorded = download.GetLastModified();
+    SYSTEMTIME answered;
+    return IsServerLastModified(recorded) && QueryLastModified(request, answered)
+        && !SystemTimeEqual(answered, recorded);
+}
+
+// Without a stub a whole body (200) is simply taken from its first byte on.
+bool CSection::TakesWholeBody(int32_t status) const
+{
+    return status == 200 && !m_pDownloader->IsResumable();
+}
+
+// A file must never be finished from two versions: the whole download stops,
+// whatever StopDownloadOnSectionFail says, and stays failed until it is reset.
+StepResult CSection::FailChangedResource()
+{
+    m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
+    // Kept here too: another section's next attempt may clear the download's
+    // record before this attempt's end copies it.
+    m_lastError.SetError(kMsgBadContentLength, kMsgResourceChanged);
+    m_pDownloader->m_pTerminateEvent->set();
+    return StepFailed;
+}
+
+// Receiving its body, as opposed to asking for it or waiting to ask again.
+bool CSection::IsTransferring() const
+{
+    const int32_t status = m_nLastStatus;
+    return m_bIsWorking && status >= OpeningLocalFile && status <= UpdatingDownlodStub;
+}
+
+// The run's own workers read the sections without the lock.
+bool CSection::AnotherSectionTransfers() const
+{
+    for (const auto& section : m_pDownloader->m_sections) {
+        if (section.get() != this && section->IsTransferring())
+            return true;
+    }
+    return false;
 }
 
 StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
@@ -203,7 +302,13 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
             return StepFailed;
         }
     }
-    return ReadBody(request, file);
+    const StepResult result = ReadBody(request, file);
+    // Without ranges what is missing cannot be asked for; the body was cut short.
+    if (result == StepOk && !download.IsResumable() && !IsComplete()) {
+        download.m_pError->SetInternetError(kMsgReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
+        return StepRetry;
+    }
+    return result;
 }
 
 // Reads until the body ends, the event is set or something fails. Every way out

@@ -68,13 +68,23 @@ public:
     // The error of this section's last failed attempt, which another section's
     // later attempt may have cleared from the download's record. Not shown.
     CDownloadError m_lastError;
+    // After an attempt that met the server's limit on connections (StepRetry,
+    // nothing recorded): how long to wait before asking again, in ms. Such an
+    // attempt is no failure and costs none of MaxAttempts. -1 after any other.
+    int32_t m_nServerBusyWaitMs = -1;
 
 private:
     struct ReadLoop;
 
     void AddRangeHeader(inet::HINTERNET request) const;
-    StepResult CheckAnswer(inet::HINTERNET request, int32_t status) const;
+    StepResult CheckAnswer(inet::HINTERNET request, int32_t status);
+    StepResult RefuseStatus(inet::HINTERNET request, int32_t status);
     bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
+    bool AnswersAnotherVersion(inet::HINTERNET request, int32_t status) const;
+    bool TakesWholeBody(int32_t status) const;
+    StepResult FailChangedResource();
+    bool IsTransferring() const;
+    bool AnotherSectionTransfers() const;
     StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
     StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
     StepResult ReadUntilOut(inet::HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended);

@@ -38,6 +38,11 @@ bool SystemTimeLessOrEqual(const SYSTEMTIME& a, const SYSTEMTIME& b)
            <= std::tie(b.wYear, b.wMonth, b.wDay, b.wHour, b.wMinute, b.wSecond, b.wMilliseconds);
 }
 
+bool SystemTimeEqual(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    return SystemTimeLessOrEqual(a, b) && SystemTimeLessOrEqual(b, a);
+}
+
 SYSTEMTIME GetLocalTime()
 {
     return SystemTimeFromDateTime(QDateTime::currentDateTime());

@@ -37,6 +37,8 @@ QDateTime DateTimeFromSystemTime(const SYSTEMTIME& time, Qt::TimeSpec spec);
 // a at or before b, compared field by field as unsigned numbers from the year
 // down to the milliseconds; the day of the week plays no part.
 bool SystemTimeLessOrEqual(const SYSTEMTIME& a, const SYSTEMTIME& b);
+// The same instant, whatever day of the week either claims.
+bool SystemTimeEqual(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
 // Both return false for a value that cannot be converted (the fields are not a UTC date).
 bool SystemTimeToFileTime(const SYSTEMTIME& time, FILETIME* fileTime);

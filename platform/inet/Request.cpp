@@ -46,6 +46,7 @@ const char* headerName(DWORD level)
     case HTTP_QUERY_CONTENT_LENGTH: return "Content-Length";
     case HTTP_QUERY_LAST_MODIFIED: return "Last-Modified";
     case HTTP_QUERY_LOCATION: return "Location";
+    case HTTP_QUERY_RETRY_AFTER: return "Retry-After";
     case HTTP_QUERY_ACCEPT_RANGES: return "Accept-Ranges";
     case HTTP_QUERY_CONTENT_DISPOSITION: return "Content-Disposition";
     case HTTP_QUERY_CONTENT_RANGE: return "Content-Range";

@@ -434,31 +434,35 @@ TEST_F(TransferTest, ReadBufferDoublesOncePerSecondOfTheMonotonicClock)
     EXPECT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Paused);
 }
 
-TEST(ContentRangeTest, OnlyAPlainByteRangeGivesItsFirstByte)
+TEST(ContentRangeTest, OnlyAPlainByteRangeGivesItsFirstByteAndTotal)
 {
+    constexpr uint64_t kUnknown = ~uint64_t(0);
     struct Case
     {
         const char* text;
         bool valid;
         uint64_t first;
+        uint64_t total;
     };
     const Case cases[] = {
-        {"bytes 100-199/1000", true, 100},
-        {"BYTES 0-0/1", true, 0},
-        {"bytes 5-9/*", true, 5},
-        {" bytes 7-8/9 ", true, 7},
-        {"bytes */1000", false, 0},
-        {"bytes 9-5/10", false, 0},
-        {"bytes 0-9/9", false, 0},
-        {"bytes -1-9/10", false, 0},
-        {"bytes 0-9", false, 0},
-        {"items 0-9/10", false, 0},
-        {"bytes 1x-9/10", false, 0},
-        {"", false, 0},
+        {"bytes 100-199/1000", true, 100, 1000},
+        {"BYTES 0-0/1", true, 0, 1},
+        {"bytes 5-9/*", true, 5, kUnknown},
+        {" bytes 7-8/9 ", true, 7, 9},
+        {"bytes */1000", false, 0, 0},
+        {"bytes 9-5/10", false, 0, 0},
+        {"bytes 0-9/9", false, 0, 0},
+        {"bytes -1-9/10", false, 0, 0},
+        {"bytes 0-9", false, 0, 0},
+        {"items 0-9/10", false, 0, 0},
+        {"bytes 1x-9/10", false, 0, 0},
+        {"bytes 0-9/1x", false, 0, 0},
+        {"", false, 0, 0},
     };
-    for (const Case& range : cases) {
-        uint64_t first = 12345;
-        EXPECT_EQ(ParseContentRangeFirstByte(QString::fromLatin1(range.text), first), range.valid) << range.text;
-        EXPECT_EQ(first, range.valid ? range.first : 12345u) << range.text;
+    for (const Case& c : cases) {
+        ContentRange range{12345, 6789};
+        EXPECT_EQ(ParseContentRange(QString::fromLatin1(c.text), range), c.valid) << c.text;
+        EXPECT_EQ(range.first, c.valid ? c.first : 12345u) << c.text;
+        EXPECT_EQ(range.total.value_or(kUnknown), c.valid ? c.total : 6789u) << c.text;
     }
 }
