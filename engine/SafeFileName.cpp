@@ -84,7 +84,7 @@ QString Cleaned(QStringView source, qsizetype maxBytes)
 qsizetype ExtensionStart(QStringView name)
 {
     qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || QStringView(name).sliced(dot + 1).toUtf8().size() > kMaxExtensionBytes)
+    if (dot <= 0 || name.sliced(dot + 1).toUtf8().size() > kMaxExtensionBytes)
         return -1;
     if (SameText(name.first(dot).right(kInnerExtension.size()), kInnerExtension) && dot > kInnerExtension.size())
         dot -= kInnerExtension.size();

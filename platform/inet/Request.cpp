@@ -196,8 +196,7 @@ DWORD Request::startHop(const WireUrl& url)
     return 0;
 }
 
-void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy,
-                        bool credentials)
+void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy, bool credentials)
 {
     // Never set: FOLLOWLOCATION (we follow), ACCEPT_ENCODING (sizes and offsets
     // must stay raw), RANGE (a Range goes as a raw line, so a 200 still reaches
