@@ -1,6 +1,7 @@
 #include "app/AppCommandLineInfo.h"
 #include "app/AppVersion.h"
 #include "app/gui/PowerOffAtExit.h"
+#include "app/gui/QtTranslation.h"
 #include "app/gui/ShellIntegration.h"
 #include "app/gui/UiServices.h"
 #include "app/gui/VandrelApp.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Vandrel"));
     QCoreApplication::setApplicationVersion(QLatin1String(kAppVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("Vandrel"));
+    InstallQtTranslation();
     // Closing a dialog while the main window is hidden in the tray must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallProductionUiServices();

@@ -5,6 +5,7 @@
 #include "app/gui/ColorRef.h"
 #include "app/gui/UIFont.h"
 #include "dialogs/DownloadDialog.h"
+#include "dialogs/ElidedLabel.h"
 #include "dialogs/SectionBar.h"
 #include "dialogs/SectionListModel.h"
 #include "engine/DownloadItem.h"
@@ -14,10 +15,13 @@
 #include "platform/MessageFormat.h"
 #include "platform/StringTable.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +61,16 @@ QLabel* CDownloadStatusPage::Label(int id) const
     return FindControl<QLabel>(this, id);
 }
 
+CElidedLabel* CDownloadStatusPage::ErrorLabel() const
+{
+    return FindControl<CElidedLabel>(this, IDC_ERROR);
+}
+
+QTreeView* CDownloadStatusPage::SectionView() const
+{
+    return FindControl<QTreeView>(this, IDC_SECTIONS);
+}
+
 void CDownloadStatusPage::CreateControls()
 {
     auto* layout = new QGridLayout(this);
@@ -71,14 +85,12 @@ void CDownloadStatusPage::CreateControls()
     int row = 1;
     for (const auto& [label, id] : rows) {
         layout->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
-        auto* value = new QLabel(QString::fromUtf8(initial[row - 1]), this);
+        QLabel* value = id == IDC_ERROR ? new CElidedLabel(this) : new QLabel(this);
+        value->setText(QString::fromUtf8(initial[row - 1]));
         value->setObjectName(ctrlName(id));
         layout->addWidget(value, row, 1);
         ++row;
     }
-    // A long error text is cut by the page, not widening the dialog.
-    Label(IDC_ERROR)->setTextFormat(Qt::PlainText);
-    Label(IDC_ERROR)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(new QLabel(QStringLiteral("部分："), this), row++, 0, 1, 2);
 
     auto* sections = new QTreeView(this);
@@ -92,6 +104,7 @@ void CDownloadStatusPage::CreateControls()
     sections->setSortingEnabled(false);
     sections->header()->setSectionsClickable(false);
     sections->header()->setStretchLastSection(false);
+    sections->viewport()->installEventFilter(this);
     layout->addWidget(sections, row++, 0, 1, 2);
     m_pBar = new CSectionBar(this);
     m_pBar->setObjectName(ctrlName(IDC_BAR));
@@ -104,12 +117,34 @@ bool CDownloadStatusPage::OnInitDialog()
     const QFont bold = CreateUIFont(kBoldPoints, true);
     Label(IDC_STATE)->setFont(bold);
     Label(IDC_RESUME)->setFont(bold);
-    Label(IDC_ERROR)->setText(kNoValue);
-    auto* sections = FindControl<QTreeView>(this, IDC_SECTIONS);
-    for (int column = 0; column < CSectionListModel::kColumnCount; ++column)
-        sections->setColumnWidth(column, CSectionListModel::ColumnWidth(column));
+    ErrorLabel()->SetFullText(kNoValue);
+    FitSectionColumns();
     Refresh();
     return true;
+}
+
+bool CDownloadStatusPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == SectionView()->viewport())
+        FitSectionColumns();
+    return CDownloadPageBase::eventFilter(watched, event);
+}
+
+void CDownloadStatusPage::FitSectionColumns()
+{
+    // The columns keep their designed proportions within the width the list has.
+    QTreeView* sections = SectionView();
+    const int available = sections->viewport()->width();
+    int designed = 0;
+    for (int column = 0; column < CSectionListModel::kColumnCount; ++column)
+        designed += CSectionListModel::ColumnWidth(column);
+    int used = 0;
+    const int last = CSectionListModel::kColumnCount - 1;
+    for (int column = 0; column < last; ++column) {
+        sections->setColumnWidth(column, available * CSectionListModel::ColumnWidth(column) / designed);
+        used += sections->columnWidth(column);
+    }
+    sections->setColumnWidth(last, std::max(available - used, 0));
 }
 
 void CDownloadStatusPage::SetTextColor(int id, const QColor& color)
@@ -154,7 +189,7 @@ void CDownloadStatusPage::Refresh()
     const int errors = download.m_pError->m_nErrorCounter;
     if (errors != m_nLastErrorCounter) {
         const QString error = download.m_pError->GetText();
-        Label(IDC_ERROR)->setText(error.isEmpty() ? kNoValue : error);
+        ErrorLabel()->SetFullText(error.isEmpty() ? kNoValue : error);
         m_nLastErrorCounter = errors;
     }
     Label(IDC_DOWNLOADED)->setText(DownloadedText(download, state));

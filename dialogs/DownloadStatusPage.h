@@ -3,9 +3,11 @@
 #include "dialogs/DownloadPageBase.h"
 
 class CHttpDownloader;
+class CElidedLabel;
 class CSectionBar;
 class CSectionListModel;
 class QLabel;
+class QTreeView;
 
 // The properties dialog's live view of its download: state, resume support,
 // last error, progress, rate, times, the table of sections and their bar.
@@ -25,10 +27,15 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     const CHttpDownloader& Download() const;
     QLabel* Label(int id) const;
+    CElidedLabel* ErrorLabel() const;
+    QTreeView* SectionView() const;
+    // Sized to the list's width, so that every column shows.
+    void FitSectionColumns();
     void SetTextColor(int id, const QColor& color);
     QString DownloadedText(const CHttpDownloader& download, int32_t state) const;
 

@@ -5,9 +5,9 @@
 class QComboBox;
 class QLineEdit;
 
-// An edit's typing limit: what the user types or pastes may not make the text
-// longer than the limit (an over-long paste is refused whole), while text set by
-// the program is kept whole and may still be shortened. Optionally digits only.
+// An edit's typing limit: what the user types or pastes is cut so that the text
+// grows no longer than the limit, as a limited edit box takes a paste, while text
+// set by the program is kept whole and may still be shortened. Optionally digits only.
 class CTextLimitValidator : public QValidator
 {
     Q_OBJECT
@@ -27,6 +27,7 @@ public:
     static void Install(QComboBox* comboBox, qsizetype limit);
 
 private:
+    const QLineEdit* const m_edit;
     const qsizetype m_nLimit;
     const Chars m_chars;
     qsizetype m_nCurrentLength = 0; // of the edit's text, however it was set

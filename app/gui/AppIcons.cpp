@@ -3,6 +3,7 @@
 #include "app/gui/ArtColors.h"
 #include "app/gui/Glyphs.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
@@ -23,20 +24,9 @@ QPolygon Arrow()
     return QPolygon({{13, 7}, {19, 7}, {19, 16}, {24, 16}, {16, 25}, {8, 16}, {13, 16}});
 }
 
-// A round badge with a downward arrow, the program's mark, drawn on a 32 x 32 grid.
 QPixmap Badge(int size = kSize)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(qreal(size) / kSize, qreal(size) / kSize);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kBody);
-    painter.drawEllipse(1, 1, kSize - 2, kSize - 2);
-    painter.setBrush(Qt::white);
-    painter.drawPolygon(Arrow());
-    return pixmap;
+    return QPixmap::fromImage(AppMarkIcon(size));
 }
 
 QPixmap Frame(int index)
@@ -215,6 +205,22 @@ QIcon AppIcon(int resourceId)
     return *found;
 }
 
+// A round badge with a downward arrow, drawn on a 32 x 32 grid.
+QImage AppMarkIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(qreal(size) / kSize, qreal(size) / kSize);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kBody);
+    painter.drawEllipse(1, 1, kSize - 2, kSize - 2);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(Arrow());
+    return image;
+}
+
 QImage DocumentIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -233,4 +239,13 @@ QImage DocumentIcon(int size)
     painter.translate(0, 3);
     painter.drawPolygon(Arrow());
     return image;
+}
+
+QByteArray PngData(const QImage& image)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
 }

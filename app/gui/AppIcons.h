@@ -26,6 +26,15 @@ inline constexpr int IDI_AUTHORIZATION = 430;      // the authorization page
 // gives a null icon.
 QIcon AppIcon(int resourceId);
 
+// The sizes the program's icons take in the desktop's hicolor theme.
+inline constexpr int kThemeIconSizes[] = {16, 32, 48, 256};
+
+// The program's mark (the IDR_MAINFRAME icon), square, of any size; needs no display.
+QImage AppMarkIcon(int size);
+
 // The icon of the program's file types (the executable's second icon), square,
 // of any size. Drawn on an image, so that it needs no display.
 QImage DocumentIcon(int size);
+
+// An image as PNG file data.
+QByteArray PngData(const QImage& image);

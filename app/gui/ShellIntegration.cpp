@@ -8,7 +8,6 @@
 #include "platform/Profile.h"
 #include "platform/RemoveTree.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -17,7 +16,6 @@ namespace {
 const QString kAutostartName = QStringLiteral("Vandrel");
 const QString kPackage = QStringLiteral("Vandrel.Document");
 const QString kIconContext = QStringLiteral("mimetypes");
-constexpr int kIconSizes[] = {16, 32, 48, 256};
 // Long enough for the exit question to be answered and the downloads to stop.
 constexpr int kInstanceExitTimeoutMs = 120000;
 
@@ -28,21 +26,12 @@ MimeTypeInfo DocumentType()
             {QStringLiteral("*.vrldownload"), QStringLiteral("*.vrl"), QStringLiteral("*.vrh")}};
 }
 
-QByteArray Png(const QImage& image)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
-}
-
 bool WriteDocumentType()
 {
     const MimeTypeInfo type = DocumentType();
     bool written = WriteMimePackage(kPackage, type);
-    for (const int size : kIconSizes)
-        written = WriteThemeIcon(kIconContext, type.iconName, size, Png(DocumentIcon(size))) && written;
+    for (const int size : kThemeIconSizes)
+        written = WriteThemeIcon(kIconContext, type.iconName, size, PngData(DocumentIcon(size))) && written;
     return written;
 }
 
@@ -50,7 +39,7 @@ bool RemoveDocumentType()
 {
     const MimeTypeInfo type = DocumentType();
     bool removed = RemoveMimePackage(kPackage);
-    for (const int size : kIconSizes)
+    for (const int size : kThemeIconSizes)
         removed = RemoveThemeIcon(kIconContext, type.iconName, size) && removed;
     return removed;
 }

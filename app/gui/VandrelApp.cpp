@@ -28,6 +28,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <tuple>
 
 namespace {
 
@@ -47,6 +48,11 @@ CVandrelApp* g_app = nullptr;
 QDate DateOf(const SYSTEMTIME& time)
 {
     return QDate(time.wYear, time.wMonth, time.wDay);
+}
+
+std::tuple<int, int, int, int> TimeOfDayOf(const SYSTEMTIME& time)
+{
+    return {time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
 }
 
 void SetDate(SYSTEMTIME& time, const QDate& date)
@@ -159,12 +165,10 @@ void CVandrelApp::EndProcess(int code)
 
 void CVandrelApp::MoveScheduleToToday(CAppSettings& settings, const SYSTEMTIME& today)
 {
-    const QDateTime start = DateTimeFromSystemTime(settings.SchedulerStartTime, Qt::LocalTime);
-    const QDateTime stop = DateTimeFromSystemTime(settings.SchedulerStopTime, Qt::LocalTime);
-    const qint64 span = start.isValid() && stop.isValid() && start <= stop ? start.date().daysTo(stop.date()) : 0;
     const QDate date = DateOf(today);
+    const bool overnight = TimeOfDayOf(settings.SchedulerStopTime) <= TimeOfDayOf(settings.SchedulerStartTime);
     SetDate(settings.SchedulerStartTime, date);
-    SetDate(settings.SchedulerStopTime, date.addDays(span));
+    SetDate(settings.SchedulerStopTime, overnight ? date.addDays(1) : date);
 }
 
 void CVandrelApp::ResizeHistories()

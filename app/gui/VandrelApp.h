@@ -49,8 +49,8 @@ public:
     // A signal or the session manager: the orderly exit without a question.
     void OnSessionEnd();
 
-    // A stored overnight schedule keeps its span; one stored on a single day,
-    // or with its stop before its start, moves both times to today.
+    // Both times move to today; a stop time of day at or before the start's
+    // lands on the next day, so the moved span never exceeds a day.
     static void MoveScheduleToToday(CAppSettings& settings, const SYSTEMTIME& today);
 
 private:

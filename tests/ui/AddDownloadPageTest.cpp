@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -300,7 +301,7 @@ TEST_F(AddDownloadPageTest, TheFolderBoxShowsTheFolderOverItsHistoryAndTheBrowse
     EXPECT_TRUE(page->m_bLocationChanged);
 }
 
-TEST_F(AddDownloadPageTest, TheAddressLimitBoundsTypingOnly)
+TEST_F(AddDownloadPageTest, TheAddressLimitBoundsTypingAndPastingOnly)
 {
     const QString longer(3000, u'a');
     Open(longer);
@@ -310,6 +311,11 @@ TEST_F(AddDownloadPageTest, TheAddressLimitBoundsTypingOnly)
     edit->end(false);
     QTest::keyClicks(edit, QStringLiteral("cd"));
     EXPECT_EQ(edit->text().size(), 2084);
+
+    edit->clear();
+    QGuiApplication::clipboard()->setText(longer);
+    edit->paste();
+    EXPECT_EQ(edit->text(), QString(2084, u'a'));
 }
 
 TEST_F(AddDownloadPageTest, TheSizeLinkProbesOneAddressAtATimeAndShowsTheAnswer)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -326,7 +327,7 @@ TEST(TreeSheet, ARefusingPageKeepsTheTreeWhereItIsForMouseKeysAndCode)
     EXPECT_EQ(activations, 1);
 }
 
-TEST(TextLimitValidator, LimitsTypingButKeepsProgramTextWhole)
+TEST(TextLimitValidator, CutsTypingAndPastingToTheLimitButKeepsProgramTextWhole)
 {
     QLineEdit edit;
     CTextLimitValidator::Install(&edit, 4);
@@ -341,12 +342,26 @@ TEST(TextLimitValidator, LimitsTypingButKeepsProgramTextWhole)
     QTest::keyClick(&edit, Qt::Key_A);
     EXPECT_EQ(edit.text(), QStringLiteral("012345678"));
 
+    // A paste keeps what fits, wherever the cursor is.
     edit.clear();
-    edit.insert(QStringLiteral("toolong")); // a paste: refused whole, not cut
-    EXPECT_EQ(edit.text(), QString());
+    QGuiApplication::clipboard()->setText(QStringLiteral("toolong"));
+    edit.paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("tool"));
+    edit.setText(QStringLiteral("ab"));
+    edit.setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("XYZ"));
+    edit.paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("aXYb"));
+    EXPECT_EQ(edit.cursorPosition(), 3);
+    edit.setSelection(1, 3);
+    edit.paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("aXYZ"));
 
     QLineEdit number;
     CTextLimitValidator::Install(&number, 10, CTextLimitValidator::Chars::Digits);
     QTest::keyClicks(&number, QStringLiteral("1-2a3"));
     EXPECT_EQ(number.text(), QStringLiteral("123"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("45x"));
+    number.paste();
+    EXPECT_EQ(number.text(), QStringLiteral("123")); // not a number: refused whole
 }

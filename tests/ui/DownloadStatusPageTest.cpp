@@ -16,6 +16,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -232,6 +234,40 @@ TEST_F(DownloadStatusPageTest, TheSectionTableShowsEachSectionsFigures)
     EXPECT_EQ(Cell(0, 1), QStringLiteral("<n/a>"));
     EXPECT_EQ(Cell(0, 2), QStringLiteral("<n/a>"));
     EXPECT_EQ(Cell(0, 6), QStringLiteral("已停止"));
+}
+
+TEST_F(DownloadStatusPageTest, SectionColumnsAndTheErrorLineFitTheWidthTheyHave)
+{
+    Download().m_nState = Transferring;
+    SetSize(2 * kMiB);
+    SetSections({{0, kMiB - 1, 0, true, false, WaitingForNextAttempt}, {kMiB, 2 * kMiB - 1, kMiB, false}});
+    Download().m_pError->SetError(146, QString(400, u'x'));
+    CFixedDownloadDialog& dialog = Open();
+    QCoreApplication::processEvents();
+    QTreeView* list = FindControl<QTreeView>(dialog.m_pStatusPage, 1045);
+    auto* error = FindControl<QLabel>(dialog.m_pStatusPage, 1048);
+    const auto expectAllShown = [&](const char* when) {
+        const QHeaderView* header = list->header();
+        for (int column = 0; column < header->count(); ++column) {
+            EXPECT_GT(header->sectionSize(column), 0) << when << " column " << column;
+            EXPECT_GE(header->sectionViewportPosition(column), 0) << when << " column " << column;
+            EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), list->viewport()->width())
+                << when << " column " << column;
+        }
+        const QString full = Download().m_pError->GetText();
+        EXPECT_NE(error->text(), full) << when;
+        EXPECT_EQ(error->text(), error->fontMetrics().elidedText(full, Qt::ElideRight, error->contentsRect().width()))
+            << when;
+    };
+    expectAllShown("at the opening size");
+    const int statusWidth = list->columnWidth(6);
+    const QString opened = error->text();
+
+    dialog.resize(dialog.width() + 200, dialog.height());
+    QCoreApplication::processEvents();
+    expectAllShown("widened");
+    EXPECT_GT(list->columnWidth(6), statusWidth);
+    EXPECT_GT(error->text().size(), opened.size());
 }
 
 TEST(SectionBar, SectionsAreDrawnAtTheirPlaceInTheFileInTheirColours)

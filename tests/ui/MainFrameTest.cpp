@@ -1,6 +1,8 @@
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
+#include "app/gui/QtPrompts.h"
+#include "app/gui/QtTranslation.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadNotifySink.h"
 #include "engine/HttpDownloader.h"
@@ -16,16 +18,20 @@
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QTranslator>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -292,6 +298,33 @@ TEST_F(FrameTest, AnExitAnsweredNoChangesNothing)
     onSleep = [running] { running->m_pDownloader->m_bIsRunning = 0; };
     ASSERT_TRUE(ExitAndDelete(true));
     EXPECT_EQ(prompts.boxes.size(), 1) << "ConfirmExit off: no question";
+}
+
+// The real box under Qt's Chinese translation, as the program loads it: no
+// English "Yes" in a Chinese window.
+TEST_F(FrameTest, TheExitQuestionAsksInChineseWithChineseButtons)
+{
+    std::unique_ptr<QTranslator> translation(InstallQtTranslation());
+    ASSERT_TRUE(translation) << "qtbase_zh_CN.qm is missing: Debian's qt6-translations-l10n";
+    CQtPrompts realPrompts;
+    SetPrompts(&realPrompts);
+    MakeFrame();
+    AddRow(true);
+    QStringList buttons;
+    QTimer::singleShot(0, [&buttons] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        for (QMessageBox::StandardButton button : {QMessageBox::Yes, QMessageBox::No})
+            buttons << box->button(button)->text().remove(u'&');
+        box->button(QMessageBox::No)->click();
+    });
+    frame->RequestExit(true);
+    SetPrompts(&prompts);
+    ASSERT_EQ(buttons.size(), 2);
+    // The mnemonic letter may follow in brackets: "是(Y)".
+    EXPECT_TRUE(buttons[0].startsWith(QStringLiteral("是"))) << buttons[0].toStdString();
+    EXPECT_TRUE(buttons[1].startsWith(QStringLiteral("否"))) << buttons[1].toStdString();
+    EXPECT_FALSE(frame->m_bExiting);
 }
 
 TEST_F(FrameTest, ExitPausesShowsTheWaitPanelAndStopsWaitingOnceNothingRuns)

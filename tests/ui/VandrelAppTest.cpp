@@ -174,7 +174,7 @@ TEST_F(AppTest, TheSocketsExitClosesTheConnectionOnlyWhenDeclined)
     EXPECT_EQ(accepted.state(), QLocalSocket::ConnectedState) << "open until the process ends";
 }
 
-TEST_F(AppTest, SchedulerAutoTurnOnMovesTheScheduleToTodayAndKeepsAnOvernightSpan)
+TEST_F(AppTest, SchedulerAutoTurnOnMovesTheScheduleToTodayWithinADay)
 {
     const struct
     {
@@ -184,8 +184,13 @@ TEST_F(AppTest, SchedulerAutoTurnOnMovesTheScheduleToTodayAndKeepsAnOvernightSpa
          Time(2024, 3, 5, 17, 0)},
         {Time(2020, 1, 1, 22, 0), Time(2020, 1, 2, 6, 0), Time(2024, 2, 28, 9, 0), Time(2024, 2, 28, 22, 0),
          Time(2024, 2, 29, 6, 0)},
+        // Spans of several days shrink to the start's day, or the next one when overnight.
         {Time(2020, 1, 1, 22, 0), Time(2020, 1, 3, 6, 0), Time(2024, 2, 28, 9, 0), Time(2024, 2, 28, 22, 0),
-         Time(2024, 3, 1, 6, 0)},
+         Time(2024, 2, 29, 6, 0)},
+        {Time(2020, 1, 1, 8, 30), Time(2020, 1, 5, 17, 0), Time(2024, 12, 31, 9, 0), Time(2024, 12, 31, 8, 30),
+         Time(2024, 12, 31, 17, 0)},
+        {Time(2020, 1, 1, 8, 30), Time(2020, 1, 3, 8, 30), Time(2024, 12, 31, 9, 0), Time(2024, 12, 31, 8, 30),
+         Time(2025, 1, 1, 8, 30)},
         {Time(2020, 1, 2, 6, 0), Time(2020, 1, 1, 22, 0), Time(2024, 3, 5, 9, 0), Time(2024, 3, 5, 6, 0),
          Time(2024, 3, 5, 22, 0)},
         {SYSTEMTIME{}, Time(2020, 1, 1, 17, 0), Time(2024, 3, 5, 9, 0), Time(2024, 3, 5, 0, 0),
