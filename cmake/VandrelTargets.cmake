@@ -51,7 +51,7 @@ endfunction()
 function(vandrel_add_libraries sfx flags)
   vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
     EXTRA "${VANDREL_STRINGS_CPP}"
-    LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE)
+    LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE PkgConfig::XCB)
   add_dependencies(vandrel_platform${sfx} vandrel_strings)
   vandrel_library(vandrel_core${sfx} "${flags}" DIRS app LINK vandrel_platform${sfx})
   vandrel_library(vandrel_engine${sfx} "${flags}" DIRS engine LINK vandrel_core${sfx})

@@ -79,6 +79,7 @@ void CDebugDialog::FillList()
         if (item->m_pDownloader)
             AddDownloadRows(*item->m_pDownloader);
     }
+    m_list->FitValueColumn();
     m_list->setUpdatesEnabled(true);
 }
 

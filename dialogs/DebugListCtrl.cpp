@@ -95,6 +95,14 @@ CDebugListCtrl& CDebugListCtrl::AddUInt64(uint64_t value)
     return AddText(Hex(value, 16));
 }
 
+void CDebugListCtrl::FitValueColumn()
+{
+    int widest = kValueWidth;
+    for (int row = 0; row < topLevelItemCount(); ++row)
+        widest = std::max(widest, sizeHintForIndex(indexFromItem(topLevelItem(row), ColumnValue)).width());
+    setColumnWidth(ColumnValue, widest);
+}
+
 void CDebugListCtrl::DeleteAllItems()
 {
     clear();

@@ -26,6 +26,9 @@ public:
     CDebugListCtrl& AddUInt64(uint64_t value); // "0x" and 16 upper-case digits
 
     void DeleteAllItems();
+    // Widens the Value column to its widest cell at the list's font, never
+    // below its initial width.
+    void FitValueColumn();
 
     int m_nColumn = 0;
     int m_nIndent = -1; // -1: none

@@ -18,8 +18,6 @@
 
 #include <algorithm>
 
-#include <algorithm>
-
 namespace {
 
 constexpr uint8_t A = BTNS_AUTOSIZE | BTNS_SHOWTEXT;
@@ -175,8 +173,6 @@ void CToolBarCtrlEx::RebuildButtons()
     // clear() removes the buttons and deletes no action: the command actions are
     // placed again, the separators made anew.
     const QList<QAction*> previous = actions();
-    if (!previous.isEmpty() && isVisible())
-        m_nHeightWithButtons = height();
     clear();
     for (QAction* action : previous) {
         if (action->isSeparator())
@@ -195,8 +191,7 @@ void CToolBarCtrlEx::RebuildButtons()
         PlaceButton(button);
     }
     // An empty bar would shrink to a sliver and its context menu could not be reached.
-    // It keeps the height of the bar it replaced: the real labels may stand taller than a probe's.
-    setMinimumHeight(placed == 0 ? std::max(OneButtonHeight(), m_nHeightWithButtons) : 0);
+    setMinimumHeight(placed == 0 ? OneButtonHeight() : 0);
 }
 
 void CToolBarCtrlEx::AddLabelToPool(_TBEXBUTTON& button)
@@ -260,13 +255,22 @@ bool CToolBarCtrlEx::eventFilter(QObject* watched, QEvent* event)
 
 int CToolBarCtrlEx::OneButtonHeight() const
 {
+    // Measured with the real buttons: a Chinese face may stand taller than a Latin one.
     QToolButton probe;
+    probe.setFont(font());
     probe.setIconSize(iconSize());
-    probe.setText(QStringLiteral("X"));
     probe.setToolButtonStyle(m_nTextMode == ShowTextLabels ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    int height = 0;
+    for (const _TBEXBUTTON& button : m_arrDefaultButtons) {
+        if (button.idsLabel == 0)
+            continue;
+        probe.setIcon(ButtonImage(button.iBitmap)); // without one the label alone is measured
+        probe.setText(LoadResString(button.idsLabel));
+        height = std::max(height, probe.sizeHint().height());
+    }
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, this)
                              + style()->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, this));
-    return probe.sizeHint().height() + margins;
+    return height + margins;
 }
 
 void CToolBarCtrlEx::Customize(const QList<_TBEXBUTTON>& buttons, ToolbarTextMode mode)

@@ -33,9 +33,10 @@ QFont CreateUIFont(int points, bool bold)
         font.setFamily(QStringLiteral("Segoe UI"));
         font.setStyleStrategy(QFont::PreferAntialias);
     } else {
-        // The last resort is kept by name; the font system substitutes an installed face.
-        font.setFamily(IsFamilyInstalled(QStringLiteral("Tahoma")) ? QStringLiteral("Tahoma")
-                                                                   : QStringLiteral("MS Sans Serif"));
+        // Without either face the desktop's own stays: fontconfig completes it,
+        // Chinese glyphs included, where a face named but missing would not be chosen.
+        if (IsFamilyInstalled(QStringLiteral("Tahoma")))
+            font.setFamily(QStringLiteral("Tahoma"));
         font.setStyleStrategy(QFont::PreferDefault);
     }
     font.setPixelSize(MulDiv(points, ScreenDpiY(), kPointsPerInch));

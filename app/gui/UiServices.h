@@ -23,7 +23,7 @@ struct UiServices
     // Ends the main event loop: QCoreApplication::exit(). Tests end their own
     // loop instead, since exit() also makes every later nested loop return at once.
     std::function<void(int code)> endEventLoop;
-    // A window of this program is the active one.
+    // A window of this program has the keyboard focus now.
     std::function<bool()> ownProcessIsForeground;
     // The modifier keys held at this moment, asked of the window system.
     std::function<Qt::KeyboardModifiers()> currentModifiers;

@@ -179,6 +179,32 @@ TEST_F(DebugDialogTest, RefreshRebuildsAndFindsARemovedRowNoMore)
     EXPECT_TRUE(watch.isNull());
 }
 
+TEST_F(DebugDialogTest, EveryValueFitsItsColumnAtTheFontInUse)
+{
+    download->m_nFileSize = ~uint64_t(0) - 0x1111;
+    addSection(Recieving, 0);
+    CDebugDialog* dialog = open();
+    dialog->show();
+    CDebugListCtrl* list = dialog->List();
+    QFont larger = list->font();
+    if (larger.pointSizeF() > 0)
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+    else
+        larger.setPixelSize(larger.pixelSize() * 2);
+    list->setFont(larger);
+    dialog->findChild<QPushButton*>(QStringLiteral("ctl1183"))->click();
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    // Uncut: as wide as the text at the list's font, and as the cell asks for with its margins.
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QString value = list->topLevelItem(row)->text(1);
+        EXPECT_GE(list->columnWidth(1), list->fontMetrics().horizontalAdvance(value)) << value.toStdString();
+        EXPECT_GE(list->columnWidth(1), list->sizeHintForIndex(list->model()->index(row, 1)).width())
+            << value.toStdString();
+    }
+    dialog->close();
+    RunDeferredDeletes();
+}
+
 TEST_F(DebugDialogTest, ItemWithoutADownloadShowsItsTwoRows)
 {
     auto* bare = new CDownloadItem;

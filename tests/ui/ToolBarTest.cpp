@@ -366,6 +366,17 @@ TEST_F(ToolBarTest, WithEveryButtonHiddenTheBarKeepsOneButtonsHeightAndCustomise
     EXPECT_TRUE(Layout().isEmpty());
     QApplication::processEvents();
     EXPECT_GE(Bar().height(), height);
+
+    // Started empty, from the stored layout: no bar with labels came before it.
+    const QByteArray empty = Bar().SaveLayout();
+    delete frame;
+    StoreValue(empty);
+    MakeFrame();
+    frame->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(Layout().isEmpty());
+    EXPECT_GE(Bar().height(), height) << "started empty";
+
     bool inViewMenu = false;
     for (QAction* top : frame->menuBar()->actions()) {
         if (top->menu() && top->text() == QStringLiteral("查看(&V)"))
