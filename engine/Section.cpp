@@ -303,10 +303,11 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
         }
     }
     const StepResult result = ReadBody(request, file);
-    // Without ranges what is missing cannot be asked for; the body was cut short.
+    // Without ranges what is missing cannot be asked for: a body that ended
+    // short has failed the section, as a broken connection would.
     if (result == StepOk && !download.IsResumable() && !IsComplete()) {
         download.m_pError->SetInternetError(kMsgReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
-        return StepRetry;
+        return StepFailed;
     }
     return result;
 }

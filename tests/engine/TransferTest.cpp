@@ -19,6 +19,7 @@ constexpr qsizetype kHalf = kSize / 2;
 const QByteArray kResumable = "Accept-Ranges: bytes\r\n";
 const QString kNotFoundText = u"传输失败。 状态代码：404 未找到"_qs;
 const QString kChangedText = u"内容长度无效。 似乎资源已更改； 您必须重置下载。"_qs;
+const QString kCutText = u"接收数据失败。 与服务器的连接已中断。 (12030)"_qs;
 const QString kHtmlText = u"返回的 HTML 内容。"_qs;
 
 QByteArray Chunked(const QByteArray& data)
@@ -287,6 +288,33 @@ TEST_F(TransferTest, AttemptAfterABodyCutShortLandsAtTheRightOffset)
         ASSERT_EQ(runToEnd(*item), Completed) << item->m_pDownloader->m_pError->GetText().toStdString();
         EXPECT_EQ(rangesOf(*server), (std::vector<QByteArray>{{}, "bytes=0-4095", cut.secondRange}));
         EXPECT_TRUE(readFile(item->m_pDownloader->GetLocalFileName()) == m_body);
+    }
+}
+
+// Without ranges the rest of a body that ended short cannot be asked for: the
+// run fails and says why, whatever every later attempt would answer.
+TEST_F(TransferTest, BodyEndingShortWithoutRangesFailsTheRun)
+{
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    m_body = pattern(500000);
+    struct Case
+    {
+        const char* name;
+        QByteArray answer;
+    };
+    const Case cases[] = {
+        {"206 with a part", partialHeaders(0, 99, m_body.size()) + m_body.first(100)},
+        {"200 cut before its Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 500000\r\n\r\n" + m_body.first(100)},
+    };
+    for (const Case& cut : cases) {
+        SCOPED_TRACE(cut.name);
+        m_prepared = false;
+        const auto server = serve([&](const Request&, qsizetype, qsizetype) {
+            return Script{FaultServer::send(cut.answer), FaultServer::close()};
+        }, {});
+        const auto item = makeItemOn(*server);
+        ASSERT_EQ(runToEnd(*item), TransferringFailed);
+        EXPECT_EQ(item->m_pDownloader->m_pError->GetText(), kCutText);
     }
 }
 

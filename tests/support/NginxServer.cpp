@@ -229,10 +229,11 @@ bool NginxServer::writeConfig() const
         "    absolute_redirect %3;\n"
         "    keepalive_timeout 5s;\n"
         "%4"
+        "%5"
         "}\n")
         // As root a 0700 temporary root would give 403 to nginx's default user.
         .arg(::geteuid() == 0 ? u"user root;\n"_qs : QString(), dir,
-             m_absoluteRedirect ? u"on"_qs : u"off"_qs, servers);
+             m_absoluteRedirect ? u"on"_qs : u"off"_qs, m_httpDirectives, servers);
     return writeText(dir + u"/nginx.conf"_qs, config.toUtf8());
 }
 

@@ -43,6 +43,8 @@ public:
     void setAbsoluteRedirect(bool on) { m_absoluteRedirect = on; }
     // A block for every server, e.g. "location = /old { return 301 /new; }".
     void addLocation(const QString& block) { m_locations += block + u'\n'; }
+    // A directive of the http block, e.g. "limit_conn_zone $binary_remote_addr zone=perip:1m;".
+    void addHttpDirective(const QString& directive) { m_httpDirectives += QStringLiteral("    ") + directive + u'\n'; }
 
     // False with the reason in errorText() when nginx did not come up.
     bool start();
@@ -76,6 +78,7 @@ private:
     ChildProcess m_process;
     bool m_absoluteRedirect = true;
     QString m_locations;
+    QString m_httpDirectives;
     quint16 m_httpPort = 0;
     std::map<Cert, quint16> m_httpsPorts;
     QString m_errorText;
