@@ -9,6 +9,7 @@
 #include "engine/SteadyClock.h"
 #include "engine/Url.h"
 #include "platform/PosixFile.h"
+#include "platform/inet/BodyReader.h"
 
 #include <algorithm>
 #include <limits>
@@ -89,23 +90,43 @@ const char* SectionStatusName(int32_t status)
     return status >= 0 && status < kSectionStatusCount ? kSectionStatusNames[status] : nullptr;
 }
 
-// The read loop's own state, for one attempt. Reads land in the buffer behind
-// what it already gathers, so that no byte is copied on its way to the file.
-// The settings a read needs are taken once a second, not at every read.
+// The read loop's own state, for one attempt. Reads leave their bytes where
+// libcurl's data was copied to, behind what the reader already keeps, so that
+// no other copy is made on their way to the file. The settings a read needs
+// are taken once a second, not at every read.
 struct CSection::ReadLoop
 {
+    explicit ReadLoop(HINTERNET request)
+        : reader(request)
+    {
+    }
+
+    // Reads that took bytes already there follow each other within moments:
+    // the clock is read again only after a read that waited for the network,
+    // or at every read when each read is followed by a pause.
+    uint64_t WholeSeconds()
+    {
+        const uint64_t batch = reader.batch();
+        if (batch != clockBatch || speedMode != SpeedUnlimited) {
+            clockBatch = batch;
+            clockSecond = CSteadyClock::WholeSeconds();
+        }
+        return clockSecond;
+    }
+
+    BodyReader reader;
     uint32_t bufferSize = kStartBufferSize; // size of each read
     bool reallocate = true;
-    std::vector<char> buffer; // kGatherSize, or one read when a read is larger
-    size_t gathered = 0;      // received and kept, not yet written
+    size_t capacity = 0;  // the reader's room: kGatherSize, or one read when a read is larger
+    size_t gathered = 0;  // received and kept, not yet written
     uint64_t windowBytes = 0;
     uint64_t windowSecond = 0;
     uint64_t received = 0;
     uint64_t unlooked = 0;  // read since this section last looked at the stub's need
     uint64_t stubShare = 0; // this section's share of UpdateDownloadStubEvery
     int32_t speedMode = SpeedUnlimited;
-
-    size_t space() const { return buffer.size() - gathered; }
+    uint64_t clockBatch = std::numeric_limits<uint64_t>::max();
+    uint64_t clockSecond = 0;
 };
 
 bool CSection::IsComplete() const
@@ -211,13 +232,13 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
 // download, records the progress in the stub while the file is still open.
 StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
-    ReadLoop loop;
+    ReadLoop loop(request);
     loop.windowSecond = CSteadyClock::WholeSeconds();
     TakeSettings(loop);
     m_nTransferSize = loop.bufferSize;
     m_bIsReachedZero = 0;
     bool ended = false;
-    StepResult result = ReadUntilOut(request, file, loop, &ended);
+    StepResult result = ReadUntilOut(file, loop, &ended);
     // A buffer the loop could not write is already dropped; a failed write here
     // outweighs whatever ended the loop.
     const StepResult written = Flush(file, loop);
@@ -231,7 +252,7 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 }
 
 // *ended tells that the body ended; its last bytes may still be gathered.
-StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended)
+StepResult CSection::ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended)
 {
     CHttpDownloader& download = *m_pDownloader;
     for (;;) {
@@ -239,13 +260,15 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
             return StepStopped;
         if (loop.reallocate && !PrepareBuffer(loop))
             return StepFailed;
-        if (loop.space() < loop.bufferSize) {
-            if (const StepResult result = Flush(file, loop); result != StepOk)
-                return result;
-        }
         m_nLastStatus = Recieving;
         DWORD read = 0;
-        if (!InternetReadFile(request, loop.buffer.data() + loop.gathered, loop.bufferSize, &read)) {
+        if (!loop.reader.read(loop.bufferSize, &read)) {
+            // Every byte of a full buffer is read: written, it makes room.
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+                if (const StepResult result = Flush(file, loop); result != StepOk)
+                    return result;
+                continue;
+            }
             // A read the event cancelled is a stop, never the end of the body.
             return download.InternetFailure(kMsgReceiveFailed, StepRetry);
         }
@@ -267,7 +290,7 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
 StepResult CSection::AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read)
 {
     // Progress on disk, and so in the list, lags by a second at most.
-    const uint64_t second = CSteadyClock::WholeSeconds();
+    const uint64_t second = loop.WholeSeconds();
     const bool newSecond = second != loop.windowSecond;
     if (newSecond) {
         if (const StepResult result = Flush(file, loop); result != StepOk)
@@ -291,13 +314,12 @@ void CSection::TakeSettings(ReadLoop& loop) const
     loop.stubShare = StubEvery() / std::max<size_t>(1, m_pDownloader->m_sections.size());
 }
 
-// Allocates the buffer at the start and when a read has outgrown it, which a
-// whole second's flush has left empty; false, recorded, without memory.
+// Gives the reader its room at the start and when a read has outgrown it, which
+// a whole second's flush has left empty; false, recorded, without memory.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
-    try {
-        loop.buffer.assign(std::max<size_t>(kGatherSize, loop.bufferSize), '\0');
-    } catch (const std::bad_alloc&) {
+    loop.capacity = std::max<size_t>(kGatherSize, loop.bufferSize);
+    if (!loop.reader.renew(loop.capacity)) {
         m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return false;
     }
@@ -323,13 +345,17 @@ StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
 // written later at an offset that may have moved on.
 StepResult CSection::Flush(PosixFile& file, ReadLoop& loop)
 {
-    if (loop.gathered == 0)
-        return StepOk;
-    m_nLastStatus = Writing;
-    const uint64_t start = m_nRangeStart;
     const size_t size = loop.gathered;
     loop.gathered = 0;
-    if (const int error = file.writeAt(loop.buffer.data(), size, start)) {
+    const uint64_t start = m_nRangeStart;
+    int error = 0;
+    if (size > 0) {
+        m_nLastStatus = Writing;
+        error = file.writeAt(loop.reader.kept(), size, start);
+    }
+    // Within the room the reader has: nothing is allocated, so nothing fails.
+    loop.reader.renew(loop.capacity);
+    if (error) {
         m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
         return StepFailed;
     }
@@ -405,6 +431,6 @@ void CSection::Measure(ReadLoop& loop, uint64_t second)
     if (rate >= loop.bufferSize && doubled <= uint64_t(std::max(0, Setting(&CAppSettingsBase::MaxTransferBufferSize)))) {
         loop.bufferSize = uint32_t(doubled);
         m_nTransferSize = loop.bufferSize;
-        loop.reallocate = doubled > loop.buffer.size();
+        loop.reallocate = doubled > loop.capacity;
     }
 }

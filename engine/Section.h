@@ -77,7 +77,7 @@ private:
     bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
     StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
     StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
-    StepResult ReadUntilOut(inet::HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended);
+    StepResult ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended);
     StepResult AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read);
     void TakeSettings(ReadLoop& loop) const;
     bool PrepareBuffer(ReadLoop& loop);

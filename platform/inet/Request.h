@@ -41,6 +41,13 @@ public:
     DWORD addHeaders(const QString& text, DWORD modifiers);
     DWORD send();
     DWORD read(char* buffer, DWORD size, DWORD* bytesRead);
+    // From now on reads keep their bytes in the transfer's buffer (Transfer::keepReads);
+    // null before the answer is known.
+    Transfer* keepReads();
+    // As read, kept; ERROR_INSUFFICIENT_BUFFER while the kept buffer is exhausted.
+    DWORD readKept(DWORD size, DWORD* bytesRead);
+    // How many times reads have waited for the network.
+    uint64_t drives() const { return m_drives; }
     DWORD query(DWORD level, void* buffer, DWORD* length) const;
     void setCancelEvent(ManualResetEvent* event);
 
@@ -53,6 +60,7 @@ private:
     DWORD startHop(const WireUrl& url);
     void configure(CURL* easy, const WireUrl& url, const std::optional<QByteArray>& proxy, bool credentials);
     DWORD drive(const std::function<bool()>& ready);
+    DWORD fill(qsizetype wanted);
     void collectFinished();
     DWORD settleEnded();
     DWORD failure() const;
@@ -75,6 +83,7 @@ private:
     bool m_sent = false;
     bool m_ready = false;     // the final answer's headers are known
     DWORD m_brokenWith = 0;   // an idle limit ended the transfer
+    uint64_t m_drives = 0;
 
     ManualResetEvent* m_cancelEvent = nullptr;
     int m_wakerId = 0;

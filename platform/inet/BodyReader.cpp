@@ -1,0 +1,70 @@
+#include "platform/inet/BodyReader.h"
+
+#include "platform/inet/Request.h"
+#include "platform/inet/ResponseInfo.h"
+
+#include <new>
+
+namespace inet {
+
+BodyReader::BodyReader(HINTERNET request)
+{
+    std::shared_ptr<Handle> found = Handle::find(request);
+    if (!found) {
+        m_openError = ERROR_INVALID_HANDLE;
+        return;
+    }
+    if (found->kind() != Request::kKind) {
+        m_openError = ERROR_INTERNET_INCORRECT_HANDLE_TYPE;
+        return;
+    }
+    m_request = std::static_pointer_cast<Request>(std::move(found));
+    m_transfer = m_request->keepReads();
+    if (!m_transfer)
+        m_openError = ERROR_INTERNET_INCORRECT_HANDLE_STATE;
+}
+
+BodyReader::~BodyReader()
+{
+    if (m_transfer)
+        m_transfer->endKeeping();
+}
+
+BOOL BodyReader::read(DWORD size, DWORD* bytesRead)
+{
+    // Bytes that have come already: nothing but counting.
+    if (m_transfer && m_transfer->buffered() >= qsizetype(size)) {
+        ClearResponseInfo();
+        *bytesRead = DWORD(m_transfer->keep(qsizetype(size)));
+        return 1;
+    }
+    *bytesRead = 0;
+    const DWORD error = m_transfer ? m_request->readKept(size, bytesRead) : m_openError;
+    if (error)
+        SetLastError(error);
+    return error == 0;
+}
+
+const char* BodyReader::kept() const
+{
+    return m_transfer ? m_transfer->kept() : nullptr;
+}
+
+bool BodyReader::renew(size_t capacity)
+{
+    if (!m_transfer)
+        return true; // the next read tells why there is nothing to read
+    try {
+        m_transfer->renew(capacity);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+uint64_t BodyReader::batch() const
+{
+    return m_request ? m_request->drives() : 0;
+}
+
+} // namespace inet
