@@ -1,7 +1,6 @@
 #include "app/AppSettingsBase.h"
 
-#include <QDir>
-#include <QStandardPaths>
+#include "app/DownloadsFolder.h"
 
 #include <array>
 
@@ -91,15 +90,6 @@ constexpr std::array<SettingEntry, 79> kFields{{
     {"DataUsageReset", &B::DataUsageReset},
 }};
 
-QString DownloadsFolder()
-{
-    QString folder = QDir::homePath() + QStringLiteral("/Downloads");
-    const QString known = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    if (!known.isEmpty())
-        folder = known;
-    return folder;
-}
-
 } // namespace
 
 std::span<const SettingEntry> AllSettingFields()
@@ -165,7 +155,7 @@ void CAppSettingsBase::SetString(QString CAppSettingsBase::*field, const QString
 void CAppSettingsBase::SetDefaults()
 {
     const SYSTEMTIME now = GetLocalTime();
-    const QString downloads = DownloadsFolder();
+    const QString downloads = UserDownloadsFolder();
     {
         const std::unique_lock lock(m_lock);
         UserAgent = QStringLiteral("Vandrel");

@@ -1,5 +1,6 @@
 #include "dialogs/DownloadInput.h"
 
+#include "app/DownloadsFolder.h"
 #include "engine/HttpDownloader.h"
 #include "platform/ParseUrl.h"
 
@@ -73,6 +74,7 @@ unsigned CheckFolderInput(QString& folder)
         return kIdsNoFolder;
     while (folder.endsWith(u'/'))
         folder.chop(1);
+    CreateMissingDownloadsFolder(folder);
     // Relative folders would name another place once started from elsewhere.
     if (folder.size() < 2 || folder.size() > kMaxFolderInputLength || QDir::isRelativePath(folder)
         || !QFileInfo(folder).isDir())

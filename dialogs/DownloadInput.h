@@ -21,7 +21,8 @@ unsigned CheckUrlInput(QString& url);
 
 // A download folder: trimmed (161 when empty), every trailing "/" dropped; it
 // must be an absolute path of an existing directory, at least two units long and
-// short enough that a file name still fits into a stored path (else 162).
+// short enough that a file name still fits into a stored path (else 162). The
+// user's Downloads folder is created first when it is missing.
 unsigned CheckFolderInput(QString& folder);
 
 // The longest address a list can store.

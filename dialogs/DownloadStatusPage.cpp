@@ -125,7 +125,7 @@ QString CDownloadStatusPage::DownloadedText(const CHttpDownloader& download, int
     if (state < Prepared)
         return kNoValue;
     const uint64_t size = download.m_nFileSize;
-    const uint64_t done = state == Completed || state == Transferred ? size : download.GetDownloadedSize();
+    const uint64_t done = DownloadedBytes(download, state);
     if (!download.m_bGotFileSize || size == 0)
         return FormatByteSize(done, true);
     const float percent = float(double(done) / double(size) * 100.0);

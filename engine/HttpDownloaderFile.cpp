@@ -37,14 +37,20 @@ int CreateFreePartialFile(PosixFile& file, const QString& folder, const QString&
 // Grows a resumable download's partial file to its data and stub block by block,
 // so that the list can show m_nAllocated rising and a pause is seen after each
 // block. Each block's disk space is reserved, so that a full disk shows here
-// and not in the middle of the transfer.
+// and not in the middle of the transfer. A file that cannot fit is refused
+// before the first block: reserving up to the failure would fill the disk and
+// make every other writer on it fail meanwhile.
 int GrowInBlocks(CHttpDownloader& download, PosixFile& file, bool* stopped)
 {
     if (download.m_nFileSize > kMaxFileSize)
         return EFBIG;
     const uint64_t end = download.m_nFileSize + DownloadStub::kSize;
-    const QByteArray zeros(DownloadStub::kSize, '\0');
     download.m_nAllocated = 0;
+    // The file was just made or emptied, so all of it is still to reserve.
+    uint64_t available = 0;
+    if (file.availableSpace(&available) == 0 && end > available)
+        return ENOSPC;
+    const QByteArray zeros(DownloadStub::kSize, '\0');
     while (download.m_nAllocated < end) {
         const uint64_t from = download.m_nAllocated;
         const uint64_t to = end - from > kAllocationBlock ? from + kAllocationBlock : end;

@@ -25,6 +25,7 @@ constexpr DWORD kStatusBufferBytes = 80;
 constexpr DWORD kBaseRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION
     | INTERNET_FLAG_NO_COOKIES;
 constexpr const char16_t* kAcceptTypes[] = {u"*/*", nullptr};
+constexpr QStringView kHttpPrefix = u"http://";
 
 using IntSetting = int32_t CAppSettingsBase::*;
 
@@ -90,12 +91,24 @@ bool IsHttpsUrl(const QString& url)
     return parts.m_nServiceType == AFX_INET_SERVICE_HTTPS;
 }
 
+// The proxy server as people type it: with spaces around it, after "http://",
+// or a bare IPv6 address, whose colons need brackets before a port can follow.
+QString ProxyHost(const QString& typed)
+{
+    QString host = typed.trimmed();
+    if (host.startsWith(kHttpPrefix, Qt::CaseInsensitive))
+        host = host.sliced(kHttpPrefix.size());
+    if (host.count(u':') > 1 && !host.startsWith(u'['))
+        host = u'[' + host + u']';
+    return host;
+}
+
 // "server:port" of the proxy for that scheme; the caller holds the settings' read lock.
 QString ProxyName(const CAppSettings& settings, bool https)
 {
     const QString& server = https ? settings.HttpsProxyServer : settings.HttpProxyServer;
     const uint16_t port = SettingLoad(https ? settings.HttpsProxyPort : settings.HttpProxyPort);
-    return u"%1:%2"_qs.arg(server).arg(port);
+    return u"%1:%2"_qs.arg(ProxyHost(server)).arg(port);
 }
 
 struct ProxyCredentials

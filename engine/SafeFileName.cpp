@@ -1,6 +1,7 @@
 #include "engine/SafeFileName.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -9,6 +10,8 @@ constexpr char16_t kReplacement = u'_';
 constexpr QStringView kReservedUnits = u"\"*/:<>?\\|";
 constexpr QStringView kThreeLetterDevices[] = {u"CON", u"PRN", u"AUX", u"NUL"};
 constexpr QStringView kNumberedDevices[] = {u"COM", u"LPT"};
+constexpr qsizetype kMaxExtensionBytes = 16;
+constexpr QStringView kInnerExtension = u".tar";
 
 bool IsReserved(char16_t unit)
 {
@@ -39,9 +42,9 @@ void AvoidDeviceName(QString& name)
         name[3] = kReplacement;
 }
 
-} // namespace
-
-QString SafeFileName(QStringView source)
+// The cleaned-up name of at most the first 260 units of source, cut to maxBytes
+// of UTF-8 between code points and trimmed again behind the cut.
+QString Cleaned(QStringView source, qsizetype maxBytes)
 {
     const qsizetype looked = std::min(source.size(), kMaxSourceUnits);
     QString name;
@@ -61,7 +64,7 @@ QString SafeFileName(QStringView source)
             continue;
         const bool replaced = !pair && IsReserved(unit);
         const qsizetype size = replaced ? 1 : Utf8Bytes(value);
-        if (bytes + size > kMaxSafeFileNameBytes)
+        if (bytes + size > maxBytes)
             break;
         bytes += size;
         if (replaced)
@@ -72,6 +75,44 @@ QString SafeFileName(QStringView source)
             end = name.size();
     }
     name.truncate(end);
+    return name;
+}
+
+// Where the extension of name starts (its dot), or -1 when it has none: what
+// follows the last dot, when short enough to be a type and something precedes
+// it. ".tar" in front of it belongs to it.
+qsizetype ExtensionStart(QStringView name)
+{
+    qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0 || name.sliced(dot + 1).toUtf8().size() > kMaxExtensionBytes)
+        return -1;
+    if (SameText(name.first(dot).right(kInnerExtension.size()), kInnerExtension) && dot > kInnerExtension.size())
+        dot -= kInnerExtension.size();
+    return dot;
+}
+
+// A name too long for the budget loses the end of the part before its
+// extension, so that the desktop still knows the file's type; a name without
+// an extension loses its end.
+QString Shortened(QStringView source, QStringView name)
+{
+    const qsizetype dot = ExtensionStart(name);
+    if (dot > 0) {
+        const QStringView extension = name.sliced(dot);
+        const QString stem = Cleaned(name.first(dot), kMaxSafeFileNameBytes - extension.toUtf8().size());
+        if (!stem.isEmpty())
+            return stem + extension.toString();
+    }
+    return Cleaned(source, kMaxSafeFileNameBytes);
+}
+
+} // namespace
+
+QString SafeFileName(QStringView source)
+{
+    QString name = Cleaned(source, std::numeric_limits<qsizetype>::max());
+    if (name.toUtf8().size() > kMaxSafeFileNameBytes)
+        name = Shortened(source, name);
     AvoidDeviceName(name);
     return name;
 }

@@ -10,7 +10,9 @@
 //   become "_";
 // - leading spaces are dropped, and trailing dots, spaces and replaced units are
 //   cut off (an underscore of the source stays);
-// - the result is at most kMaxSafeFileNameBytes of UTF-8, cut between code points;
+// - the result is at most kMaxSafeFileNameBytes of UTF-8, cut between code points:
+//   a longer name is shortened before its extension (up to 16 bytes behind the
+//   last dot, ".tar" in front of that included), one without an extension at its end;
 // - CON, PRN, AUX, NUL, COM1-9 and LPT1-9 (without regard to case, the whole name)
 //   get their last unit replaced by "_".
 // So "/" never survives, "." and ".." become empty, and empty means "no name".

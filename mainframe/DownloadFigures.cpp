@@ -11,6 +11,12 @@ constexpr uint64_t kSecondsPerMinute = 60;
 
 } // namespace
 
+uint64_t DownloadedBytes(const CHttpDownloader& download, int32_t state)
+{
+    const bool transferred = state == Completed || state == Transferred;
+    return transferred && download.m_bGotFileSize ? uint64_t(download.m_nFileSize) : download.GetDownloadedSize();
+}
+
 uint32_t WorkingRate(const CHttpDownloader& download)
 {
     const auto lock = download.LockSections();

@@ -77,12 +77,6 @@ const CDownloadItem* ItemFrom(quintptr data)
     return reinterpret_cast<const CDownloadItem*>(data);
 }
 
-uint64_t BytesDone(const CHttpDownloader& download, int32_t state)
-{
-    return state == Completed || state == Transferred ? uint64_t(download.m_nFileSize)
-                                                      : download.GetDownloadedSize();
-}
-
 bool HasFileSize(const CHttpDownloader& download)
 {
     return download.m_bGotFileSize && download.m_nFileSize != 0;
@@ -154,12 +148,12 @@ CDownloadsView::BarMode Bar(const CHttpDownloader& download, int32_t state, floa
     case Transferring:
         if (!HasFileSize(download))
             return CDownloadsView::BarMarquee;
-        *percent = Percent(BytesDone(download, state), download.m_nFileSize);
+        *percent = Percent(DownloadedBytes(download, state), download.m_nFileSize);
         return CDownloadsView::BarPercent;
     default:
         if (state < Prepared || !HasFileSize(download))
             return CDownloadsView::BarNone;
-        *percent = Percent(BytesDone(download, state), download.m_nFileSize);
+        *percent = Percent(DownloadedBytes(download, state), download.m_nFileSize);
         return CDownloadsView::BarPercent;
     }
 }
@@ -530,13 +524,13 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     case ColumnCompleted:
         if (state < FileAllocating || !HasFileSize(download))
             return {};
-        return PrintfText("%.1f%%", double(Percent(BytesDone(download, state), download.m_nFileSize)));
+        return PrintfText("%.1f%%", double(Percent(DownloadedBytes(download, state), download.m_nFileSize)));
     case ColumnSize:
         if (download.m_bGotFileSize)
             return FormatByteSize(download.m_nFileSize, false);
         return state >= Prepared ? LoadResString(kIdsUnspecified) : QString();
     case ColumnDownloaded:
-        return state >= FileAllocating ? FormatByteSize(BytesDone(download, state), true) : QString();
+        return state >= FileAllocating ? FormatByteSize(DownloadedBytes(download, state), true) : QString();
     case ColumnTransferRate:
         return state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s") : QString();
     case ColumnTransferSize:
@@ -623,7 +617,7 @@ CListCtrlEx::SortKey CDownloadsView::GetSortKey(quintptr data, int columnId) con
         return SortKey::Signed(state);
     case ColumnCompleted:
     case ColumnDownloaded:
-        return SortKey::Unsigned(BytesDone(*download, state));
+        return SortKey::Unsigned(DownloadedBytes(*download, state));
     case ColumnSize:
         return SortKey::Unsigned(download->m_nFileSize);
     case ColumnTransferRate:

@@ -413,8 +413,10 @@ void CMainFrame::OnItemChanged()
     }
     const CDownloadItem* item = m_wndView->GetItem(rows.front().row());
     const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
-    if (!download)
+    if (!download) {
+        SetMessageText(QString());
         return;
+    }
     const bool failed = IsFailedState(download->m_nState) && download->m_pError;
     SetMessageText(failed ? download->m_pError->GetText() : download->m_strUrl);
 }

@@ -52,14 +52,22 @@ std::mutex g_csDownloadList;
 class BusyScope
 {
 public:
-    explicit BusyScope(CMainFrame& frame)
+    explicit BusyScope(CMainFrame& frame) : m_frame(frame)
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         frame.SetMessageText(kIdsWorking);
     }
-    ~BusyScope() { QApplication::restoreOverrideCursor(); }
+    // The pane shows again what it would without the work.
+    ~BusyScope()
+    {
+        QApplication::restoreOverrideCursor();
+        m_frame.OnItemChanged();
+    }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    CMainFrame& m_frame;
 };
 
 // Rows are appended without a repaint each.
@@ -114,7 +122,8 @@ bool UnicodeLists()
 
 void CMainFrame::RegisterListFileCommands()
 {
-    m_commands->Add(ID_FILE_EXPORT_SELECTED, [this] { OnFileExport(ID_FILE_EXPORT_SELECTED); });
+    m_commands->Add(ID_FILE_EXPORT_SELECTED, [this] { OnFileExport(ID_FILE_EXPORT_SELECTED); },
+                    [this](CmdUI& ui) { ui.enabled = !SelectedItems().empty(); });
     m_commands->Add(ID_FILE_EXPORT_ALL, [this] { OnFileExport(ID_FILE_EXPORT_ALL); });
     m_commands->Add(ID_FILE_IMPORT, [this] { OnFileImport(); });
     m_commands->Add(ID_FILE_IMPORT_UNFINISHED, [this] { OnFileImportUnfinished(); });

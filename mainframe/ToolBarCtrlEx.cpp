@@ -18,6 +18,8 @@
 
 #include <algorithm>
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint8_t A = BTNS_AUTOSIZE | BTNS_SHOWTEXT;
@@ -173,6 +175,8 @@ void CToolBarCtrlEx::RebuildButtons()
     // clear() removes the buttons and deletes no action: the command actions are
     // placed again, the separators made anew.
     const QList<QAction*> previous = actions();
+    if (!previous.isEmpty() && isVisible())
+        m_nHeightWithButtons = height();
     clear();
     for (QAction* action : previous) {
         if (action->isSeparator())
@@ -191,7 +195,8 @@ void CToolBarCtrlEx::RebuildButtons()
         PlaceButton(button);
     }
     // An empty bar would shrink to a sliver and its context menu could not be reached.
-    setMinimumHeight(placed == 0 ? OneButtonHeight() : 0);
+    // It keeps the height of the bar it replaced: the real labels may stand taller than a probe's.
+    setMinimumHeight(placed == 0 ? std::max(OneButtonHeight(), m_nHeightWithButtons) : 0);
 }
 
 void CToolBarCtrlEx::AddLabelToPool(_TBEXBUTTON& button)

@@ -105,4 +105,5 @@ private:
     QHash<int, QAction*> m_actions;     // by command
     QHash<int, QMenu*> m_dropDownMenus; // by command
     int32_t m_nNextString = 0;          // the label pool's next index
+    int m_nHeightWithButtons = 0;       // what an emptied bar keeps
 };

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -127,6 +128,23 @@ int PosixFile::truncate(uint64_t length)
         result = ::ftruncate(m_fd, off_t(length));
     while (result != 0 && errno == EINTR);
     return result == 0 ? 0 : errno;
+}
+
+int PosixFile::availableSpace(uint64_t* bytes) const
+{
+    struct statvfs status{};
+    int result = 0;
+    do
+        result = ::fstatvfs(m_fd, &status);
+    while (result != 0 && errno == EINTR);
+    if (result != 0)
+        return errno;
+    const uint64_t blocks = status.f_bavail;
+    const uint64_t blockSize = status.f_frsize;
+    *bytes = blockSize != 0 && blocks > std::numeric_limits<uint64_t>::max() / blockSize
+        ? std::numeric_limits<uint64_t>::max()
+        : blocks * blockSize;
+    return 0;
 }
 
 int PosixFile::getStatus(uint64_t* size, bool* isRegular) const

@@ -42,6 +42,8 @@ public:
     // file then stays sparse.
     int reserve(uint64_t offset, uint64_t length);
     int truncate(uint64_t length);
+    // Bytes the file system holding the file still offers to this user.
+    int availableSpace(uint64_t* bytes) const;
     int getStatus(uint64_t* size, bool* isRegular) const;
     // A hint that the file will be read once from start to end; never fails.
     void adviseSequential() const;

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libcurl4-openssl-dev libssl-dev
-          libgtest-dev libgmock-dev nettle-dev nginx openssl dbus shared-mime-info desktop-file-utils)
+          libgtest-dev libgmock-dev nettle-dev nginx openssl dbus shared-mime-info desktop-file-utils
+          fonts-noto-cjk)
 
 missing=()
 for p in "${packages[@]}"; do

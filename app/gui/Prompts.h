@@ -87,7 +87,10 @@ struct FileDialogSpec
     bool save = false;
     unsigned flags = 0;       // OFN_*
     QString filter;           // "Text (*.txt)|*.txt|List (*.vrl)|*.vrl||"
-    QString defaultExtension; // without the dot
+    // Without the dot; empty: a typed name is taken as it is. Otherwise a name
+    // typed without extension gets the chosen type's, or this one when the type
+    // names none.
+    QString defaultExtension;
 };
 
 struct FileDialogResult

@@ -48,16 +48,32 @@ QList<std::pair<QMessageBox::StandardButton, int>> BoxButtons(unsigned flags)
     }
 }
 
-// "Text (*.txt)|*.txt|List (*.vrl)|*.vrl||" as QFileDialog name filters.
-QStringList NameFilters(const QString& filter)
+// One type of a file dialog: its name filter and the extension a name typed
+// without one gets under it ("*.txt" gives "txt"; "*" or "*.*" none).
+struct FileType
+{
+    QString nameFilter;
+    QString extension;
+};
+
+QString PatternExtension(const QString& patterns)
+{
+    const QString first = patterns.section(u';', 0, 0).trimmed();
+    const QString extension = first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+    return extension.contains(u'*') || extension.contains(u'?') ? QString() : extension;
+}
+
+// "Text (*.txt)|*.txt|List (*.vrl)|*.vrl||" as QFileDialog types.
+QList<FileType> FileTypes(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
-    QStringList filters;
+    QList<FileType> types;
     for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
         const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
-        filters << (parts[i].contains(u'(') ? parts[i] : parts[i] + " (" + patterns + ')');
+        types.append({parts[i].contains(u'(') ? parts[i] : parts[i] + " (" + patterns + ')',
+                      PatternExtension(parts[i + 1])});
     }
-    return filters;
+    return types;
 }
 
 } // namespace
@@ -134,9 +150,21 @@ FileDialogResult CQtPrompts::FileDialog(const FileDialogSpec& spec)
     dialog.setFileMode(!spec.save && (spec.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
                                                                       : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(spec.flags & OFN_OVERWRITEPROMPT));
-    const QStringList filters = NameFilters(spec.filter);
+    const QList<FileType> types = FileTypes(spec.filter);
+    QStringList filters;
+    for (const FileType& type : types)
+        filters << type.nameFilter;
     dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(spec.defaultExtension);
+    // A name typed without extension gets that of the type chosen now, so that
+    // the type that picks the format also names the file.
+    const auto useTypeExtension = [&](const QString& nameFilter) {
+        const qsizetype index = filters.indexOf(nameFilter);
+        const QString extension = index >= 0 ? types[index].extension : QString();
+        dialog.setDefaultSuffix(spec.defaultExtension.isEmpty() || extension.isEmpty() ? spec.defaultExtension
+                                                                                        : extension);
+    };
+    useTypeExtension(dialog.selectedNameFilter());
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, useTypeExtension);
     int code = 0;
     {
         CModalLoops::Scope loop;

@@ -2,11 +2,14 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QDeadlineTimer>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
 constexpr int kHandOffTimeoutMs = 1000;
+constexpr int kHandOffRetryMs = 100;
 constexpr qint64 kMaxCommandBytes = 16;
 const QByteArray kShowCommand = QByteArrayLiteral("SHOW");
 const QByteArray kExitCommand = QByteArrayLiteral("EXIT");
@@ -48,7 +51,6 @@ QString CSingleInstance::SocketPath()
 CSingleInstance::CSingleInstance(QObject* parent)
     : QObject(parent), m_lock(LockPath())
 {
-    m_lock.setStaleLockTime(0); // only a dead owner makes the lock stale
 }
 
 CSingleInstance::~CSingleInstance()
@@ -56,9 +58,9 @@ CSingleInstance::~CSingleInstance()
     Release();
 }
 
-bool CSingleInstance::TryLock()
+ExclusiveFileLock::Result CSingleInstance::TryLock()
 {
-    return m_lock.tryLock(0);
+    return m_lock.tryLock();
 }
 
 void CSingleInstance::Listen()
@@ -89,6 +91,18 @@ bool CSingleInstance::SendCommand(const QByteArray& command)
 {
     QLocalSocket socket;
     return Send(socket, command);
+}
+
+bool CSingleInstance::HandOffShow(int timeoutMs)
+{
+    // The owner listens only once its window exists.
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!SendCommand(kShowCommand)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kHandOffRetryMs);
+    }
+    return true;
 }
 
 bool CSingleInstance::RequestExitAndWait(int timeoutMs)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLockFile>
+#include "platform/ExclusiveFileLock.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,8 +9,8 @@
 class QLocalServer;
 class QLocalSocket;
 
-// One running instance per user: a lock file in the runtime folder that a
-// crashed owner's successor reclaims, and a local socket beside it on which the
+// One running instance per user: a lock on a file in the runtime folder that
+// ends with its owner, and a local socket beside it on which the
 // running instance takes the one-line commands "SHOW" and "EXIT" from another.
 // Both are full paths in the user's own runtime folder, never a bare name that
 // would land in the /tmp all users share.
@@ -25,8 +26,9 @@ public:
     explicit CSingleInstance(QObject* parent = nullptr);
     ~CSingleInstance() override;
 
-    // False when another live process holds the lock.
-    bool TryLock();
+    // HeldElsewhere when another live process holds the lock.
+    ExclusiveFileLock::Result TryLock();
+    int LockError() const { return m_lock.error(); }
     // Starts taking commands; call once the main window exists.
     void Listen();
     // Stops listening and gives up the lock; EXIT connections stay open until
@@ -36,6 +38,9 @@ public:
     // A second instance's hand-off: connects and sends the line, each step
     // waiting at most a second; false when nothing listens.
     static bool SendCommand(const QByteArray& command);
+    // Asks the running instance to show its window, trying for at most the
+    // limit while it may still be starting; false when nothing answered.
+    static bool HandOffShow(int timeoutMs);
     // Asks the running instance to exit and waits, at most the limit, until its
     // connection closes: at once when the exit was declined, else once that
     // process has saved everything and ended. False when nothing listens.
@@ -52,7 +57,7 @@ private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);
 
-    QLockFile m_lock;
+    ExclusiveFileLock m_lock;
     QLocalServer* m_server = nullptr;
     QList<QPointer<QLocalSocket>> m_exitConnections; // kept past the server's life
 };

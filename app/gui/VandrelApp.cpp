@@ -2,6 +2,7 @@
 
 #include "app/AppDataFile.h"
 #include "app/ChangedSettings.h"
+#include "app/DownloadsFolder.h"
 #include "app/TextFormat.h"
 #include "app/VandrelCore.h"
 #include "app/gui/AppFile.h"
@@ -19,6 +20,7 @@
 #include "mainframe/SetAsideDownloads.h"
 #include "platform/MessageFormat.h"
 #include "platform/StringTable.h"
+#include "platform/SystemError.h"
 #include "platform/inet/Inet.h"
 
 #include <QApplication>
@@ -36,6 +38,9 @@ constexpr unsigned kIdsDataUsageText = 275;
 constexpr int kResetButton = 1;
 constexpr std::chrono::milliseconds kStubLockWaitPerDownload(2000);
 constexpr std::chrono::milliseconds kStubLockWaitInAll(5000);
+// A running instance listens once its window exists.
+constexpr int kHandOffWaitMs = 10000;
+constexpr int kExitNoInstanceLock = 1;
 
 CVandrelApp* g_app = nullptr;
 
@@ -78,9 +83,11 @@ CMainFrame* CVandrelApp::GetMainFrame() const
 bool CVandrelApp::InitInstance(AppCommandMode mode)
 {
     m_instance = std::make_unique<CSingleInstance>();
-    if (!m_instance->TryLock()) {
-        CSingleInstance::SendCommand(QByteArrayLiteral("SHOW"));
+    const ExclusiveFileLock::Result lock = m_instance->TryLock();
+    if (lock != ExclusiveFileLock::Result::Locked) {
         m_bSecondInstance = true;
+        if (!HandOffOrExplain(lock))
+            m_exitCode = kExitNoInstanceLock;
         return false;
     }
     for (inet::DWORD option : {inet::INTERNET_OPTION_MAX_CONNS_PER_SERVER, inet::INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER,
@@ -89,6 +96,7 @@ bool CVandrelApp::InitInstance(AppCommandMode mode)
 
     CAppSettings& settings = AppCore().m_settings;
     settings.Load();
+    CreateMissingDownloadsFolder(settings.DefaultDownloadLocation);
     if (settings.SchedulerAutoTurnOn) {
         SettingStore(settings.SchedulerOn, 1);
         MoveScheduleToToday(settings, Ui().nowLocal());
@@ -110,10 +118,25 @@ bool CVandrelApp::InitInstance(AppCommandMode mode)
     return true;
 }
 
+bool CVandrelApp::HandOffOrExplain(ExclusiveFileLock::Result lock)
+{
+    if (lock == ExclusiveFileLock::Result::HeldElsewhere) {
+        if (CSingleInstance::HandOffShow(kHandOffWaitMs))
+            return true;
+        AppMessageBox(nullptr, QStringLiteral("%1 已在运行，但没有响应。请结束它后再试。").arg(AppTitle()),
+                      MB_OK | MB_ICONERROR);
+        return false;
+    }
+    const QString text = QStringLiteral("无法锁定 %1，%2 无法启动。\n\n%3")
+                             .arg(CSingleInstance::LockPath(), AppTitle(), GetSystemErrorText(m_instance->LockError()));
+    AppMessageBox(nullptr, text, MB_OK | MB_ICONERROR);
+    return false;
+}
+
 int CVandrelApp::ExitInstance()
 {
     if (m_bSecondInstance)
-        return 0;
+        return m_exitCode;
     CVandrelCore& core = AppCore();
     {
         // Workers set aside at exit may still add to the counter.

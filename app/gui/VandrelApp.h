@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppCommandLineInfo.h"
+#include "platform/ExclusiveFileLock.h"
 #include "platform/SystemTime.h"
 
 #include <QObject>
@@ -25,7 +26,8 @@ public:
     CVandrelApp();
     ~CVandrelApp() override;
 
-    // False ends the program: another instance runs (it was asked to show itself).
+    // False ends the program: another instance runs (it was asked to show
+    // itself), or the instance lock could not be had (the user was told).
     bool InitInstance(AppCommandMode mode);
     // Saves the settings and histories (unless start-up ended early), then
     // gives up the single instance; the exit code.
@@ -58,9 +60,13 @@ private:
     void RegisterCommands();
     // Brings the open options or data-usage dialog forward; true when there is one.
     bool RaiseOpenDialog();
+    // Another instance answered the hand-off; else the user is told why the
+    // program cannot start.
+    bool HandOffOrExplain(ExclusiveFileLock::Result lock);
 
     std::unique_ptr<CSingleInstance> m_instance;
     bool m_bSecondInstance = false;
+    int m_exitCode = 0;
     QPointer<CMainFrame> m_pMainWnd;
     QPointer<QDialog> m_openDialog; // the options dialog while it runs
     bool m_bDataUsageOpen = false;

@@ -130,7 +130,8 @@ void SetLastError(DWORD code);
 
 // proxy is "host:port" (port 0 = 80) and used only with INTERNET_OPEN_TYPE_PROXY,
 // as is the bypass list ("<local>" = a host without a dot; other entries are host
-// patterns with '*'; separated by ';', ',' or white space). flags are ignored.
+// patterns with '*'; separated by ';', ',' or white space). Preconfigured access
+// takes the environment's proxy (EnvironmentProxy.h). flags are ignored.
 HINTERNET InternetOpenW(const char16_t* agent, DWORD accessType, const char16_t* proxy,
                         const char16_t* proxyBypass, DWORD flags);
 

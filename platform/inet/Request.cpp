@@ -178,8 +178,8 @@ DWORD Request::startHop(const WireUrl& url)
     if (m_transfer)
         curl_multi_remove_handle(m_multi, m_transfer->easy());
     m_transfer.reset();
-    const std::optional<QByteArray> proxy = m_connection->session().proxyFor(url.host(), url.port());
-    m_viaProxy = proxy && !proxy->isEmpty();
+    const QByteArray proxy = m_connection->session().proxyFor(url);
+    m_viaProxy = !proxy.isEmpty();
     // Like libcurl's own rule: server credentials go only to the origin they were given for.
     const bool credentials = m_connection->hasCredentials() && url.sameOrigin(m_url);
     const bool proxyCredentials = m_viaProxy && (options().proxyUserName || options().proxyPassword);
@@ -196,8 +196,7 @@ DWORD Request::startHop(const WireUrl& url)
     return 0;
 }
 
-void Request::configure(CURL* easy, const WireUrl& url, const std::optional<QByteArray>& proxy,
-                        bool credentials)
+void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy, bool credentials)
 {
     // Never set: FOLLOWLOCATION (we follow), ACCEPT_ENCODING (sizes and offsets
     // must stay raw), RANGE (a Range goes as a raw line, so a 200 still reaches
@@ -222,8 +221,10 @@ void Request::configure(CURL* easy, const WireUrl& url, const std::optional<QByt
     const DWORD connectTimeout = options().connectTimeout;
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, connectTimeout == kNoLimit ? 0L : long(connectTimeout));
     curl_easy_setopt(easy, CURLOPT_SHARE, m_connection->session().share());
-    if (proxy)
-        curl_easy_setopt(easy, CURLOPT_PROXY, proxy->constData());
+    // Decided here, so that no environment variable overrides it behind our back
+    // and a failed connection is known to be the proxy's.
+    curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData());
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
     if (m_viaProxy && (options().proxyUserName || options().proxyPassword)) {
         // A password alone still answers the challenge, with an empty user name.
         curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);

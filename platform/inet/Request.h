@@ -58,7 +58,7 @@ private:
     Request(std::shared_ptr<Connection> connection, Setup setup, WireUrl url);
 
     DWORD startHop(const WireUrl& url);
-    void configure(CURL* easy, const WireUrl& url, const std::optional<QByteArray>& proxy, bool credentials);
+    void configure(CURL* easy, const WireUrl& url, const QByteArray& proxy, bool credentials);
     DWORD drive(const std::function<bool()>& ready);
     DWORD fill(qsizetype wanted);
     void collectFinished();

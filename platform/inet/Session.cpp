@@ -1,5 +1,7 @@
 #include "platform/inet/Session.h"
 
+#include "platform/inet/EnvironmentProxy.h"
+
 namespace inet {
 
 std::shared_ptr<Session> Session::open(const QString& agent, DWORD accessType, const QString& proxy,
@@ -75,15 +77,15 @@ std::optional<QByteArray> Session::proxyUrl(const QString& proxy)
          + QByteArray::number(port ? port : INTERNET_DEFAULT_HTTP_PORT);
 }
 
-std::optional<QByteArray> Session::proxyFor(const QByteArray& host, int port) const
+QByteArray Session::proxyFor(const WireUrl& url) const
 {
     switch (m_accessType) {
     case INTERNET_OPEN_TYPE_PROXY:
-        return m_bypass.matches(QString::fromUtf8(host), port) ? QByteArray("") : m_proxyUrl;
+        return m_bypass.matches(QString::fromUtf8(url.host()), url.port()) ? QByteArray() : m_proxyUrl;
     case INTERNET_OPEN_TYPE_DIRECT:
-        return QByteArray("");
+        return {};
     default:
-        return std::nullopt;
+        return EnvironmentProxy(url.scheme(), url.host());
     }
 }
 

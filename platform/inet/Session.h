@@ -2,6 +2,7 @@
 
 #include "platform/inet/Handle.h"
 #include "platform/inet/ProxyBypass.h"
+#include "platform/inet/WireUrl.h"
 
 #include <curl/curl.h>
 
@@ -29,9 +30,9 @@ public:
     const QByteArray& userAgent() const { return m_userAgent; }
     CURLSH* share() const { return m_share; }
 
-    // The CURLOPT_PROXY value for a request to host:port: empty optional = leave it
-    // to libcurl (the environment's proxy settings), "" = direct.
-    std::optional<QByteArray> proxyFor(const QByteArray& host, int port) const;
+    // The CURLOPT_PROXY value for a request to url, "" = direct. Preconfigured
+    // access takes the environment's proxy.
+    QByteArray proxyFor(const WireUrl& url) const;
 
 private:
     Session() : Handle(kKind, {}) {}

@@ -26,6 +26,7 @@ public:
 
     const QByteArray& text() const { return m_text; }
     bool isHttp() const { return m_scheme == "http" || m_scheme == "https"; }
+    const QByteArray& scheme() const { return m_scheme; }
     QByteArray host() const { return m_host; } // without brackets
     int port() const { return m_port; }        // the scheme's default when none is named
     bool sameOrigin(const WireUrl& other) const;

@@ -4,8 +4,16 @@
 
 #include <QDirIterator>
 
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <thread>
 
 namespace {
 
@@ -33,6 +41,15 @@ QStringList Entries(const QString& folder)
         names << QDir(folder).relativeFilePath(it.next());
     names.sort();
     return names;
+}
+
+// Bytes in use on the file system that holds path.
+uint64_t UsedBytes(const QString& path)
+{
+    struct statvfs status{};
+    if (statvfs(QFile::encodeName(path).constData(), &status) != 0)
+        return 0;
+    return uint64_t(status.f_blocks - status.f_bfree) * status.f_frsize;
 }
 
 } // namespace
@@ -218,4 +235,44 @@ TEST_F(AllocateFile, ReportsAFailedReservation)
     EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(144, EFBIG));
     EXPECT_TRUE(row->download.GetLocalFileName().isEmpty());
     EXPECT_TRUE(Entries(path("dl")).isEmpty());
+}
+
+// A size the disk cannot hold fails before anything is reserved: filling the
+// disk first would make every other writer on it fail meanwhile.
+TEST_F(AllocateFile, RefusesASizeBeyondTheFreeSpaceWithoutFillingTheDisk)
+{
+    const QString small = path("small");
+    ASSERT_TRUE(QDir().mkpath(small));
+    if (mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=400m") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << strerror(errno);
+    const auto unmount = qScopeGuard([&] { umount2(QFile::encodeName(small).constData(), MNT_DETACH); });
+
+    const uint64_t before = UsedBytes(small);
+    std::atomic<bool> done{false};
+    std::atomic<uint64_t> most{before};
+    std::thread sampler([&] {
+        while (!done) {
+            most = std::max<uint64_t>(most, UsedBytes(small));
+            std::this_thread::yield();
+        }
+    });
+    auto row = Prepared("big.bin", 1024 * kMiB, true);
+    row->download.m_strDownloadLocation = small;
+    const StepResult result = row->download.AllocateFile();
+    done = true;
+    sampler.join();
+
+    EXPECT_EQ(result, StepFailed);
+    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(144, ENOSPC));
+    EXPECT_LE(most.load(), before);
+    EXPECT_EQ(row->download.m_nAllocated, 0u);
+    EXPECT_TRUE(row->download.GetLocalFileName().isEmpty());
+    EXPECT_TRUE(Entries(small).isEmpty());
+
+    // What fits is allocated as ever.
+    row = Prepared("fits.bin", 120 * kMiB, true);
+    row->download.m_strDownloadLocation = small;
+    ASSERT_EQ(row->download.AllocateFile(), StepOk) << row->download.m_pError->GetText().toStdString();
+    EXPECT_EQ(QFileInfo(row->download.GetLocalFileName()).size(), qint64(120 * kMiB + 4412));
+    EXPECT_FALSE(IsSparse(row->download.GetLocalFileName()));
 }

@@ -1,5 +1,10 @@
 #include "engine/SafeFileName.h"
 
+#include "engine/OwnFiles.h"
+#include "support/QStringPrinter.h"
+
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 TEST(SafeFileName, ReplacesTrimsAndAvoidsDeviceNames)
@@ -55,8 +60,8 @@ TEST(SafeFileName, FitsInTheByteBudgetWithoutSplittingACharacter)
         {a230.first(228) + u"é"_qs, a230.first(228) + u"é"_qs},
         {QString(80, u'中'), QString(76, u'中')},
         {emoji.repeated(58), emoji.repeated(57)},
-        // What the cut leaves at the end is trimmed again.
-        {a230.first(228) + u". b"_qs, a230.first(228)},
+        // What the cut leaves at the end is trimmed again; 20 bytes are no extension.
+        {a230.first(228) + u" ."_qs + QString(20, u'b'), a230.first(228)},
         // Leading spaces cost nothing, but only the first 260 units are looked at.
         {QString(250, u' ') + u"abcdefghijKLMN"_qs, u"abcdefghij"_qs},
         {QString(259, u' ') + emoji, QString()},
@@ -66,5 +71,36 @@ TEST(SafeFileName, FitsInTheByteBudgetWithoutSplittingACharacter)
         const QString name = SafeFileName(source);
         EXPECT_EQ(name, expected);
         EXPECT_LE(name.toUtf8().size(), kMaxSafeFileNameBytes);
+    }
+}
+
+// The desktop knows a file's type by its extension, so a long name is shortened
+// before it; the partial file and every counted name still fit in 255 bytes.
+TEST(SafeFileName, ShortensALongNameBeforeItsExtension)
+{
+    const QString wen(1, u'文');
+    const QString emoji = u"😀"_qs;
+    const QString a = u"a"_qs;
+    const std::pair<QString, QString> cases[] = {
+        {a.repeated(250) + u".bin"_qs, a.repeated(226) + u".bin"_qs},
+        {wen.repeated(80) + u".zip"_qs, wen.repeated(75) + u".zip"_qs},
+        {emoji.repeated(57) + u".pdf"_qs, emoji.repeated(56) + u".pdf"_qs},
+        {a.repeated(250) + u".tar.gz"_qs, a.repeated(223) + u".tar.gz"_qs},
+        {a.repeated(250) + u".TAR.xz"_qs, a.repeated(223) + u".TAR.xz"_qs},
+        {a.repeated(240) + u"."_qs + QString(16, u'e'), a.repeated(213) + u"."_qs + QString(16, u'e')},
+        // The shortened part is trimmed behind its cut.
+        {a.repeated(225) + u" bbbb.bin"_qs, a.repeated(225) + u".bin"_qs},
+        {a.repeated(224) + u"..bb.bin"_qs, a.repeated(224) + u".bin"_qs},
+        // Not an extension: too long, or nothing before the dot.
+        {a.repeated(220) + u"."_qs + QString(17, u'e'), a.repeated(220) + u"."_qs + QString(9, u'e')},
+        {u"."_qs + a.repeated(250), u"."_qs + a.repeated(229)},
+    };
+    for (const auto& [source, expected] : cases) {
+        SCOPED_TRACE(source.toStdString());
+        const QString name = SafeFileName(source);
+        EXPECT_EQ(name, expected);
+        for (const QString& path : {PartialFilePath(u"/d"_qs, name, UINT32_MAX),
+                                    FinalFilePath(u"/d"_qs, name, UINT32_MAX)})
+            EXPECT_LE(QFileInfo(path).fileName().toUtf8().size(), 255);
     }
 }

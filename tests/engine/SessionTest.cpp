@@ -5,6 +5,7 @@
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
 
+#include <QScopeGuard>
 #include <QTcpServer>
 
 #include <thread>
@@ -359,6 +360,42 @@ TEST_F(Session, BypassListOnlyWhenSwitchedOn)
         }
         EXPECT_EQ(origin.requests().size(), 1);
         EXPECT_EQ(proxy.requests().size(), 1);
+    });
+}
+
+// The proxy server as people type it reaches the proxy.
+TEST_F(Session, ProxyServerAsTyped)
+{
+    onWorker([&] {
+        FaultServer v4(answering(200));
+        FaultServer v6(answering(200), FaultServer::Loopback::V6);
+        const std::pair<QString, const FaultServer*> cases[] = {
+            {u"  127.0.0.1 "_qs, &v4}, {u"http://127.0.0.1"_qs, &v4}, {u" HTTP://127.0.0.1"_qs, &v4},
+            {u"::1"_qs, &v6},          {u"[::1]"_qs, &v6},           {u"http://::1 "_qs, &v6},
+        };
+        const QString url = u"http://127.0.0.1:9/f.bin"_qs;
+        for (const auto& [server, proxy] : cases) {
+            SCOPED_TRACE(server.toStdString());
+            set(&CAppSettingsBase::HttpProxyServer, server);
+            set(&CAppSettingsBase::HttpProxyPort, proxy->port());
+            auto download = openDownload(url, Proxy);
+            EXPECT_EQ(exchange(*download, url).status, 200) << errorText(*download).toStdString();
+        }
+        EXPECT_EQ(v4.requests().size(), 3);
+        EXPECT_EQ(v6.requests().size(), 3);
+    });
+}
+
+// A proxy from the environment that does not answer is named as the proxy.
+TEST_F(Session, AnUnreachableEnvironmentProxyIsNamed)
+{
+    onWorker([&] {
+        qputenv("http_proxy", u"http://127.0.0.1:%1"_qs.arg(closedPort()).toLatin1());
+        const auto unset = qScopeGuard([] { qunsetenv("http_proxy"); });
+        const QString url = u"http://127.0.0.1:9/f.bin"_qs;
+        auto download = openDownload(url, Preconfig);
+        EXPECT_EQ(exchange(*download, url).sent, StepRetry);
+        EXPECT_EQ(errorText(*download), u"发送请求失败。 无法连接到代理服务器。 (12165)"_qs);
     });
 }
 

@@ -1,6 +1,7 @@
 // Requests through an explicit proxy (our fault server in proxy mode), the
 // bypass list, and tunnels to nginx's HTTPS port.
 #include "InetTestRequest.h"
+#include "platform/inet/EnvironmentProxy.h"
 #include "platform/inet/ProxyBypass.h"
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
@@ -49,6 +50,43 @@ TEST(InetProxyBypassTest, Matching)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.list) + " / " + c.host);
         EXPECT_EQ(ProxyBypass(QString::fromLatin1(c.list)).matches(QString::fromLatin1(c.host), c.port), c.direct);
+    }
+}
+
+// no_proxy as libcurl reads it.
+TEST(InetNoProxyTest, Matching)
+{
+    struct Case
+    {
+        const char* list;
+        const char* host;
+        bool direct;
+    };
+    const Case cases[] = {
+        {"*", "anything.test", true},
+        {" * ", "10.0.0.1", true},
+        {"*.example.com", "dl.example.com", false}, // no wildcards but "*" alone
+        {"example.com", "example.com", true},
+        {"example.com", "DL.Example.COM", true},
+        {".example.com", "dl.example.com", true},
+        {"example.com.", "example.com", true},
+        {"example.com", "notexample.com", false},
+        {"example.com", "example.com.org", false},
+        {"a.test, example.com b.test", "example.com", true},
+        {"localhost", "127.0.0.1", false},
+        {"127.0.0.1", "127.0.0.1", true},
+        {"127.0.0.0/8", "127.1.2.3", true},
+        {"127.0.0.0/24", "127.0.1.3", false},
+        {"10.0.0.1", "10.0.0.10", false},
+        {"::1", "::1", true},
+        {"fe80::/16", "fe80::1", true},
+        {"fe80::/16", "fe81::1", false},
+        {"127.0.0.1", "::1", false},
+        {"", "localhost", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + " / " + c.host);
+        EXPECT_EQ(IsNoProxyHost(c.list, c.host), c.direct);
     }
 }
 
@@ -179,6 +217,8 @@ TEST(InetProxyTest, PreconfigFollowsTheEnvironment)
     }
 }
 
+// Whichever setting named the proxy, a failed connection to it is the proxy's
+// failure; with the host exempted the connection is direct and the server's.
 TEST(InetProxyTest, AnUnreachableProxyIsNamed)
 {
     quint16 port = 0;
@@ -186,12 +226,50 @@ TEST(InetProxyTest, AnUnreachableProxyIsNamed)
         F closed([](const F::Request&) { return F::Script{}; });
         port = closed.port();
     }
-    InetTestRequest::Setup setup;
-    setup.access = INTERNET_OPEN_TYPE_PROXY;
-    setup.proxy = QStringLiteral("127.0.0.1:%1").arg(port);
-    InetTestRequest request(QStringLiteral("http://127.0.0.1:9/f"), setup);
-    EXPECT_FALSE(request.send());
-    EXPECT_EQ(request.error(), ERROR_INTERNET_PROXY_SERVER_UNREACHABLE);
+    const QByteArray dead = "http://127.0.0.1:" + QByteArray::number(port);
+    const QString httpUrl = QStringLiteral("http://127.0.0.1:%1/f").arg(port);
+    const QString httpsUrl = QStringLiteral("https://127.0.0.1:%1/f").arg(port);
+    struct Case
+    {
+        const char* name;
+        DWORD access;
+        QList<QPair<const char*, QByteArray>> environment;
+        QString url;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"proxy option", INTERNET_OPEN_TYPE_PROXY, {}, httpUrl, ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"http_proxy", INTERNET_OPEN_TYPE_PRECONFIG, {{"http_proxy", dead}}, httpUrl,
+         ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"https_proxy", INTERNET_OPEN_TYPE_PRECONFIG, {{"https_proxy", dead}}, httpsUrl,
+         ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"HTTPS_PROXY", INTERNET_OPEN_TYPE_PRECONFIG, {{"HTTPS_PROXY", dead}}, httpsUrl,
+         ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"all_proxy", INTERNET_OPEN_TYPE_PRECONFIG, {{"all_proxy", dead}}, httpUrl,
+         ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"HTTP_PROXY is never read", INTERNET_OPEN_TYPE_PRECONFIG, {{"HTTP_PROXY", dead}}, httpUrl,
+         ERROR_INTERNET_CANNOT_CONNECT},
+        {"no_proxy", INTERNET_OPEN_TYPE_PRECONFIG, {{"http_proxy", dead}, {"no_proxy", "127.0.0.1"}}, httpUrl,
+         ERROR_INTERNET_CANNOT_CONNECT},
+        {"empty http_proxy", INTERNET_OPEN_TYPE_PRECONFIG, {{"http_proxy", ""}, {"ALL_PROXY", dead}}, httpUrl,
+         ERROR_INTERNET_PROXY_SERVER_UNREACHABLE},
+        {"direct", INTERNET_OPEN_TYPE_DIRECT, {{"http_proxy", dead}}, httpUrl, ERROR_INTERNET_CANNOT_CONNECT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [name, value] : c.environment)
+            qputenv(name, value);
+        const auto unset = qScopeGuard([&] {
+            for (const auto& [name, value] : c.environment)
+                qunsetenv(name);
+        });
+        InetTestRequest::Setup setup;
+        setup.access = c.access;
+        setup.proxy = QStringLiteral("127.0.0.1:%1").arg(port);
+        InetTestRequest request(c.url, setup);
+        EXPECT_FALSE(request.send());
+        EXPECT_EQ(request.error(), c.error);
+    }
 }
 
 } // namespace

@@ -119,19 +119,29 @@ bool FaultServer::Request::hasHeader(QByteArrayView name) const
     return false;
 }
 
-FaultServer::FaultServer(Responder responder)
-    : m_responder(std::move(responder))
+FaultServer::FaultServer(Responder responder, Loopback loopback)
+    : m_responder(std::move(responder)), m_host(loopback == Loopback::V6 ? "[::1]" : "127.0.0.1")
 {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    if (loopback == Loopback::V6) {
+        auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+        v6->sin6_family = AF_INET6;
+        v6->sin6_addr = in6addr_loopback;
+        length = sizeof *v6;
+    } else {
+        auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+        v4->sin_family = AF_INET;
+        v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof *v4;
+    }
+    m_listener = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0
         || ::listen(m_listener, 16) != 0
         || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return;
-    m_port = ntohs(address.sin_port);
+    m_port = ntohs(loopback == Loopback::V6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                                            : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
     m_acceptThread = std::thread(&FaultServer::acceptLoop, this);
 }
 
@@ -147,7 +157,7 @@ FaultServer::~FaultServer()
 
 QString FaultServer::url(const QString& path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+    return QStringLiteral("http://%1:%2%3").arg(QLatin1String(m_host)).arg(m_port).arg(path);
 }
 
 QList<FaultServer::Request> FaultServer::requests() const

@@ -45,7 +45,9 @@ public:
 
     enum class AuthScheme { Basic, Digest };
 
-    explicit FaultServer(Responder responder);
+    enum class Loopback { V4, V6 }; // listens on 127.0.0.1 or ::1
+
+    explicit FaultServer(Responder responder, Loopback loopback = Loopback::V4);
     ~FaultServer();
     FaultServer(const FaultServer&) = delete;
     FaultServer& operator=(const FaultServer&) = delete;
@@ -81,6 +83,7 @@ private:
     bool pause(int ms) const;                    // false when the server stops meanwhile
 
     Responder m_responder;
+    const char* m_host;
     int m_listener = -1;
     quint16 m_port = 0;
     std::atomic<bool> m_stopping{false};

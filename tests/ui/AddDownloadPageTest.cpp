@@ -1,5 +1,6 @@
 #include "UiFixture.h"
 
+#include "app/DownloadsFolder.h"
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -240,6 +242,32 @@ TEST_F(AddDownloadPageTest, FoldersMustBeExistingAbsoluteDirectoriesWithoutTrail
         EXPECT_EQ(outcome.tab, 0);
         EXPECT_EQ(outcome.focus, Combo(IDC_LOCATION));
     }
+}
+
+// The user's Downloads folder is made when a page needs it; a typed folder of
+// another name is still refused when missing.
+TEST_F(AddDownloadPageTest, AMissingDownloadsFolderIsCreatedAndAnyOtherMissingFolderRefused)
+{
+    const QString home = QDir::homePath();
+    const QString downloads = UserDownloadsFolder(); // as user-dirs names it
+    ASSERT_TRUE(downloads.startsWith(home + u'/'));
+    QDir(downloads).removeRecursively();
+    ASSERT_EQ(AppCore().m_settings.DefaultDownloadLocation, downloads);
+
+    Open(QStringLiteral("http://h/a"), home + QStringLiteral("/Downloads2"));
+    EXPECT_EQ(Start().message, QStringLiteral("指定的下载位置不存在。"));
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/Downloads2")));
+
+    Open(QStringLiteral("http://h/a"), downloads + u'/');
+    EXPECT_EQ(Start().message, QString());
+    EXPECT_EQ(page->m_strLocation, downloads);
+    const QFileInfo created(downloads);
+    EXPECT_TRUE(created.isDir());
+    EXPECT_EQ(created.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                       | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+                                       | QFile::ExeOther),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                  | QFile::ReadOther | QFile::ExeOther);
 }
 
 TEST_F(AddDownloadPageTest, TheFolderBoxShowsTheFolderOverItsHistoryAndTheBrowserFillsIt)

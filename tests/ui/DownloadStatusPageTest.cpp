@@ -159,10 +159,15 @@ TEST_F(DownloadStatusPageTest, ProgressRateAndTimesFollowTheDownload)
     EXPECT_EQ(Text(1053), QStringLiteral("-"));
     EXPECT_EQ(Text(1051), QStringLiteral("--:--:--"));
 
-    Download().m_nState = Transferred;
-    Download().m_bGotFileSize = 0;
-    Refresh();
-    EXPECT_EQ(Text(1049), QStringLiteral("1,000 B"));
+    // A finished download whose size the server never told shows what it received.
+    for (const int32_t state : {Transferred, Completed}) {
+        Download().m_nState = state;
+        Download().m_bGotFileSize = 0;
+        Download().m_nFileSize = 0;
+        SetSections({{0, 0, 300000, false, false, Unspecified, 0, true}});
+        Refresh();
+        EXPECT_EQ(Text(1049), QStringLiteral("292.96 KB"));
+    }
 }
 
 TEST_F(DownloadStatusPageTest, StateResumeSupportAndErrorKeepTheirRules)

@@ -116,6 +116,12 @@ TEST_F(DownloadsViewTest, CellsShowTheLiveDownload)
             AddSection(item, done);
         };
     };
+    auto finishedUnsized = [](uint64_t received) {
+        return [received](CDownloadItem* item) {
+            Download(item).m_nState = Completed;
+            AddSection(item, received);
+        };
+    };
     const Case cases[] = {
         {state(NeedToPrepare), CDownloadsView::ColumnFileName, "<New>"},
         {[](CDownloadItem* item) { Download(item).SetFileTitle(QStringLiteral("a.zip")); },
@@ -133,6 +139,9 @@ TEST_F(DownloadsViewTest, CellsShowTheLiveDownload)
              SetSize(item, 4096); // the file's size counts as done, sections or not
          },
          CDownloadsView::ColumnDownloaded, "4.00 KB"},
+        // A size never told: what the sections received, and still no percentage.
+        {finishedUnsized(300000), CDownloadsView::ColumnDownloaded, "292.96 KB"},
+        {finishedUnsized(300000), CDownloadsView::ColumnCompleted, ""},
         {[](CDownloadItem* item) {
              Download(item).m_nState = Paused;
              Download(item).m_nWholeDownloadTime = 90'187 * kTicksPerSecond;

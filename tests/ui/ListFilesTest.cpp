@@ -4,17 +4,25 @@
 #include "engine/DownloadItem.h"
 #include "engine/DownloadStub.h"
 #include "engine/HttpDownloader.h"
+#include "app/gui/QtPrompts.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MainFrame.h"
+#include "mainframe/StatusBarEx.h"
 #include "mainframe/TextUrlList.h"
 #include "platform/BinaryWriter.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -71,8 +79,12 @@ public:
     FileDialogResult FileDialog(const FileDialogSpec& spec) override
     {
         specs.append(spec);
+        if (realFileDialog)
+            return CQtPrompts().FileDialog(spec);
         return files.isEmpty() ? FileDialogResult{} : files.takeFirst();
     }
+
+    bool realFileDialog = false; // the toolkit's dialog, answered by the test
 
     QList<FileDialogResult> files;
     QList<FileDialogSpec> specs;
@@ -413,3 +425,91 @@ TEST_F(ListFilesTest, UnfinishedDownloadIsAddedOnceFromItsPartialFile)
 }
 
 } // namespace
+
+namespace {
+
+// Answers the next file dialog as a user does: picks the type in its list (by
+// the keys, through the other type first, so that the choice is the user's),
+// types the name and accepts.
+void AnswerFileDialog(const QString& typed, int typeIndex)
+{
+    QTimer::singleShot(0, [typed, typeIndex] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(types && name) << "not the toolkit's own dialog";
+        QTest::keyClick(types, typeIndex == 0 ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(types, typeIndex == 0 ? Qt::Key_Up : Qt::Key_Down);
+        ASSERT_EQ(types->currentIndex(), typeIndex);
+        name->setText(typed);
+        QTest::keyClick(name, Qt::Key_Return);
+        if (dialog->isVisible())
+            dialog->reject(); // refused: the test fails on what it finds
+    });
+}
+
+} // namespace
+
+TEST_F(ListFilesTest, ANameTypedWithoutExtensionGetsTheChosenTypesOneAndImportsBack)
+{
+    const bool nativeDialogs = !QApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    prompts.realFileDialog = true;
+    SettingStore(AppCore().m_settings.UnicodeImportExport, 0);
+    const QStringList urls = {QStringLiteral("http://h/1"), QStringLiteral("http://h/2")};
+    AddRows(urls);
+    const QString typed = TempPath(QStringLiteral("exported"));
+    const struct
+    {
+        QString typed;
+        int type;
+        QString written;
+        bool text;
+    } cases[] = {
+        {typed, 0, typed + QStringLiteral(".txt"), true},
+        {typed, 1, typed + QStringLiteral(".vrl"), false},
+        {TempPath(QStringLiteral("kept.vrl")), 0, TempPath(QStringLiteral("kept.vrl")), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written.toStdString());
+        AnswerFileDialog(c.typed, c.type);
+        ASSERT_TRUE(frame->Commands().Dispatch(ID_FILE_EXPORT_ALL));
+        EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导出。"));
+        const QByteArray written = ReadFile(c.written);
+        if (c.text)
+            EXPECT_EQ(written, CTextUrlList::Encode(urls, false));
+        else
+            EXPECT_TRUE(written.startsWith("VRLF"));
+    }
+
+    CMainFrame* other = NewFrame();
+    AnswerFileDialog(typed, 0);
+    ASSERT_TRUE(other->Commands().Dispatch(ID_FILE_IMPORT));
+    EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导入。0 项目存在。"));
+    EXPECT_EQ(Urls(*other), urls);
+    delete other;
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, !nativeDialogs);
+}
+
+TEST_F(ListFilesTest, TheStatusPaneShowsWorkingOnlyWhileAListIsReadOrWritten)
+{
+    const QString ready = QStringLiteral("就绪");
+    WriteFile(QStringLiteral("in.vrl"), kWorkedExample);
+    QDir().mkpath(DataFolder());
+    QFile::copy(TempPath(QStringLiteral("in.vrl")), AutosavePath());
+    frame->LoadDownloadList();
+    ASSERT_EQ(frame->View()->GetItemCount(), 1);
+    EXPECT_EQ(frame->StatusBar()->MessageText(), ready);
+
+    frame->View()->selectionModel()->select(frame->View()->model()->index(0, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QString url = QStringLiteral("http://h/a.zip");
+    ASSERT_EQ(frame->StatusBar()->MessageText(), url);
+    QString duringImport;
+    prompts.during = [&] { duringImport = frame->StatusBar()->MessageText(); };
+    RunFileCommand(ID_FILE_IMPORT, TempPath(QStringLiteral("in.vrl"))); // the import, then its autosave
+    EXPECT_EQ(duringImport, QStringLiteral("工作中..."));
+    EXPECT_EQ(LastText(), QStringLiteral("0 项目成功导入。1 项目存在。"));
+    EXPECT_EQ(frame->StatusBar()->MessageText(), url);
+}

@@ -233,6 +233,16 @@ TEST_F(ProgramTest, ASecondStartHandsOverAndEndsWhileTheFirstKeepsRunning)
     EXPECT_TRUE(QFileInfo::exists(IniPath()));
 }
 
+TEST_F(ProgramTest, ALockFileLeftByAnEndedInstanceOnAnotherHostDoesNotStopTheStart)
+{
+    WriteFile(QStringLiteral("runtime/Orlmark_Vandrel_MultiInst_Mutex.lock"), "4242\nvandrel\nrenamed-host\n");
+    QProcess program;
+    Start(program);
+    ASSERT_TRUE(WaitUntilListening()) << "started as the only instance";
+    Terminate(program);
+    EXPECT_TRUE(QFileInfo::exists(IniPath()));
+}
+
 TEST_F(ProgramTest, AWorkModeNeedsNoDisplayAndTouchesNothing)
 {
     const QString fixture = QStringLiteral("[Settings]\nMaxAttempts=7\n");

@@ -79,7 +79,7 @@ TEST_F(AppTest, SettingsHistoriesAndLayoutAreWrittenOnlyAtExitAndTheLockGoesLast
     EXPECT_TRUE(Frame()->isVisible());
     EXPECT_FALSE(QFile::exists(IniPath()));
     CSingleInstance other;
-    EXPECT_FALSE(other.TryLock());
+    EXPECT_EQ(other.TryLock(), ExclusiveFileLock::Result::HeldElsewhere);
 
     ExitThroughTheCommand();
     EXPECT_TRUE(prompts.boxes.isEmpty());
@@ -91,7 +91,7 @@ TEST_F(AppTest, SettingsHistoriesAndLayoutAreWrittenOnlyAtExitAndTheLockGoesLast
     EXPECT_FALSE(ini.value("Settings/DockState/State").toByteArray().isEmpty());
     EXPECT_TRUE(QFile::exists(HistoryPath()));
     EXPECT_TRUE(QFile::exists(DataFolder() + QStringLiteral("/DownloadLocations.vrh")));
-    EXPECT_TRUE(other.TryLock());
+    EXPECT_EQ(other.TryLock(), ExclusiveFileLock::Result::Locked);
 }
 
 TEST_F(AppTest, ASecondInstanceShowsTheFirstWindowAndSavesNothing)
@@ -107,6 +107,35 @@ TEST_F(AppTest, ASecondInstanceShowsTheFirstWindowAndSavesNothing)
     }
     EXPECT_TRUE(WaitFor([this] { return Frame()->isVisible(); }));
     EXPECT_FALSE(QFile::exists(IniPath()));
+}
+
+// What a dead owner leaves at the lock's path never ends a start silently: a
+// file is taken over, anything else that cannot be locked is explained.
+TEST_F(AppTest, ALockNobodyHoldsIsTakenOverAndAnUnusablePathIsExplained)
+{
+    const QString lockPath = CSingleInstance::LockPath();
+    {
+        SCOPED_TRACE("a lock file written under another host name by a process that has ended");
+        QFile stale(lockPath);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("4242\nvandrel\nrenamed-host\n");
+        stale.close();
+        ASSERT_TRUE(app->InitInstance(AppModeNone));
+        EXPECT_TRUE(Frame()->isVisible());
+        EXPECT_TRUE(prompts.boxes.isEmpty());
+        ExitThroughTheCommand();
+        EXPECT_FALSE(QFile::exists(lockPath)) << "removed at exit";
+    }
+    SCOPED_TRACE("a folder at the lock's path");
+    ASSERT_TRUE(QDir().mkdir(lockPath));
+    CVandrelApp blocked;
+    EXPECT_FALSE(blocked.InitInstance(AppModeNone));
+    EXPECT_FALSE(blocked.GetMainFrame());
+    ASSERT_EQ(prompts.boxes.size(), 1);
+    EXPECT_TRUE(prompts.boxes[0].text.contains(lockPath)) << prompts.boxes[0].text.toStdString();
+    EXPECT_EQ(prompts.boxes[0].flags, MB_OK | MB_ICONERROR);
+    EXPECT_NE(blocked.ExitInstance(), 0);
+    EXPECT_TRUE(QDir().rmdir(lockPath));
 }
 
 TEST_F(AppTest, AutorunWithoutATrayStartsMinimised)
