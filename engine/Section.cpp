@@ -7,6 +7,7 @@
 #include "engine/HttpDownloader.h"
 #include "engine/QueryInfoString.h"
 #include "engine/SteadyClock.h"
+#include "engine/WriteQueue.h"
 #include "engine/Url.h"
 #include "platform/PosixFile.h"
 #include "platform/inet/BodyReader.h"
@@ -92,12 +93,15 @@ const char* SectionStatusName(int32_t status)
 
 // The read loop's own state, for one attempt. Reads leave their bytes where
 // libcurl's data was copied to, behind what the reader already keeps, so that
-// no other copy is made on their way to the file. The settings a read needs
+// no other copy is made on their way to the file; a full buffer is queued for
+// writing while reads go on in the lane's spare one. The settings a read needs
 // are taken once a second, not at every read.
 struct CSection::ReadLoop
 {
-    explicit ReadLoop(HINTERNET request)
+    ReadLoop(HINTERNET request, CWriteQueue& queue, PosixFile& file, RelaxedAtomic<uint64_t>& written)
         : reader(request)
+        , lane(queue, file, written)
+        , next(written)
     {
     }
 
@@ -115,6 +119,8 @@ struct CSection::ReadLoop
     }
 
     BodyReader reader;
+    CWriteQueue::Lane lane;
+    uint64_t next; // where the bytes gathered go: past those written and queued
     uint32_t bufferSize = kStartBufferSize; // size of each read
     bool reallocate = true;
     size_t capacity = 0;  // the reader's room: kGatherSize, or one read when a read is larger
@@ -232,7 +238,7 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
 // download, records the progress in the stub while the file is still open.
 StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
-    ReadLoop loop(request);
+    ReadLoop loop(request, m_pDownloader->m_writeQueue, file, m_nRangeStart);
     loop.windowSecond = CSteadyClock::WholeSeconds();
     TakeSettings(loop);
     m_nTransferSize = loop.bufferSize;
@@ -241,7 +247,9 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
     StepResult result = ReadUntilOut(file, loop, &ended);
     // A buffer the loop could not write is already dropped; a failed write here
     // outweighs whatever ended the loop.
-    const StepResult written = Flush(file, loop);
+    StepResult written = Flush(loop);
+    if (written == StepOk)
+        written = Settle(loop);
     if (written != StepOk)
         result = written;
     else if (ended)
@@ -265,7 +273,7 @@ StepResult CSection::ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended)
         if (!loop.reader.read(loop.bufferSize, &read)) {
             // Every byte of a full buffer is read: written, it makes room.
             if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-                if (const StepResult result = Flush(file, loop); result != StepOk)
+                if (const StepResult result = Flush(loop); result != StepOk)
                     return result;
                 continue;
             }
@@ -293,7 +301,7 @@ StepResult CSection::AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read)
     const uint64_t second = loop.WholeSeconds();
     const bool newSecond = second != loop.windowSecond;
     if (newSecond) {
-        if (const StepResult result = Flush(file, loop); result != StepOk)
+        if (const StepResult result = Flush(loop); result != StepOk)
             return result;
         TakeSettings(loop);
     }
@@ -314,12 +322,20 @@ void CSection::TakeSettings(ReadLoop& loop) const
     loop.stubShare = StubEvery() / std::max<size_t>(1, m_pDownloader->m_sections.size());
 }
 
-// Gives the reader its room at the start and when a read has outgrown it, which
-// a whole second's flush has left empty; false, recorded, without memory.
+// Gives the reader and the lane's spare buffer their room at the start and when
+// a read has outgrown it, which a whole second's flush has left empty; false,
+// recorded, without memory. A failed write shows at the next flush.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
+    m_pDownloader->m_writeQueue.Settle(loop.lane);
     loop.capacity = std::max<size_t>(kGatherSize, loop.bufferSize);
-    if (!loop.reader.renew(loop.capacity)) {
+    bool room = loop.reader.renew(loop.capacity);
+    try {
+        loop.lane.spare.reserve(loop.capacity);
+    } catch (const std::bad_alloc&) {
+        room = false;
+    }
+    if (!room) {
         m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return false;
     }
@@ -331,7 +347,7 @@ bool CSection::PrepareBuffer(ReadLoop& loop)
 // bytes beyond it fail the attempt and are never written.
 StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
 {
-    const uint64_t kept = std::min<uint64_t>(read, Room(loop.gathered));
+    const uint64_t kept = std::min<uint64_t>(read, Room(loop.next + loop.gathered));
     loop.gathered += size_t(kept);
     if (kept < read) {
         m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
@@ -340,37 +356,48 @@ StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
     return StepOk;
 }
 
-// The data first, then the new start: a stub written meanwhile never claims a
-// byte that is not on disk. Bytes that could not be written are dropped, never
-// written later at an offset that may have moved on.
-StepResult CSection::Flush(PosixFile& file, ReadLoop& loop)
+// Queues what is gathered once the section's earlier buffer is written. The
+// queue writes the data first, then moves the start on: a stub written
+// meanwhile never claims a byte that is not on disk. After a failed write the
+// bytes are dropped, never written later at an offset that may have moved on.
+StepResult CSection::Flush(ReadLoop& loop)
 {
     const size_t size = loop.gathered;
     loop.gathered = 0;
-    const uint64_t start = m_nRangeStart;
-    int error = 0;
-    if (size > 0) {
+    if (size > 0)
         m_nLastStatus = Writing;
-        error = file.writeAt(loop.reader.kept(), size, start);
+    const StepResult settled = Settle(loop);
+    if (settled != StepOk || size == 0) {
+        // Within the room the reader has: nothing is allocated, so nothing fails.
+        loop.reader.renew(loop.capacity);
+        return settled;
     }
-    // Within the room the reader has: nothing is allocated, so nothing fails.
-    loop.reader.renew(loop.capacity);
-    if (error) {
-        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
+    if (!loop.reader.exchange(loop.lane.spare)) {
+        m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return StepFailed;
     }
-    m_nRangeStart = start + size;
+    m_pDownloader->m_writeQueue.Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
+    loop.next += size;
     return StepOk;
 }
 
-// What the section may still take beyond what it gathers: up to its end, nothing
+// Waits until the section's queued buffer is on disk; a failed write fails the attempt.
+StepResult CSection::Settle(ReadLoop& loop)
+{
+    if (const int error = m_pDownloader->m_writeQueue.Settle(loop.lane)) {
+        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
+        return StepFailed;
+    }
+    return StepOk;
+}
+
+// What the section may still take from byte next on: up to its end, nothing
 // for the open-ended section of an empty resumable file, no limit for a body of
 // unknown length.
-uint64_t CSection::Room(uint64_t gathered) const
+uint64_t CSection::Room(uint64_t next) const
 {
     if (m_bIsUnknownLength)
         return m_pDownloader->IsResumable() ? 0 : kNoLimit;
-    const uint64_t next = m_nRangeStart + gathered;
     return next > m_nRangeEnd ? 0 : m_nRangeEnd - next + 1;
 }
 
@@ -388,7 +415,7 @@ bool CSection::LimitSpeed(int32_t mode)
 StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
     loop.unlooked = 0;
-    const StepResult result = Flush(file, loop);
+    const StepResult result = Flush(loop);
     if (result == StepOk)
         UpdateStub(file, false);
     return result;

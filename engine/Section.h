@@ -82,8 +82,9 @@ private:
     void TakeSettings(ReadLoop& loop) const;
     bool PrepareBuffer(ReadLoop& loop);
     StepResult Keep(ReadLoop& loop, uint32_t read);
-    StepResult Flush(PosixFile& file, ReadLoop& loop);
-    uint64_t Room(uint64_t gathered) const;
+    StepResult Flush(ReadLoop& loop);
+    StepResult Settle(ReadLoop& loop);
+    uint64_t Room(uint64_t next) const;
     bool LimitSpeed(int32_t mode);
     StepResult LookAtStub(PosixFile& file, ReadLoop& loop);
     static uint64_t StubEvery();

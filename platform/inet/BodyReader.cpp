@@ -62,6 +62,18 @@ bool BodyReader::renew(size_t capacity)
     return true;
 }
 
+bool BodyReader::exchange(std::vector<char>& buffer)
+{
+    if (!m_transfer)
+        return true;
+    try {
+        m_transfer->exchange(buffer);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 uint64_t BodyReader::batch() const
 {
     return m_request ? m_request->drives() : 0;

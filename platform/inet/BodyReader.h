@@ -3,6 +3,7 @@
 #include "platform/inet/Inet.h"
 
 #include <memory>
+#include <vector>
 
 namespace inet {
 
@@ -32,6 +33,9 @@ public:
     const char* kept() const;
     // Drops the kept bytes, with room for at least capacity bytes; false without memory.
     bool renew(size_t capacity);
+    // Hands the kept bytes over in buffer, whose room the reader takes instead
+    // (so that they can be written while reads go on); false without memory.
+    bool exchange(std::vector<char>& buffer);
     // Changes each time a read has waited for the network; the reads in between
     // took bytes that had already come.
     uint64_t batch() const;

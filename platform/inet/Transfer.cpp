@@ -102,6 +102,20 @@ void Transfer::renew(size_t capacity)
     m_body.erase(m_body.begin(), m_body.begin() + qsizetype(m_bodyBegin));
     m_bodyBegin = 0;
     m_body.reserve(capacity);
+    deliverAgain();
+}
+
+void Transfer::exchange(std::vector<char>& buffer)
+{
+    buffer.assign(m_body.begin() + qsizetype(m_bodyBegin), m_body.end());
+    m_body.resize(m_bodyBegin);
+    m_body.swap(buffer);
+    m_bodyBegin = 0;
+    deliverAgain();
+}
+
+void Transfer::deliverAgain()
+{
     if (m_paused) {
         m_paused = false;
         // May deliver the held chunk before it returns.

@@ -58,6 +58,9 @@ public:
     // Drops the kept bytes, keeping those not yet read, with room for capacity
     // bytes; throws bad_alloc.
     void renew(size_t capacity);
+    // Hands the kept bytes over in buffer, whose room takes the buffer's place
+    // with the bytes not yet read; throws bad_alloc when they do not fit it.
+    void exchange(std::vector<char>& buffer);
     // A read can be answered: that many bytes are there, or no more fit.
     bool canServe(qsizetype wanted) const { return buffered() >= wanted || (m_keep && m_paused); }
 
@@ -72,6 +75,7 @@ private:
 
     void headerLine(QByteArray line);
     qsizetype pauseMark() const;
+    void deliverAgain();
 
     CURL* m_easy = nullptr;
     char m_errorText[CURL_ERROR_SIZE] = {};
