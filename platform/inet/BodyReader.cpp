@@ -1,7 +1,6 @@
 #include "platform/inet/BodyReader.h"
 
 #include "platform/inet/Request.h"
-#include "platform/inet/ResponseInfo.h"
 
 #include <new>
 
@@ -30,14 +29,9 @@ BodyReader::~BodyReader()
         m_transfer->endKeeping();
 }
 
-BOOL BodyReader::read(DWORD size, DWORD* bytesRead)
+BOOL BodyReader::readFromRequest(DWORD size, DWORD* bytesRead)
 {
-    // Bytes that have come already: nothing but counting.
-    if (m_transfer && m_transfer->buffered() >= qsizetype(size)) {
-        ClearResponseInfo();
-        *bytesRead = DWORD(m_transfer->keep(qsizetype(size)));
-        return 1;
-    }
+    ++m_requestReads;
     *bytesRead = 0;
     const DWORD error = m_transfer ? m_request->readKept(size, bytesRead) : m_openError;
     if (error)
@@ -74,9 +68,5 @@ bool BodyReader::exchange(std::vector<char>& buffer)
     return true;
 }
 
-uint64_t BodyReader::batch() const
-{
-    return m_request ? m_request->drives() : 0;
-}
 
 } // namespace inet

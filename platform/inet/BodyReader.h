@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/inet/Inet.h"
+#include "platform/inet/Transfer.h"
 
 #include <memory>
 #include <vector>
@@ -8,7 +9,6 @@
 namespace inet {
 
 class Request;
-class Transfer;
 
 // Not WinINet. The body of a sent request, for the one thread that reads it in
 // many small reads: the request is looked up once, and a read of bytes that
@@ -28,7 +28,17 @@ public:
     // ended); the bytes join those kept. Fewer than size also when the buffer is
     // full; once every byte of a full buffer is read, FALSE with
     // ERROR_INSUFFICIENT_BUFFER until it is renewed.
-    BOOL read(DWORD size, DWORD* bytesRead);
+    BOOL read(DWORD size, DWORD* bytesRead)
+    {
+        // Bytes that have come already: nothing but counting. No response info
+        // to clear: only a failed call sets it, and these bytes came by calls
+        // that succeeded.
+        if (m_transfer && m_transfer->buffered() >= qsizetype(size)) {
+            *bytesRead = DWORD(m_transfer->keep(qsizetype(size)));
+            return 1;
+        }
+        return readFromRequest(size, bytesRead);
+    }
     // The bytes read since the buffer was last renewed.
     const char* kept() const;
     // Drops the kept bytes, with room for at least capacity bytes; false without memory.
@@ -36,14 +46,17 @@ public:
     // Hands the kept bytes over in buffer, whose room the reader takes instead
     // (so that they can be written while reads go on); false without memory.
     bool exchange(std::vector<char>& buffer);
-    // Changes each time a read has waited for the network; the reads in between
-    // took bytes that had already come.
-    uint64_t batch() const;
+    // Changes each time a read may have waited for the network; the reads in
+    // between took bytes that had already come.
+    uint64_t batch() const { return m_requestReads; }
 
 private:
+    BOOL readFromRequest(DWORD size, DWORD* bytesRead);
+
     std::shared_ptr<Request> m_request;
     Transfer* m_transfer = nullptr;
     DWORD m_openError = 0;
+    uint64_t m_requestReads = 0;
 };
 
 } // namespace inet

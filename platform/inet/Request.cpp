@@ -365,7 +365,6 @@ DWORD Request::fill(qsizetype wanted)
     if (!transfer.canServe(wanted) && !transfer.ended() && !m_brokenWith) {
         transfer.resume(wanted);
         const DWORD error = drive([&transfer, wanted] { return transfer.canServe(wanted); });
-        ++m_drives;
         if (error == ERROR_INTERNET_TIMEOUT)
             m_brokenWith = error;
         // What came before a cancel or a time-out is handed out first, never lost.

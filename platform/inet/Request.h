@@ -46,8 +46,6 @@ public:
     Transfer* keepReads();
     // As read, kept; ERROR_INSUFFICIENT_BUFFER while the kept buffer is exhausted.
     DWORD readKept(DWORD size, DWORD* bytesRead);
-    // How many times reads have waited for the network.
-    uint64_t drives() const { return m_drives; }
     DWORD query(DWORD level, void* buffer, DWORD* length) const;
     void setCancelEvent(ManualResetEvent* event);
 
@@ -83,7 +81,6 @@ private:
     bool m_sent = false;
     bool m_ready = false;     // the final answer's headers are known
     DWORD m_brokenWith = 0;   // an idle limit ended the transfer
-    uint64_t m_drives = 0;
 
     ManualResetEvent* m_cancelEvent = nullptr;
     int m_wakerId = 0;

@@ -89,13 +89,6 @@ void Transfer::endKeeping()
     resume(m_pendingRead);
 }
 
-qsizetype Transfer::keep(qsizetype size)
-{
-    const qsizetype count = std::min(size, buffered());
-    m_bodyBegin += size_t(count);
-    return count;
-}
-
 void Transfer::renew(size_t capacity)
 {
     // Unread bytes are few unless the reader renews early (each whole second).

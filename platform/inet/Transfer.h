@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -51,7 +52,12 @@ public:
     void keepReads();
     // Back to reads that take their bytes out of the buffer.
     void endKeeping();
-    qsizetype keep(qsizetype size);
+    qsizetype keep(qsizetype size)
+    {
+        const qsizetype count = std::min(size, buffered());
+        m_bodyBegin += size_t(count);
+        return count;
+    }
     const char* kept() const { return m_body.data(); }
     // Every byte is read and libcurl waits for room.
     bool exhausted() const { return m_keep && m_paused && buffered() == 0; }
