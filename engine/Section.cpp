@@ -411,7 +411,7 @@ bool CSection::LimitSpeed(int32_t mode)
 // Each section looks at the download's total only after its own share of
 // UpdateDownloadStubEvery, so that it does not read the other sections' offsets
 // at every read; together they delay a rewrite by less than that much. What it
-// gathers is written first, so that the stub can record it.
+// gathers is queued first, so that the stub records it once it is on disk.
 StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
     loop.unlooked = 0;
