@@ -5,6 +5,7 @@
 #include "engine/OrderedAtomic.h"
 #include "engine/Section.h"
 #include "engine/StepResult.h"
+#include "engine/WriteQueue.h"
 #include "platform/ManualResetEvent.h"
 #include "platform/SystemTime.h"
 #include "platform/inet/Inet.h"
@@ -220,6 +221,7 @@ public:
     SectionList m_sections; // in index order; LockSections
     std::unique_ptr<ManualResetEvent> m_pTerminateEvent;
     std::mutex m_csStub;
+    CWriteQueue m_writeQueue; // the sections' writes into the partial file
     RelaxedAtomic<uint64_t> m_nLastStubWrittenSize;
     PublishedAtomic<int32_t> m_bIsRunning;
     std::atomic<int32_t> m_nThreadsDone{0};

@@ -7,8 +7,10 @@
 #include "engine/HttpDownloader.h"
 #include "engine/QueryInfoString.h"
 #include "engine/SteadyClock.h"
+#include "engine/WriteQueue.h"
 #include "engine/Url.h"
 #include "platform/PosixFile.h"
+#include "platform/inet/BodyReader.h"
 
 #include <algorithm>
 #include <limits>
@@ -115,23 +117,48 @@ const char* SectionStatusName(int32_t status)
     return status >= 0 && status < kSectionStatusCount ? kSectionStatusNames[status] : nullptr;
 }
 
-// The read loop's own state, for one attempt. Reads land in the buffer behind
-// what it already gathers, so that no byte is copied on its way to the file.
-// The settings a read needs are taken once a second, not at every read.
+// The read loop's own state, for one attempt. Reads leave their bytes where
+// libcurl's data was copied to, behind what the reader already keeps, so that
+// no other copy is made on their way to the file; a full buffer is queued for
+// writing while reads go on in the lane's spare one. The settings a read needs
+// are taken once a second, not at every read.
 struct CSection::ReadLoop
 {
+    ReadLoop(HINTERNET request, CWriteQueue& queue, PosixFile& file, RelaxedAtomic<uint64_t>& written)
+        : reader(request)
+        , lane(queue, file, written)
+        , next(written)
+    {
+    }
+
+    // Reads that took bytes already there follow each other within moments:
+    // the clock is read again only after a read that waited for the network,
+    // or at every read when each read is followed by a pause.
+    uint64_t WholeSeconds()
+    {
+        const uint64_t batch = reader.batch();
+        if (batch != clockBatch || speedMode != SpeedUnlimited) {
+            clockBatch = batch;
+            clockSecond = CSteadyClock::WholeSeconds();
+        }
+        return clockSecond;
+    }
+
+    BodyReader reader;
+    CWriteQueue::Lane lane;
+    uint64_t next; // where the bytes gathered go: past those written and queued
     uint32_t bufferSize = kStartBufferSize; // size of each read
     bool reallocate = true;
-    std::vector<char> buffer; // kGatherSize, or one read when a read is larger
-    size_t gathered = 0;      // received and kept, not yet written
+    size_t capacity = 0;  // the reader's room: kGatherSize, or one read when a read is larger
+    size_t gathered = 0;  // received and kept, not yet written
     uint64_t windowBytes = 0;
     uint64_t windowSecond = 0;
     uint64_t received = 0;
     uint64_t unlooked = 0;  // read since this section last looked at the stub's need
     uint64_t stubShare = 0; // this section's share of UpdateDownloadStubEvery
     int32_t speedMode = SpeedUnlimited;
-
-    size_t space() const { return buffer.size() - gathered; }
+    uint64_t clockBatch = std::numeric_limits<uint64_t>::max();
+    uint64_t clockSecond = 0;
 };
 
 bool CSection::IsComplete() const
@@ -317,16 +344,18 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
 // download, records the progress in the stub while the file is still open.
 StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
-    ReadLoop loop;
+    ReadLoop loop(request, m_pDownloader->m_writeQueue, file, m_nRangeStart);
     loop.windowSecond = CSteadyClock::WholeSeconds();
     TakeSettings(loop);
     m_nTransferSize = loop.bufferSize;
     m_bIsReachedZero = 0;
     bool ended = false;
-    StepResult result = ReadUntilOut(request, file, loop, &ended);
+    StepResult result = ReadUntilOut(file, loop, &ended);
     // A buffer the loop could not write is already dropped; a failed write here
     // outweighs whatever ended the loop.
-    const StepResult written = Flush(file, loop);
+    StepResult written = Flush(loop);
+    if (written == StepOk)
+        written = Settle(loop);
     if (written != StepOk)
         result = written;
     else if (ended)
@@ -337,7 +366,7 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 }
 
 // *ended tells that the body ended; its last bytes may still be gathered.
-StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended)
+StepResult CSection::ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended)
 {
     CHttpDownloader& download = *m_pDownloader;
     for (;;) {
@@ -345,13 +374,15 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
             return StepStopped;
         if (loop.reallocate && !PrepareBuffer(loop))
             return StepFailed;
-        if (loop.space() < loop.bufferSize) {
-            if (const StepResult result = Flush(file, loop); result != StepOk)
-                return result;
-        }
         m_nLastStatus = Recieving;
         DWORD read = 0;
-        if (!InternetReadFile(request, loop.buffer.data() + loop.gathered, loop.bufferSize, &read)) {
+        if (!loop.reader.read(loop.bufferSize, &read)) {
+            // Every byte of a full buffer is read: written, it makes room.
+            if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+                if (const StepResult result = Flush(loop); result != StepOk)
+                    return result;
+                continue;
+            }
             // A read the event cancelled is a stop, never the end of the body.
             return download.InternetFailure(kMsgReceiveFailed, StepRetry);
         }
@@ -373,10 +404,10 @@ StepResult CSection::ReadUntilOut(HINTERNET request, PosixFile& file, ReadLoop& 
 StepResult CSection::AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read)
 {
     // Progress on disk, and so in the list, lags by a second at most.
-    const uint64_t second = CSteadyClock::WholeSeconds();
+    const uint64_t second = loop.WholeSeconds();
     const bool newSecond = second != loop.windowSecond;
     if (newSecond) {
-        if (const StepResult result = Flush(file, loop); result != StepOk)
+        if (const StepResult result = Flush(loop); result != StepOk)
             return result;
         TakeSettings(loop);
     }
@@ -397,13 +428,20 @@ void CSection::TakeSettings(ReadLoop& loop) const
     loop.stubShare = StubEvery() / std::max<size_t>(1, m_pDownloader->m_sections.size());
 }
 
-// Allocates the buffer at the start and when a read has outgrown it, which a
-// whole second's flush has left empty; false, recorded, without memory.
+// Gives the reader and the lane's spare buffer their room at the start and when
+// a read has outgrown it, which a whole second's flush has left empty; false,
+// recorded, without memory. A failed write shows at the next flush.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
+    m_pDownloader->m_writeQueue.Settle(loop.lane);
+    loop.capacity = std::max<size_t>(kGatherSize, loop.bufferSize);
+    bool room = loop.reader.renew(loop.capacity);
     try {
-        loop.buffer.assign(std::max<size_t>(kGatherSize, loop.bufferSize), '\0');
+        loop.lane.spare.reserve(loop.capacity);
     } catch (const std::bad_alloc&) {
+        room = false;
+    }
+    if (!room) {
         m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return false;
     }
@@ -415,7 +453,7 @@ bool CSection::PrepareBuffer(ReadLoop& loop)
 // bytes beyond it fail the attempt and are never written.
 StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
 {
-    const uint64_t kept = std::min<uint64_t>(read, Room(loop.gathered));
+    const uint64_t kept = std::min<uint64_t>(read, Room(loop.next + loop.gathered));
     loop.gathered += size_t(kept);
     if (kept < read) {
         m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
@@ -424,33 +462,48 @@ StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
     return StepOk;
 }
 
-// The data first, then the new start: a stub written meanwhile never claims a
-// byte that is not on disk. Bytes that could not be written are dropped, never
-// written later at an offset that may have moved on.
-StepResult CSection::Flush(PosixFile& file, ReadLoop& loop)
+// Queues what is gathered once the section's earlier buffer is written. The
+// queue writes the data first, then moves the start on: a stub written
+// meanwhile never claims a byte that is not on disk. After a failed write the
+// bytes are dropped, never written later at an offset that may have moved on.
+StepResult CSection::Flush(ReadLoop& loop)
 {
-    if (loop.gathered == 0)
-        return StepOk;
-    m_nLastStatus = Writing;
-    const uint64_t start = m_nRangeStart;
     const size_t size = loop.gathered;
     loop.gathered = 0;
-    if (const int error = file.writeAt(loop.buffer.data(), size, start)) {
-        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
+    if (size > 0)
+        m_nLastStatus = Writing;
+    const StepResult settled = Settle(loop);
+    if (settled != StepOk || size == 0) {
+        // Within the room the reader has: nothing is allocated, so nothing fails.
+        loop.reader.renew(loop.capacity);
+        return settled;
+    }
+    if (!loop.reader.exchange(loop.lane.spare)) {
+        m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return StepFailed;
     }
-    m_nRangeStart = start + size;
+    m_pDownloader->m_writeQueue.Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
+    loop.next += size;
     return StepOk;
 }
 
-// What the section may still take beyond what it gathers: up to its end, nothing
+// Waits until the section's queued buffer is on disk; a failed write fails the attempt.
+StepResult CSection::Settle(ReadLoop& loop)
+{
+    if (const int error = m_pDownloader->m_writeQueue.Settle(loop.lane)) {
+        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
+        return StepFailed;
+    }
+    return StepOk;
+}
+
+// What the section may still take from byte next on: up to its end, nothing
 // for the open-ended section of an empty resumable file, no limit for a body of
 // unknown length.
-uint64_t CSection::Room(uint64_t gathered) const
+uint64_t CSection::Room(uint64_t next) const
 {
     if (m_bIsUnknownLength)
         return m_pDownloader->IsResumable() ? 0 : kNoLimit;
-    const uint64_t next = m_nRangeStart + gathered;
     return next > m_nRangeEnd ? 0 : m_nRangeEnd - next + 1;
 }
 
@@ -464,11 +517,11 @@ bool CSection::LimitSpeed(int32_t mode)
 // Each section looks at the download's total only after its own share of
 // UpdateDownloadStubEvery, so that it does not read the other sections' offsets
 // at every read; together they delay a rewrite by less than that much. What it
-// gathers is written first, so that the stub can record it.
+// gathers is queued first, so that the stub records it once it is on disk.
 StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
     loop.unlooked = 0;
-    const StepResult result = Flush(file, loop);
+    const StepResult result = Flush(loop);
     if (result == StepOk)
         UpdateStub(file, false);
     return result;
@@ -511,6 +564,6 @@ void CSection::Measure(ReadLoop& loop, uint64_t second)
     if (rate >= loop.bufferSize && doubled <= uint64_t(std::max(0, Setting(&CAppSettingsBase::MaxTransferBufferSize)))) {
         loop.bufferSize = uint32_t(doubled);
         m_nTransferSize = loop.bufferSize;
-        loop.reallocate = doubled > loop.buffer.size();
+        loop.reallocate = doubled > loop.capacity;
     }
 }

@@ -87,13 +87,14 @@ private:
     bool AnotherSectionTransfers() const;
     StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
     StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
-    StepResult ReadUntilOut(inet::HINTERNET request, PosixFile& file, ReadLoop& loop, bool* ended);
+    StepResult ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended);
     StepResult AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read);
     void TakeSettings(ReadLoop& loop) const;
     bool PrepareBuffer(ReadLoop& loop);
     StepResult Keep(ReadLoop& loop, uint32_t read);
-    StepResult Flush(PosixFile& file, ReadLoop& loop);
-    uint64_t Room(uint64_t gathered) const;
+    StepResult Flush(ReadLoop& loop);
+    StepResult Settle(ReadLoop& loop);
+    uint64_t Room(uint64_t next) const;
     bool LimitSpeed(int32_t mode);
     StepResult LookAtStub(PosixFile& file, ReadLoop& loop);
     static uint64_t StubEvery();

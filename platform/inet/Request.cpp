@@ -329,14 +329,43 @@ std::optional<WireUrl> Request::redirectTarget(int hopsFollowed) const
 DWORD Request::read(char* buffer, DWORD size, DWORD* bytesRead)
 {
     *bytesRead = 0;
+    if (const DWORD error = fill(qsizetype(size)))
+        return error;
+    *bytesRead = DWORD(m_transfer->take(buffer, qsizetype(size)));
+    return 0;
+}
+
+Transfer* Request::keepReads()
+{
+    if (!m_ready)
+        return nullptr;
+    m_transfer->keepReads();
+    return m_transfer.get();
+}
+
+DWORD Request::readKept(DWORD size, DWORD* bytesRead)
+{
+    *bytesRead = 0;
+    if (const DWORD error = fill(qsizetype(size)))
+        return error;
+    // Also when the read itself filled the buffer: that is no end of the body.
+    if (m_transfer->exhausted())
+        return ERROR_INSUFFICIENT_BUFFER;
+    *bytesRead = DWORD(m_transfer->keep(qsizetype(size)));
+    return 0;
+}
+
+// Drives the transfer until a read of that size can be answered; an error only
+// when nothing is left to hand out.
+DWORD Request::fill(qsizetype wanted)
+{
     if (!m_ready)
         return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
     ClearResponseInfo();
     Transfer& transfer = *m_transfer;
-    const qsizetype wanted = qsizetype(size);
-    if (transfer.buffered() < wanted && !transfer.ended() && !m_brokenWith) {
+    if (!transfer.canServe(wanted) && !transfer.ended() && !m_brokenWith) {
         transfer.resume(wanted);
-        const DWORD error = drive([&transfer, wanted] { return transfer.buffered() >= wanted; });
+        const DWORD error = drive([&transfer, wanted] { return transfer.canServe(wanted); });
         if (error == ERROR_INTERNET_TIMEOUT)
             m_brokenWith = error;
         // What came before a cancel or a time-out is handed out first, never lost.
@@ -349,7 +378,6 @@ DWORD Request::read(char* buffer, DWORD size, DWORD* bytesRead)
         if (transfer.ended() && transfer.result() != CURLE_OK)
             return failure();
     }
-    *bytesRead = DWORD(transfer.take(static_cast<char*>(buffer), wanted));
     return 0;
 }
 

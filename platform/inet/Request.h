@@ -41,6 +41,11 @@ public:
     DWORD addHeaders(const QString& text, DWORD modifiers);
     DWORD send();
     DWORD read(char* buffer, DWORD size, DWORD* bytesRead);
+    // From now on reads keep their bytes in the transfer's buffer (Transfer::keepReads);
+    // null before the answer is known.
+    Transfer* keepReads();
+    // As read, kept; ERROR_INSUFFICIENT_BUFFER while the kept buffer is exhausted.
+    DWORD readKept(DWORD size, DWORD* bytesRead);
     DWORD query(DWORD level, void* buffer, DWORD* length) const;
     void setCancelEvent(ManualResetEvent* event);
 
@@ -53,6 +58,7 @@ private:
     DWORD startHop(const WireUrl& url);
     void configure(CURL* easy, const WireUrl& url, const QByteArray& proxy, bool credentials);
     DWORD drive(const std::function<bool()>& ready);
+    DWORD fill(qsizetype wanted);
     void collectFinished();
     DWORD settleEnded();
     DWORD failure() const;

@@ -18,9 +18,11 @@ void SetResponseInfo(const QString& text, DWORD error)
     t_responseError = error;
 }
 
-// Every read clears it: no string is made for that.
+// Every read clears it: no string is made for that, nor a write when it is clear.
 void ClearResponseInfo()
 {
+    if (t_responseError == 0 && t_responseText.empty())
+        return;
     t_responseText.clear();
     t_responseError = 0;
 }

@@ -76,6 +76,46 @@ qsizetype Transfer::take(char* out, qsizetype size)
     return count;
 }
 
+void Transfer::keepReads()
+{
+    m_body.erase(m_body.begin(), m_body.begin() + qsizetype(m_bodyBegin));
+    m_bodyBegin = 0;
+    m_keep = true;
+}
+
+void Transfer::endKeeping()
+{
+    m_keep = false;
+    resume(m_pendingRead);
+}
+
+void Transfer::renew(size_t capacity)
+{
+    // Unread bytes are few unless the reader renews early (each whole second).
+    m_body.erase(m_body.begin(), m_body.begin() + qsizetype(m_bodyBegin));
+    m_bodyBegin = 0;
+    m_body.reserve(capacity);
+    deliverAgain();
+}
+
+void Transfer::exchange(std::vector<char>& buffer)
+{
+    buffer.assign(m_body.begin() + qsizetype(m_bodyBegin), m_body.end());
+    m_body.resize(m_bodyBegin);
+    m_body.swap(buffer);
+    m_bodyBegin = 0;
+    deliverAgain();
+}
+
+void Transfer::deliverAgain()
+{
+    if (m_paused) {
+        m_paused = false;
+        // May deliver the held chunk before it returns.
+        curl_easy_pause(m_easy, CURLPAUSE_CONT);
+    }
+}
+
 qsizetype Transfer::pauseMark() const
 {
     // Must cover the read that waits, or libcurl would be paused again at once, forever.
@@ -85,7 +125,7 @@ qsizetype Transfer::pauseMark() const
 void Transfer::resume(qsizetype pendingRead)
 {
     m_pendingRead = pendingRead;
-    if (m_paused && buffered() < pauseMark()) {
+    if (m_paused && !m_keep && buffered() < pauseMark()) {
         m_paused = false;
         // May deliver the held chunk before it returns.
         curl_easy_pause(m_easy, CURLPAUSE_CONT);
@@ -137,12 +177,15 @@ size_t Transfer::onBody(char* data, size_t size, size_t count, void* self)
     // Body after a tentative block means libcurl gave up answering the challenge.
     if (transfer->m_haveBlock)
         transfer->m_headersDone = true;
-    if (transfer->buffered() >= transfer->pauseMark()) {
+    std::vector<char>& body = transfer->m_body;
+    // A kept buffer grows only while empty, for a chunk larger than all of it.
+    const bool full = transfer->m_keep ? !body.empty() && body.size() + bytes > body.capacity()
+                                       : transfer->buffered() >= transfer->pauseMark();
+    if (full) {
         transfer->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    std::vector<char>& body = transfer->m_body;
-    if (transfer->m_bodyBegin > 0 && body.size() + bytes > body.capacity()) {
+    if (!transfer->m_keep && transfer->m_bodyBegin > 0 && body.size() + bytes > body.capacity()) {
         body.erase(body.begin(), body.begin() + qsizetype(transfer->m_bodyBegin));
         transfer->m_bodyBegin = 0;
     }

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -44,6 +45,31 @@ public:
     // Lets libcurl deliver again when the buffer has room for a read of that size.
     void resume(qsizetype pendingRead);
 
+    // Kept reads: bytes read stay in the buffer, in order, until the buffer is
+    // renewed, so that the reader uses them where libcurl's data was copied to.
+    // The buffer never moves while it holds kept bytes: a chunk that does not
+    // fit pauses libcurl until the reader renews it.
+    void keepReads();
+    // Back to reads that take their bytes out of the buffer.
+    void endKeeping();
+    qsizetype keep(qsizetype size)
+    {
+        const qsizetype count = std::min(size, buffered());
+        m_bodyBegin += size_t(count);
+        return count;
+    }
+    const char* kept() const { return m_body.data(); }
+    // Every byte is read and libcurl waits for room.
+    bool exhausted() const { return m_keep && m_paused && buffered() == 0; }
+    // Drops the kept bytes, keeping those not yet read, with room for capacity
+    // bytes; throws bad_alloc.
+    void renew(size_t capacity);
+    // Hands the kept bytes over in buffer, whose room takes the buffer's place
+    // with the bytes not yet read; throws bad_alloc when they do not fit it.
+    void exchange(std::vector<char>& buffer);
+    // A read can be answered: that many bytes are there, or no more fit.
+    bool canServe(qsizetype wanted) const { return buffered() >= wanted || (m_keep && m_paused); }
+
     // The request has been handed to a connection; from then on the idle limit counts.
     bool connected() const { return m_connected; }
     Clock::time_point lastActivity() const { return m_lastActivity; }
@@ -55,6 +81,7 @@ private:
 
     void headerLine(QByteArray line);
     qsizetype pauseMark() const;
+    void deliverAgain();
 
     CURL* m_easy = nullptr;
     char m_errorText[CURL_ERROR_SIZE] = {};
@@ -70,6 +97,7 @@ private:
     size_t m_bodyBegin = 0;
     qsizetype m_pendingRead = 0;
     bool m_paused = false;
+    bool m_keep = false;
 
     bool m_ended = false;
     CURLcode m_result = CURLE_OK;

@@ -1,6 +1,7 @@
 // The layer against a real nginx: methods, ranges, redirects and the headers the
 // engine reads.
 #include "InetTestRequest.h"
+#include "platform/inet/BodyReader.h"
 #include "platform/SystemTime.h"
 #include "support/NginxServer.h"
 
@@ -293,6 +294,93 @@ TEST_F(InetNginxTest, QueryReportsTheSizeItNeeds)
     length = sizeof exact;
     EXPECT_FALSE(HttpQueryInfoW(request.handle(), 77, exact, &length, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_HTTP_INVALID_QUERY_REQUEST);
+}
+
+
+// Reads the body through a reader that keeps its bytes, as a section does: the
+// kept bytes are taken when the buffer is full and also early, every few reads,
+// while bytes not yet read are still buffered.
+QByteArray readKept(BodyReader& reader, DWORD piece, size_t capacity, int renewEvery, DWORD* error)
+{
+    QByteArray body;
+    qsizetype kept = 0;
+    const auto takeKept = [&] {
+        body.append(reader.kept(), kept);
+        kept = 0;
+        EXPECT_TRUE(reader.renew(capacity));
+    };
+    takeKept();
+    for (int reads = 1;; ++reads) {
+        DWORD got = 0;
+        if (!reader.read(piece, &got)) {
+            *error = GetLastError();
+            if (*error != ERROR_INSUFFICIENT_BUFFER || kept == 0)
+                return body;
+            takeKept();
+            continue;
+        }
+        if (got == 0)
+            break;
+        kept += got;
+        if (reads % renewEvery == 0)
+            takeKept();
+    }
+    takeKept();
+    *error = 0;
+    return body;
+}
+
+// Kept reads hand out the whole body in order, whether the buffer is smaller or
+// larger than what libcurl delivers at once and than one read.
+TEST_F(InetNginxTest, KeptReadsDeliverTheWholeBodyAcrossRenewals)
+{
+    struct Case
+    {
+        DWORD piece;
+        size_t capacity;
+        int renewEvery;
+    };
+    for (const Case& c : {Case{64, 4096, 1 << 30}, Case{64, 256 * 1024, 1 << 30}, Case{1000, 300 * 1024, 7},
+                          Case{1 << 20, 256 * 1024, 1 << 30}, Case{4096, 1 << 20, 3}}) {
+        SCOPED_TRACE(testing::Message() << c.piece << " " << c.capacity << " " << c.renewEvery);
+        InetTestRequest request(s_server->url(QStringLiteral("/large.bin")));
+        ASSERT_TRUE(request.send()) << request.error();
+        BodyReader reader(request.handle());
+        DWORD error = 0;
+        EXPECT_EQ(readKept(reader, c.piece, c.capacity, c.renewEvery, &error), pattern(kLargeSize));
+        EXPECT_EQ(error, 0u);
+    }
+}
+
+// Once the reader is gone, plain reads take over where it stopped.
+TEST_F(InetNginxTest, PlainReadsFollowAReaderWithoutLosingBytes)
+{
+    InetTestRequest request(s_server->url(QStringLiteral("/large.bin")));
+    ASSERT_TRUE(request.send());
+    QByteArray body;
+    {
+        BodyReader reader(request.handle());
+        ASSERT_TRUE(reader.renew(100 * 1024));
+        DWORD got = 0;
+        while (body.size() < 50000 && reader.read(4096, &got) && got)
+            body.append(reader.kept() + body.size(), got);
+    }
+    QByteArray rest;
+    ASSERT_TRUE(request.readAll(&rest, 3000)) << request.error();
+    EXPECT_EQ(body + rest, pattern(kLargeSize));
+}
+
+TEST_F(InetNginxTest, AReaderNeedsASentRequest)
+{
+    InetTestRequest request(s_server->url(QStringLiteral("/small.bin")));
+    DWORD got = 1;
+    BodyReader unsent(request.handle());
+    EXPECT_FALSE(unsent.read(64, &got));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_STATE);
+    EXPECT_EQ(got, 0u);
+    BodyReader closed(reinterpret_cast<HINTERNET>(0x7fff0001));
+    EXPECT_FALSE(closed.read(64, &got));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
 
 } // namespace
