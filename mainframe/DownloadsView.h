@@ -94,7 +94,7 @@ public:
         int waiting = 0;   // running or queued
         int idle = 0;      // neither running nor Completed
         int scheduled = 0;
-        uint32_t speed = 0; // GetTotalSpeed
+        uint32_t speed = 0; // bytes per second of every running transfer
         std::vector<CDownloadItem*> withDialog; // rows with an open properties dialog, top first
     };
     // One pass over the rows, reading each row and its download once.
@@ -150,6 +150,9 @@ private:
     QPoint BelowRow(int row) const;
     // What the row shows in its visible columns, as the delegate paints it.
     std::vector<QVariant> ShownValues(quintptr data) const;
+    // Starts loading the item of the row kPrefetchRows further down and the
+    // download of this one, for a walk over every row.
+    void PrefetchRow(int row, int rows) const;
     // The download's own file in its download folder, if it exists.
     static void DeleteOwnFile(const CDownloadItem& item);
     // Out of m_listItems, and destroyed with its dialog and its download.
