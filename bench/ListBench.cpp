@@ -83,18 +83,17 @@ bool UsePrivateHome(const QString& root)
 
 int RemoveCompletedRows(CDownloadsView& view)
 {
-    // As the command does it: bottom up, without a repaint each.
-    view.setUpdatesEnabled(false);
-    int removed = 0;
-    for (int row = view.GetItemCount() - 1; row >= 0; --row) {
+    // As the command does it: all in one go, without a repaint between.
+    std::vector<int> rows;
+    for (int row = 0; row < view.GetItemCount(); ++row) {
         const CDownloadItem* item = view.GetItem(row);
-        if (item && item->m_pDownloader && item->m_pDownloader->m_nState == Completed) {
-            view.RemoveItem(row, false);
-            ++removed;
-        }
+        if (item && item->m_pDownloader && item->m_pDownloader->m_nState == Completed)
+            rows.push_back(row);
     }
+    view.setUpdatesEnabled(false);
+    view.RemoveItems(rows, false);
     view.setUpdatesEnabled(true);
-    return removed;
+    return int(rows.size());
 }
 
 struct Figures

@@ -215,6 +215,7 @@ public:
     RelaxedAtomic<FILETIME> m_nDownloadStartingTime;
     RelaxedAtomic<uint64_t> m_nWholeDownloadTime; // 100-ns units
     RelaxedAtomic<int32_t> m_nState{NeedToPrepare};
+    PublishedAtomic<int32_t> m_bIsRunning; // by the state: the list's refresh reads the two of every row
     std::unique_ptr<CDownloadError> m_pError;
     int32_t m_bJustGetInfo = 0;
     RelaxedAtomic<inet::HINTERNET> m_hSession{nullptr};
@@ -223,7 +224,6 @@ public:
     std::mutex m_csStub;
     CWriteQueue m_writeQueue; // the sections' writes into the partial file
     RelaxedAtomic<uint64_t> m_nLastStubWrittenSize;
-    PublishedAtomic<int32_t> m_bIsRunning;
     std::atomic<int32_t> m_nThreadsDone{0};
     std::atomic<int32_t> m_nThreadsRunning{0};
     std::atomic<int32_t> m_nThreadsFailed{0};

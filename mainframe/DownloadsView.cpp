@@ -69,6 +69,7 @@ constexpr int kImageFailed = 5;
 constexpr int kImageCompleted = 6;
 constexpr int kImageScheduled = 7;
 
+constexpr int kPrefetchRows = 16;
 constexpr uint64_t kTicksPerMillisecond = kFileTimeTicksPerSecond / 1000;
 constexpr double kPercent = 100.0;
 
@@ -341,18 +342,48 @@ void CDownloadsView::OnItemRemoving(quintptr data)
 {
     if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data))
         m_keys.Erase(item);
+    // A new item at the same address must not pass for this one.
+    m_shownRows.erase(data);
 }
 
 uint32_t CDownloadsView::GetTotalSpeed() const
 {
-    uint32_t speed = 0;
-    for (int row = 0; row < GetItemCount(); ++row) {
-        const CDownloadItem* item = GetItem(row);
-        const CHttpDownloader* download = item ? item->m_pDownloader : nullptr;
-        if (download && download->m_bIsRunning && download->m_nState == Transferring)
-            speed += WorkingRate(*download);
+    return TallyRows().speed;
+}
+
+// The rows' items and downloads lie far apart in memory: asked for some rows
+// ahead, their loads overlap instead of following one another.
+void CDownloadsView::PrefetchRow(int row, int rows) const
+{
+    if (row + kPrefetchRows < rows)
+        __builtin_prefetch(GetItem(row + kPrefetchRows));
+    if (row >= rows)
+        return;
+    if (const CHttpDownloader* download = GetItem(row)->m_pDownloader)
+        __builtin_prefetch(&download->m_nState);
+}
+
+CDownloadsView::RowTally CDownloadsView::TallyRows() const
+{
+    RowTally tally;
+    const int rows = GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        PrefetchRow(row + kPrefetchRows, rows);
+        CDownloadItem& item = *GetItem(row);
+        const CHttpDownloader* download = item.m_pDownloader;
+        const bool running = download && download->m_bIsRunning;
+        const int32_t state = download ? int32_t(download->m_nState) : NeedToPrepare;
+        tally.running += running ? 1 : 0;
+        tally.queued += item.m_bQueued ? 1 : 0;
+        tally.waiting += running || item.m_bQueued ? 1 : 0;
+        tally.idle += !running && !(download && state == Completed) ? 1 : 0;
+        tally.scheduled += item.m_bScheduled ? 1 : 0;
+        if (running && state == Transferring)
+            tally.speed += WorkingRate(*download);
+        if (item.m_pDialog)
+            tally.withDialog.push_back(&item);
     }
-    return speed;
+    return tally;
 }
 
 void CDownloadsView::RemoveItem(int row, bool deleteFile)
@@ -362,17 +393,46 @@ void CDownloadsView::RemoveItem(int row, bool deleteFile)
     CDownloadItem* item = GetItem(row);
     if (!item)
         return;
-    if (deleteFile && item->m_pDownloader) {
-        // Only the download's own file: a damaged or crafted list could name any
-        // file of the user.
-        const CHttpDownloader& download = *item->m_pDownloader;
-        const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
-                                         download.GetFileTitle());
-        if (!file.isEmpty())
-            QFile::remove(file);
-    }
+    if (deleteFile)
+        DeleteOwnFile(*item);
     // The row goes first, so that nothing can paint it from a deleted item.
     DeleteItem(row);
+    DestroyItem(item);
+}
+
+void CDownloadsView::RemoveItems(const std::vector<int>& rows, bool deleteFile)
+{
+    std::vector<int> going;
+    std::vector<CDownloadItem*> items;
+    for (int row : rows) {
+        CDownloadItem* item = row >= 0 && row < GetItemCount() ? GetItem(row) : nullptr;
+        if (!item)
+            continue;
+        if (deleteFile)
+            DeleteOwnFile(*item);
+        going.push_back(row);
+        items.push_back(item);
+    }
+    DeleteItems(going);
+    for (CDownloadItem* item : items)
+        DestroyItem(item);
+}
+
+void CDownloadsView::DeleteOwnFile(const CDownloadItem& item)
+{
+    if (!item.m_pDownloader)
+        return;
+    // Only the download's own file: a damaged or crafted list could name any
+    // file of the user.
+    const CHttpDownloader& download = *item.m_pDownloader;
+    const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
+                                     download.GetFileTitle());
+    if (!file.isEmpty())
+        QFile::remove(file);
+}
+
+void CDownloadsView::DestroyItem(CDownloadItem* item)
+{
     m_listItems.erase(item->m_pos);
     delete item; // with its dialog and its download
 }

@@ -85,10 +85,27 @@ public:
     void RefreshItemKeys(CDownloadItem* item);
     // Bytes per second of every running transfer.
     uint32_t GetTotalSpeed() const;
+
+    // What the refresh tick shows of the whole list.
+    struct RowTally
+    {
+        int running = 0;
+        int queued = 0;
+        int waiting = 0;   // running or queued
+        int idle = 0;      // neither running nor Completed
+        int scheduled = 0;
+        uint32_t speed = 0; // bytes per second of every running transfer
+        std::vector<CDownloadItem*> withDialog; // rows with an open properties dialog, top first
+    };
+    // One pass over the rows, reading each row and its download once.
+    RowTally TallyRows() const;
     // Removes the row and destroys its item. With deleteFile, the row's own file
     // in its download folder is deleted first, if it exists. The caller makes
     // sure that the download does not run.
     void RemoveItem(int row, bool deleteFile);
+    // RemoveItem for each of the rows (ascending, no repeats), in one pass over
+    // the list however many rows go.
+    void RemoveItems(const std::vector<int>& rows, bool deleteFile);
     // Takes the items whose download still runs out of m_listItems, so that the
     // destructor leaves them alone; their rows stay.
     std::vector<CDownloadItem*> TakeRunningItems();
@@ -133,6 +150,13 @@ private:
     QPoint BelowRow(int row) const;
     // What the row shows in its visible columns, as the delegate paints it.
     std::vector<QVariant> ShownValues(quintptr data) const;
+    // Starts loading the item of the row kPrefetchRows further down and the
+    // download of this one, for a walk over every row.
+    void PrefetchRow(int row, int rows) const;
+    // The download's own file in its download folder, if it exists.
+    static void DeleteOwnFile(const CDownloadItem& item);
+    // Out of m_listItems, and destroyed with its dialog and its download.
+    void DestroyItem(CDownloadItem* item);
 
     // Mutable: a lookup first takes in the changes the engine told it of.
     mutable CItemKeyIndex m_keys;

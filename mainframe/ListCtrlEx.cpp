@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <numeric>
@@ -110,6 +111,46 @@ void CListCtrlEx::DeleteItem(int row)
     m_model->RemoveRow(row);
 }
 
+void CListCtrlEx::DeleteItems(const std::vector<int>& rows)
+{
+    if (rows.size() == 1) {
+        DeleteItem(rows.front()); // the model keeps the selection on its own
+        return;
+    }
+    if (rows.empty())
+        return;
+    // Where each row that stays will be; -1 for the rows that go.
+    std::vector<int> newRow(static_cast<size_t>(GetItemCount()));
+    auto next = rows.cbegin();
+    int kept = 0;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        const bool goes = next != rows.cend() && *next == row;
+        next += goes ? 1 : 0;
+        newRow[size_t(row)] = goes ? -1 : kept++;
+        if (goes)
+            OnItemRemoving(GetItemData(row));
+    }
+    std::vector<int> selected;
+    for (int row : GetSelectedRows()) {
+        if (newRow[size_t(row)] >= 0)
+            selected.push_back(newRow[size_t(row)]);
+    }
+    const QModelIndex current = currentIndex();
+    int currentRow = -1;
+    if (current.isValid() && kept > 0) {
+        const auto stays = std::find_if(newRow.cbegin() + current.row(), newRow.cend(), [](int r) { return r >= 0; });
+        currentRow = stays != newRow.cend() ? *stays : kept - 1;
+    }
+    const int scroll = verticalScrollBar()->value();
+
+    m_model->RemoveRows(rows);
+    SelectRows(selected, QItemSelectionModel::ClearAndSelect);
+    if (currentRow >= 0)
+        selectionModel()->setCurrentIndex(m_model->index(currentRow, current.column()), QItemSelectionModel::NoUpdate);
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scroll);
+}
+
 void CListCtrlEx::DeleteAllItems()
 {
     for (int row = 0; row < GetItemCount(); ++row)
@@ -132,6 +173,19 @@ std::vector<int> CListCtrlEx::GetSelectedRows() const
 void CListCtrlEx::SelectRow(int row)
 {
     SelectRowRange(row, 1);
+}
+
+void CListCtrlEx::SelectRows(const std::vector<int>& rows, QItemSelectionModel::SelectionFlags flags)
+{
+    QItemSelection selection;
+    for (size_t k = 0; k < rows.size();) {
+        size_t end = k + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
+            ++end;
+        selection.append(QItemSelectionRange(m_model->index(rows[k], 0), m_model->index(rows[end - 1], m_nColumnCount - 1)));
+        k = end;
+    }
+    selectionModel()->select(selection, flags);
 }
 
 void CListCtrlEx::SelectRowRange(int first, int count)

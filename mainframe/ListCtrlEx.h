@@ -78,6 +78,10 @@ public:
     // A row beyond the end is appended.
     void InsertItem(int row, quintptr data);
     void DeleteItem(int row);
+    // Deletes the rows (ascending, no repeats) in one pass over the list. The
+    // rows that stay keep their selection, and the current row stays or moves
+    // to the next row that stays, as it does when one row goes.
+    void DeleteItems(const std::vector<int>& rows);
     void DeleteAllItems();
     // The selected rows, top first.
     std::vector<int> GetSelectedRows() const;
@@ -170,6 +174,8 @@ private:
     void ApplySortIndicator();
     void OnHeaderClicked(int id);
     void SelectRowRange(int first, int count);
+    // Selects the rows (ascending) in as few ranges as they allow.
+    void SelectRows(const std::vector<int>& rows, QItemSelectionModel::SelectionFlags flags);
 
     void OnBeginDrag();
     // The row before which a drop at the point would insert, or -1.

@@ -70,6 +70,21 @@ void CListModel::RemoveRow(int row)
     endRemoveRows();
 }
 
+void CListModel::RemoveRows(const std::vector<int>& rows)
+{
+    beginResetModel();
+    auto next = rows.cbegin();
+    size_t kept = 0;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (next != rows.cend() && size_t(*next) == row)
+            ++next;
+        else
+            m_rows[kept++] = m_rows[row];
+    }
+    m_rows.resize(kept);
+    endResetModel();
+}
+
 void CListModel::RemoveAllRows()
 {
     beginResetModel();

@@ -31,6 +31,9 @@ public:
     // A row beyond the end is appended.
     void InsertRow(int row, quintptr item);
     void RemoveRow(int row);
+    // Removes the rows (ascending, no repeats) in one pass: the model is reset,
+    // so the caller takes care of the selection and the current row.
+    void RemoveRows(const std::vector<int>& rows);
     void RemoveAllRows();
     // Row k becomes the old row order[k]; order is a permutation of the rows.
     // Persistent indexes (the selection, the current row) stay with their rows.

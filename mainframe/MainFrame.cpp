@@ -88,6 +88,8 @@ void CMainFrame::Create()
     setFocusProxy(m_wndView);
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
             &CCommandTable::RequestUpdate);
+    // Rows removed together leave the selection without a signal.
+    connect(m_wndView->model(), &QAbstractItemModel::modelReset, m_commands, &CCommandTable::RequestUpdate);
     connect(m_wndView, &QAbstractItemView::doubleClicked, this,
             [this] { m_commands->Dispatch(ID_DOWNLOAD_PROPERTIES); });
     const CProfile profile;
@@ -222,13 +224,7 @@ void CMainFrame::PauseAllRunning()
 
 int CMainFrame::CountWaiting() const
 {
-    int waiting = 0;
-    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
-        const CDownloadItem* item = m_wndView->GetItem(row);
-        if (IsRunningItem(*item) || item->m_bQueued)
-            ++waiting;
-    }
-    return waiting;
+    return m_wndView->TallyRows().waiting;
 }
 
 void CMainFrame::OnTimer(int id)
@@ -246,15 +242,17 @@ void CMainFrame::OnTimer(int id)
         if (m_bDestroying)
             return;
     }
-    const int waiting = CountWaiting();
-    RefreshItemDialogs();
+    // One pass over the rows serves the whole tick.
+    const CDownloadsView::RowTally tally = m_wndView->TallyRows();
+    RefreshItemDialogs(tally.withDialog);
     if (m_wndView->GetItemCount() > 0) {
         m_wndView->AdvanceMarquee();
         m_wndView->RepaintChangedRows();
     }
-    m_wndSpeedMeter->AddSample(m_wndView->GetTotalSpeed());
-    UpdateTrayIcon(waiting);
+    m_wndSpeedMeter->AddSample(tally.speed);
+    UpdateTrayIcon(tally.waiting);
     m_commands->UpdateAll();
+    ShowStatusPanes(tally);
 }
 
 void CMainFrame::UpdateTrayIcon(int waiting)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainframe/DownloadsView.h"
 #include "mainframe/DropTarget.h"
 #include "mainframe/UrlMonitor.h"
 
@@ -18,7 +19,6 @@ class CChecksumDialog;
 class CCommandTable;
 class CDownloadDialog;
 class CDownloadItem;
-class CDownloadsView;
 class CProfile;
 class CSpeedMeterWnd;
 class CStatusBarEx;
@@ -244,7 +244,8 @@ private:
     // The drop-down's menu below its button (or at the cursor when the button is not shown).
     void OpenDropDown(int command);
     void ShowBarsMenu(QToolBar* bar, const QPoint& position);
-    QString SchedulerPaneText() const;
+    QString SchedulerPaneText(int scheduled) const;
+    void ShowStatusPanes(const CDownloadsView::RowTally& tally);
 
     QMenu* m_menuBars = nullptr;        // 420
     QMenu* m_menuSpeed = nullptr;       // 336
@@ -305,7 +306,7 @@ private:
     CDownloadItem* AddDownload(const QString& url, const NewDownload& values, AddCounts& counts);
     bool AskDownloadAgain(const QString& url, bool& cancelAll);
     // The refresh tick of every open properties dialog.
-    void RefreshItemDialogs();
+    void RefreshItemDialogs(const std::vector<CDownloadItem*>& withDialog);
 
 private:
     // Download and view commands, the scheduler's stop and the URL monitor.

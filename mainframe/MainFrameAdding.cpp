@@ -228,10 +228,10 @@ void CMainFrame::PauseItem(CDownloadItem* item)
     ProcessQueue();
 }
 
-void CMainFrame::RefreshItemDialogs()
+void CMainFrame::RefreshItemDialogs(const std::vector<CDownloadItem*>& withDialog)
 {
-    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
-        if (auto* dialog = qobject_cast<CDownloadDialog*>(m_wndView->GetItem(row)->m_pDialog))
+    for (CDownloadItem* item : withDialog) {
+        if (auto* dialog = qobject_cast<CDownloadDialog*>(item->m_pDialog))
             dialog->RefreshFromItem();
     }
 }

@@ -14,7 +14,6 @@
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MenuStyle.h"
-#include "mainframe/QueueTerms.h"
 #include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/StatusBarEx.h"
 #include "mainframe/ToolBarCtrlEx.h"
@@ -147,30 +146,6 @@ QMenu* BuildSpeedMeterMenu(CCommandTable& commands, QWidget* parent)
                       {ID_SPEED_METER_AREA, Text("面积图")},
                       {ID_SPEED_METER_ANALOG, Text("仪表盘")}},
                      commands, parent);
-}
-
-int CountRows(const CDownloadsView& view, bool (*counts)(const CDownloadItem&))
-{
-    int count = 0;
-    for (int row = 0; row < view.GetItemCount(); ++row)
-        count += counts(*view.GetItem(row)) ? 1 : 0;
-    return count;
-}
-
-bool IsQueuedRow(const CDownloadItem& item)
-{
-    return item.m_bQueued != 0;
-}
-
-bool IsScheduledRow(const CDownloadItem& item)
-{
-    return item.m_bScheduled != 0;
-}
-
-// Neither running nor Completed: new, failed, paused and queued rows alike.
-bool IsNotRunningNorCompleted(const CDownloadItem& item)
-{
-    return !IsRunningItem(item) && !(item.m_pDownloader && item.m_pDownloader->m_nState == Completed);
 }
 
 uint64_t DataUsage()
@@ -341,8 +316,7 @@ void CMainFrame::CreateMenus()
 void CMainFrame::ConnectBarsToView()
 {
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::OnItemChanged);
-    connect(&m_timerUpdate, &QTimer::timeout, this, &CMainFrame::OnUpdateStatusPanes);
-    OnUpdateStatusPanes();
+    OnUpdateStatusPanes(); // then at every refresh tick
 }
 
 QMenu* CMainFrame::DropDownMenu(int command) const
@@ -377,7 +351,7 @@ void CMainFrame::OnCustomizeToolBar()
         m_wndToolBar->Customize(dialog.m_arrButtons, dialog.m_nTextMode);
 }
 
-QString CMainFrame::SchedulerPaneText() const
+QString CMainFrame::SchedulerPaneText(int scheduled) const
 {
     const CAppSettings& settings = AppCore().m_settings;
     if (!SettingLoad(settings.SchedulerOn))
@@ -386,22 +360,27 @@ QString CMainFrame::SchedulerPaneText() const
         return Label(kIdsSchedulerStarted);
     if (SettingLoad(settings.ScheduleAllItems))
         return Label(kIdsPendingAll);
-    return FormatString(Label(kIdsPendingItems), uint32_t(CountRows(*m_wndView, IsScheduledRow)));
+    return FormatString(Label(kIdsPendingItems), uint32_t(scheduled));
 }
 
 void CMainFrame::OnUpdateStatusPanes()
 {
-    if (!m_wndView || !m_wndStatusBar)
+    if (m_wndView)
+        ShowStatusPanes(m_wndView->TallyRows());
+}
+
+void CMainFrame::ShowStatusPanes(const CDownloadsView::RowTally& tally)
+{
+    if (!m_wndStatusBar)
         return;
     CStatusBarEx& bar = *m_wndStatusBar;
-    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SCHEDULER, SchedulerPaneText());
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SCHEDULER, SchedulerPaneText(tally.scheduled));
     bar.SetPaneText(CStatusBarEx::ID_INDICATOR_ALL_DONE, AllDonePaneText());
-    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_RUNNING, QString::number(CountRows(*m_wndView, IsRunningItem)));
-    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_QUEUED, QString::number(CountRows(*m_wndView, IsQueuedRow)));
-    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_IDLE, QString::number(CountRows(*m_wndView, IsNotRunningNorCompleted)));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_RUNNING, QString::number(tally.running));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_QUEUED, QString::number(tally.queued));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_IDLE, QString::number(tally.idle));
     bar.SetPaneText(CStatusBarEx::ID_INDICATOR_DATA_USAGE, FormatByteSize(DataUsage(), false));
-    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SPEED,
-                    FormatByteSize(m_wndView->GetTotalSpeed(), false) + QStringLiteral("/s"));
+    bar.SetPaneText(CStatusBarEx::ID_INDICATOR_SPEED, FormatByteSize(tally.speed, false) + QStringLiteral("/s"));
 }
 
 void CMainFrame::OnItemChanged()

@@ -148,17 +148,12 @@ void CMainFrame::OnDelete(bool deleteFiles)
         != IDYES)
         return;
     // The rows as they are now: the box's loop may have changed the selection or started rows.
-    const std::vector<int> rows = m_wndView->GetSelectedRows();
-    bool removed = false;
+    std::vector<int> rows = m_wndView->GetSelectedRows();
+    std::erase_if(rows, [this](int row) { return IsRunningItem(*m_wndView->GetItem(row)); });
     m_wndView->setUpdatesEnabled(false);
-    for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-        if (IsRunningItem(*m_wndView->GetItem(*row)))
-            continue;
-        m_wndView->RemoveItem(*row, deleteFiles);
-        removed = true;
-    }
+    m_wndView->RemoveItems(rows, deleteFiles);
     m_wndView->setUpdatesEnabled(true);
-    if (removed) {
+    if (!rows.empty()) {
         SaveDownloadList();
         ProcessQueue();
     }
@@ -233,18 +228,17 @@ void CMainFrame::OnOpenFile()
 
 void CMainFrame::OnRemoveCompleted()
 {
-    bool removed = false;
-    m_wndView->setUpdatesEnabled(false);
-    for (int row = m_wndView->GetItemCount() - 1; row >= 0; --row) {
+    std::vector<int> rows;
+    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
         const CDownloadItem& item = *m_wndView->GetItem(row);
         // A run that has just settled Completed may not have cleared its flag yet.
-        if (!IsCompletedItem(item) || IsRunningItem(item))
-            continue;
-        m_wndView->RemoveItem(row, false);
-        removed = true;
+        if (IsCompletedItem(item) && !IsRunningItem(item))
+            rows.push_back(row);
     }
+    m_wndView->setUpdatesEnabled(false);
+    m_wndView->RemoveItems(rows, false);
     m_wndView->setUpdatesEnabled(true);
-    if (removed)
+    if (!rows.empty())
         SaveDownloadList();
 }
 

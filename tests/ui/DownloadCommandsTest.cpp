@@ -40,6 +40,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <list>
 #include <memory>
 #include <vector>
 
@@ -225,6 +226,96 @@ TEST_F(DownloadCommandsTest, RemoveCompletedTakesOnlyCompletedRowsWithoutAQuesti
         EXPECT_NE(int32_t(Item(row)->m_pDownloader->m_nState), Completed);
     EXPECT_TRUE(QFileInfo::exists(FilePath(QStringLiteral("3.zip"))));
     EXPECT_EQ(Autosaved().size(), 3u);
+}
+
+// Many rows go at once: what stays must look as if they had gone one by one.
+// Row patterns: 'x' marks a row that goes (Completed for Remove completed,
+// selected for Delete), 's' a row that stays selected, '.' any other row.
+TEST_F(DownloadCommandsTest, RemovingManyRowsKeepsTheIndexSelectionCurrentRowPositionsAndDialogsOfTheRest)
+{
+    struct Case
+    {
+        int command;
+        const char* rows;
+        int current;         // the current row before
+        int currentAfter;    // the row that is current after; -1: none
+    };
+    const Case cases[] = {
+        {ID_REMOVE_COMPLETED, "xx.sxs.xxx.s.x", 1, 0},   // runs and single rows, a selected row goes
+        {ID_REMOVE_COMPLETED, "x.s.xxxxs.xx", 5, 3},     // the current row goes: the next that stays
+        {ID_REMOVE_COMPLETED, ".s.x.xx", 6, 3},          // the last rows go: the one before
+        {ID_REMOVE_COMPLETED, "xs..", 2, 1},             // only the first row
+        {ID_REMOVE_COMPLETED, "xxxx", 2, -1},            // every row
+        {ID_DOWNLOAD_DELETE, "xx..x.xxx.x", 4, 2},
+        {ID_DOWNLOAD_DELETE, "....x", 4, 3},
+        {ID_DOWNLOAD_DELETE, "xxx", 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        const int count = int(qstrlen(c.rows));
+        std::vector<CDownloadItem*> items;
+        std::vector<QPointer<QObject>> dialogs;
+        std::vector<int> goes;
+        for (int row = 0; row < count; ++row) {
+            const bool gone = c.rows[row] == 'x';
+            const bool completed = gone && c.command == ID_REMOVE_COMPLETED;
+            items.push_back(AddDownload(QStringLiteral("http://127.0.0.1:9/%1.zip").arg(row),
+                                        completed ? Completed : Paused));
+            items.back()->m_pDialog = new QObject;
+            dialogs.emplace_back(items.back()->m_pDialog);
+            if (gone)
+                goes.push_back(row);
+        }
+        QItemSelectionModel* selection = frame->View()->selectionModel();
+        selection->clearSelection();
+        for (int row = 0; row < count; ++row) {
+            const bool selected = c.rows[row] == 's' || (c.rows[row] == 'x' && c.command == ID_DOWNLOAD_DELETE);
+            if (selected)
+                selection->select(frame->View()->model()->index(row, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        if (c.command == ID_REMOVE_COMPLETED)
+            selection->select(frame->View()->model()->index(goes.front(), 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(frame->View()->model()->index(c.current, 2), QItemSelectionModel::NoUpdate);
+        const uint64_t goneId = items[size_t(goes.front())]->m_nId;
+        prompts.answers = {IDYES};
+        ASSERT_TRUE(Dispatch(c.command));
+
+        std::vector<CDownloadItem*> kept;
+        std::vector<int> keptSelected;
+        for (int row = 0; row < count; ++row) {
+            const bool gone = c.rows[row] == 'x';
+            EXPECT_EQ(dialogs[size_t(row)].isNull(), gone) << row;
+            EXPECT_EQ(frame->View()->FindItem(QStringLiteral("http://127.0.0.1:9/%1.zip").arg(row), {}, {}), !gone) << row;
+            if (gone)
+                continue;
+            if (c.rows[row] == 's')
+                keptSelected.push_back(int(kept.size()));
+            kept.push_back(items[size_t(row)]);
+        }
+        ASSERT_EQ(Rows(), int(kept.size()));
+        EXPECT_EQ(frame->View()->FindItemById(goneId), nullptr);
+        const std::list<CDownloadItem*> listed(frame->View()->m_listItems);
+        EXPECT_EQ(std::vector<CDownloadItem*>(listed.begin(), listed.end()), kept);
+        for (int row = 0; row < Rows(); ++row) {
+            EXPECT_EQ(Item(row), kept[size_t(row)]);
+            EXPECT_EQ(*Item(row)->m_pos, Item(row)) << "its node in the item list";
+            EXPECT_EQ(frame->View()->FindItemById(Item(row)->m_nId), Item(row));
+        }
+        EXPECT_EQ(frame->View()->GetSelectedRows(), keptSelected);
+        EXPECT_EQ(frame->View()->currentIndex().row(), c.currentAfter);
+        if (c.currentAfter >= 0) {
+            EXPECT_EQ(frame->View()->currentIndex().column(), 2);
+        }
+        EXPECT_EQ(Autosaved().size(), kept.size());
+
+        selection->clearSelection();
+        prompts.answers = {IDYES};
+        frame->View()->selectAll();
+        Dispatch(ID_DOWNLOAD_DELETE);
+        ASSERT_EQ(Rows(), 0);
+    }
 }
 
 TEST_F(DownloadCommandsTest, ResetStartsAnIdleRowAfreshAndLeavesQueuedOrRunningRowsAlone)

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <functional>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -84,6 +86,60 @@ TEST_F(StatusBarTest, TheCountPanesCountRunningQueuedAndNeitherRunningNorComplet
     EXPECT_EQ(Pane(364), QStringLiteral("1.50 KB"));
     SetDataUsage(1024);
     EXPECT_EQ(Pane(364), QStringLiteral("1 KB"));
+}
+
+// The refresh tick alone brings the panes and the tray tip up to date, however
+// the rows changed since the last tick.
+TEST_F(StatusBarTest, EachRefreshTickCountsTheRowsAfreshThroughStateChanges)
+{
+    CDownloadItem* a = Row(NeedToPrepare);
+    CDownloadItem* b = Row(Paused);
+    CDownloadItem* c = Row(Completed);
+    const auto transfer = [](CDownloadItem* item, uint32_t rate) {
+        CHttpDownloader& download = *item->m_pDownloader;
+        download.m_bIsRunning = 1;
+        download.m_nState = Transferring;
+        auto section = std::make_unique<CSection>();
+        section->m_bIsWorking = 1;
+        section->m_nTransferRate = rate;
+        download.DeleteSections();
+        download.AppendSection(std::move(section));
+    };
+    const auto end = [](CDownloadItem* item, int32_t state) {
+        item->m_pDownloader->m_bIsRunning = 0;
+        item->m_pDownloader->m_nState = state;
+    };
+    const struct
+    {
+        const char* what;
+        std::function<void()> change;
+        const char* running;
+        const char* queued;
+        const char* idle;
+        const char* speed;
+        int waiting;
+    } steps[] = {
+        {"at rest", [] {}, "0", "0", "2", "0 B/s", 0},
+        {"a starts", [&] { transfer(a, 1024); }, "1", "0", "1", "1 KB/s", 1},
+        {"b queued", [&] { b->m_bQueued = 1; }, "1", "1", "1", "1 KB/s", 2},
+        {"b starts", [&] { b->m_bQueued = 0; transfer(b, 2048); }, "2", "0", "0", "3 KB/s", 2},
+        {"a completes", [&] { end(a, Completed); }, "1", "0", "0", "2 KB/s", 1},
+        {"c is reset", [&] { c->m_pDownloader->m_nState = NeedToPrepare; }, "1", "0", "1", "2 KB/s", 1},
+        {"b fails", [&] { end(b, TransferringFailed); }, "0", "0", "2", "0 B/s", 0},
+        {"a new row runs", [&] { Row(Preparing, true); }, "1", "0", "2", "0 B/s", 1},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        frame->OnTimer(CMainFrame::ID_TIMER_UPDATE);
+        CStatusBarEx& bar = *frame->StatusBar();
+        EXPECT_EQ(bar.PaneText(361), QString::fromUtf8(step.running));
+        EXPECT_EQ(bar.PaneText(362), QString::fromUtf8(step.queued));
+        EXPECT_EQ(bar.PaneText(363), QString::fromUtf8(step.idle));
+        EXPECT_EQ(bar.PaneText(365), QString::fromUtf8(step.speed));
+        EXPECT_EQ(tray.toolTip.contains(QString::number(step.waiting)), step.waiting > 0) << tray.toolTip.toStdString();
+    }
+    end(frame->View()->GetItem(3), Paused); // no run may outlive the fixture
 }
 
 TEST_F(StatusBarTest, TheSchedulerAndAllDonePanesFollowTheSettings)
