@@ -46,6 +46,8 @@ void CDownloadError::CopyFrom(const CDownloadError& other)
     QString detail = other.m_strDetail;
     const int counter = other.m_nErrorCounter;
     lock.unlock();
+    if (counter == 0)
+        return;
     std::lock_guard own(m_cs);
     m_nErrorId = errorId;
     m_strMessage = std::move(message);

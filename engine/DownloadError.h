@@ -24,7 +24,8 @@ public:
     // code is one of the HTTP layer's error codes. Call it on the thread whose
     // request failed: the detail of 12003 is that thread's last response text.
     void SetInternetError(unsigned messageId, uint32_t code);
-    // Takes over the other record's error, its counter included.
+    // Takes over the other record's error, its counter included. A record that
+    // holds no error (cleared meanwhile by another thread) leaves this one as it is.
     void CopyFrom(const CDownloadError& other);
 
     // Message, then " " and the detail if any, then " (id)" if the id is not 0.

@@ -250,8 +250,7 @@ void CHttpDownloader::TransferSection(CSection& section)
         }
         section.m_bIsFailed = 1;
         // Another section's next attempt clears the download's record.
-        if (m_pError->m_nErrorCounter != 0)
-            section.m_lastError.CopyFrom(*m_pError);
+        section.m_lastError.CopyFrom(*m_pError);
         if (result == StepFailed || WaitBeforeNextAttempt(section, Setting(&CAppSettingsBase::PauseBetweenAttempts)))
             break;
     }
