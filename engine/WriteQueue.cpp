@@ -40,9 +40,9 @@ int CWriteQueue::Settle(Lane& lane)
 void CWriteQueue::WriteQueued(std::unique_lock<std::mutex>& lock)
 {
     m_writing = true;
-    for (size_t turn = m_jobs.size(); turn > 0; --turn) {
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
+    std::vector<Job> turn;
+    turn.swap(m_jobs);
+    for (Job& job : turn) {
         Lane& lane = *job.lane;
         const bool drop = lane.m_error != 0;
         lock.unlock();

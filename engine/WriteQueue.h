@@ -4,7 +4,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -62,6 +61,6 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_done;
-    std::deque<Job> m_jobs;
+    std::vector<Job> m_jobs; // a deque would allocate for every idle row of the list
     bool m_writing = false;
 };

@@ -1,7 +1,7 @@
 // A file replaced on the server while its download is paused must never be
 // finished from two versions: the resumed run fails with the "resource changed"
 // reason, in the program as in the command-line tool resuming a partial file.
-#include "RunFixture.h"
+#include "NginxRunFixture.h"
 #include "support/ChildProcess.h"
 #include "support/NginxServer.h"
 
@@ -34,24 +34,18 @@ const ChangeCase kChanges[] = {
 
 } // namespace
 
-class ChangedFileTest : public RunFixture
+class ChangedFileTest : public NginxRunFixture
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_nginx = new NginxServer;
-        s_nginx->addLocation(u"location /slow/ { limit_rate 1m; }"_qs);
-        s_started = s_nginx->start();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_nginx;
-        s_nginx = nullptr;
+        StartNginx([](NginxServer& nginx) {
+            nginx.addLocation(u"location /slow/ { limit_rate 1m; }"_qs);
+        });
     }
     void SetUp() override
     {
-        RunFixture::SetUp();
-        ASSERT_TRUE(s_started) << s_nginx->errorText().toStdString();
+        NginxRunFixture::SetUp();
         set(&CAppSettingsBase::MaxSectionCountPerDownload, 4);
         set(&CAppSettingsBase::MinSectionSize, int32_t(kMiB));
     }
@@ -76,13 +70,7 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(change.newerTime ? old.addSecs(3600) : old, QFileDevice::FileModificationTime));
     }
-
-    static NginxServer* s_nginx;
-    static bool s_started;
 };
-
-NginxServer* ChangedFileTest::s_nginx = nullptr;
-bool ChangedFileTest::s_started = false;
 
 // Paused as Pause all does, started again as Start all does, and once more.
 TEST_F(ChangedFileTest, ResumedRunOfAChangedFileFailsAndStaysFailed)

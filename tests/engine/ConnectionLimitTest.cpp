@@ -1,6 +1,6 @@
 // A server that limits connections per client refuses a download's extra
 // sections with 503 (or 429): they wait for room and finish in the same run.
-#include "RunFixture.h"
+#include "NginxRunFixture.h"
 #include "support/NginxServer.h"
 
 #include <algorithm>
@@ -11,33 +11,17 @@ constexpr qsizetype kMiB = 1 << 20;
 
 } // namespace
 
-class ConnectionLimitTest : public RunFixture
+class ConnectionLimitTest : public NginxRunFixture
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_nginx = new NginxServer;
-        s_nginx->addHttpDirective(u"limit_conn_zone $binary_remote_addr zone=perip:1m;"_qs);
-        s_nginx->addLocation(u"location /limited/ { limit_conn perip 2; limit_rate 4m; }"_qs);
-        s_started = s_nginx->start();
+        StartNginx([](NginxServer& nginx) {
+            nginx.addHttpDirective(u"limit_conn_zone $binary_remote_addr zone=perip:1m;"_qs);
+            nginx.addLocation(u"location /limited/ { limit_conn perip 2; limit_rate 4m; }"_qs);
+        });
     }
-    static void TearDownTestSuite()
-    {
-        delete s_nginx;
-        s_nginx = nullptr;
-    }
-    void SetUp() override
-    {
-        RunFixture::SetUp();
-        ASSERT_TRUE(s_started) << s_nginx->errorText().toStdString();
-    }
-
-    static NginxServer* s_nginx;
-    static bool s_started;
 };
-
-NginxServer* ConnectionLimitTest::s_nginx = nullptr;
-bool ConnectionLimitTest::s_started = false;
 
 // The refusals while other sections hold the two connections far outnumber
 // the attempts a section has.

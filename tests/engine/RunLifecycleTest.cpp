@@ -1,4 +1,4 @@
-#include "RunFixture.h"
+#include "NginxRunFixture.h"
 #include "engine/DownloadStub.h"
 #include "engine/InvalidArgException.h"
 #include "platform/StringTable.h"
@@ -48,24 +48,14 @@ protected:
 
 } // namespace
 
-class RunLifecycleTest : public RunFixture
+class RunLifecycleTest : public NginxRunFixture
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_nginx = new NginxServer;
-        s_nginx->addLocation(u"location /slow/ { limit_rate 1m; }"_qs);
-        s_started = s_nginx->start();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_nginx;
-        s_nginx = nullptr;
-    }
-    void SetUp() override
-    {
-        RunFixture::SetUp();
-        ASSERT_TRUE(s_started) << s_nginx->errorText().toStdString();
+        StartNginx([](NginxServer& nginx) {
+            nginx.addLocation(u"location /slow/ { limit_rate 1m; }"_qs);
+        });
     }
 
     // A file on nginx and a row that downloads it.
@@ -74,13 +64,7 @@ protected:
         s_nginx->putFile(path, body);
         return makeItem(s_nginx->url(u'/' + path));
     }
-
-    static NginxServer* s_nginx;
-    static bool s_started;
 };
-
-NginxServer* RunLifecycleTest::s_nginx = nullptr;
-bool RunLifecycleTest::s_started = false;
 
 TEST_F(RunLifecycleTest, EightSectionsGiveTheSameFileAndTwoNotices)
 {
