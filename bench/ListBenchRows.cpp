@@ -126,7 +126,10 @@ bool CListBenchRows::Write(const QString& path, int rows)
 void CListBenchRows::MakeLive(CDownloadsView& view)
 {
     for (int row = 0; row < view.GetItemCount(); ++row) {
-        CHttpDownloader& download = *view.GetItem(row)->m_pDownloader;
+        CDownloadItem& item = *view.GetItem(row);
+        CHttpDownloader& download = *item.m_pDownloader;
+        // As a run's start would: the list hears of it.
+        item.Wake();
         if (row < kRunningRows) {
             download.m_bIsRunning = 1;
             download.m_nState = Transferring;

@@ -85,8 +85,8 @@ void CDebugDialog::FillList()
 
 void CDebugDialog::AddItemRows(const CDownloadItem& item)
 {
-    Row("Is Queued").AddInt(item.m_bQueued);
-    Row("Is Scheduled").AddInt(item.m_bScheduled);
+    Row("Is Queued").AddInt(item.IsQueued());
+    Row("Is Scheduled").AddInt(item.IsScheduled());
 }
 
 void CDebugDialog::AddDownloadRows(const CHttpDownloader& d)

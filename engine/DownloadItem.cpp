@@ -35,6 +35,33 @@ void CDownloadItem::DestroyDialog()
     delete std::exchange(m_pDialog, nullptr);
 }
 
+void CDownloadItem::SetQueued(bool queued)
+{
+    m_bQueued = queued;
+    if (queued)
+        Wake();
+}
+
+void CDownloadItem::SetScheduled(bool scheduled)
+{
+    m_bScheduled = scheduled;
+    if (scheduled)
+        Wake();
+}
+
+void CDownloadItem::SetDialog(QObject* dialog)
+{
+    m_pDialog = dialog;
+    if (dialog)
+        Wake();
+}
+
+void CDownloadItem::Wake()
+{
+    if (m_pWatch)
+        m_pWatch->OnItemWoken(*this);
+}
+
 void CDownloadItem::GetStatusText(QString& text) const
 {
     if (m_pDownloader) {

@@ -134,6 +134,8 @@ void CHttpDownloader::Reset()
         m_strDownloadUrl.clear();
     }
     CDownloadKeyWatch::Post(ItemId());
+    if (m_pItem)
+        m_pItem->Wake();
     m_pError->Clear();
     DeleteSections();
     CloseSession();

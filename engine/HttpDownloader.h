@@ -222,7 +222,9 @@ public:
     SectionList m_sections; // in index order; LockSections
     std::unique_ptr<ManualResetEvent> m_pTerminateEvent;
     std::mutex m_csStub;
-    CWriteQueue m_writeQueue; // the sections' writes into the partial file
+    // The sections' writes into the partial file; made at the first start, so
+    // that a row that never runs has none.
+    std::unique_ptr<CWriteQueue> m_pWriteQueue;
     RelaxedAtomic<uint64_t> m_nLastStubWrittenSize;
     std::atomic<int32_t> m_nThreadsDone{0};
     std::atomic<int32_t> m_nThreadsRunning{0};

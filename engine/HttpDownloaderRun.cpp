@@ -43,6 +43,8 @@ void CHttpDownloader::Start(bool justGetInfo)
     if (m_bIsRunning || m_nState == Completed)
         return;
     m_bIsRunning = 1;
+    if (m_pItem)
+        m_pItem->Wake();
     if (!IsResumable())
         m_nState = NeedToPrepare;
     m_pError->Clear();
@@ -53,6 +55,8 @@ void CHttpDownloader::Start(bool justGetInfo)
         for (const auto& section : m_sections)
             section->m_bIsAssigned = 0;
     }
+    if (!m_pWriteQueue)
+        m_pWriteQueue = std::make_unique<CWriteQueue>();
     m_pTerminateEvent->reset();
     m_nThreadsDone = 0;
     m_nThreadsFailed = 0;

@@ -344,7 +344,7 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
 // download, records the progress in the stub while the file is still open.
 StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
 {
-    ReadLoop loop(request, m_pDownloader->m_writeQueue, file, m_nRangeStart);
+    ReadLoop loop(request, *m_pDownloader->m_pWriteQueue, file, m_nRangeStart);
     loop.windowSecond = CSteadyClock::WholeSeconds();
     TakeSettings(loop);
     m_nTransferSize = loop.bufferSize;
@@ -433,7 +433,7 @@ void CSection::TakeSettings(ReadLoop& loop) const
 // recorded, without memory. A failed write shows at the next flush.
 bool CSection::PrepareBuffer(ReadLoop& loop)
 {
-    m_pDownloader->m_writeQueue.Settle(loop.lane);
+    m_pDownloader->m_pWriteQueue->Settle(loop.lane);
     loop.capacity = std::max<size_t>(kGatherSize, loop.bufferSize);
     bool room = loop.reader.renew(loop.capacity);
     try {
@@ -482,7 +482,7 @@ StepResult CSection::Flush(ReadLoop& loop)
         m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
         return StepFailed;
     }
-    m_pDownloader->m_writeQueue.Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
+    m_pDownloader->m_pWriteQueue->Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
     loop.next += size;
     return StepOk;
 }
@@ -490,7 +490,7 @@ StepResult CSection::Flush(ReadLoop& loop)
 // Waits until the section's queued buffer is on disk; a failed write fails the attempt.
 StepResult CSection::Settle(ReadLoop& loop)
 {
-    if (const int error = m_pDownloader->m_writeQueue.Settle(loop.lane)) {
+    if (const int error = m_pDownloader->m_pWriteQueue->Settle(loop.lane)) {
         m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
         return StepFailed;
     }

@@ -40,7 +40,7 @@ std::optional<uint32_t> CDownloadListFile::ReadHeader(QIODevice& file)
 void CDownloadListFile::WriteRecord(BinaryWriter& archive, const CDownloadItem& item)
 {
     BinaryWriter record;
-    record.writeUInt32(uint32_t(item.m_bScheduled));
+    record.writeUInt32(uint32_t(item.IsScheduled()));
     item.m_pDownloader->Serialize(record);
     archive.writeBytes(record.data());
 }
@@ -51,7 +51,7 @@ std::unique_ptr<CDownloadItem> CDownloadListFile::ReadRecord(BinaryReader& archi
     uint32_t scheduled = 0;
     if (!archive.readUInt32(&scheduled))
         throw CArchiveException(CArchiveException::EndOfFile);
-    item->m_bScheduled = int32_t(scheduled);
+    item->SetScheduled(scheduled != 0);
     item->m_pDownloader = new CHttpDownloader(archive, item.get());
     return item;
 }

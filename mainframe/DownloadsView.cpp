@@ -69,7 +69,6 @@ constexpr int kImageFailed = 5;
 constexpr int kImageCompleted = 6;
 constexpr int kImageScheduled = 7;
 
-constexpr int kPrefetchRows = 16;
 constexpr uint64_t kTicksPerMillisecond = kFileTimeTicksPerSecond / 1000;
 constexpr double kPercent = 100.0;
 
@@ -118,9 +117,9 @@ int StateImage(const CDownloadItem& item, const CHttpDownloader& download, int32
 {
     if (state == Completed)
         return kImageCompleted;
-    if (item.m_bQueued)
+    if (item.IsQueued())
         return kImageQueued;
-    if (item.m_bScheduled)
+    if (item.IsScheduled())
         return kImageScheduled;
     if (state == NeedToPrepare || state == Prepared)
         return kImageNew;
@@ -334,14 +333,18 @@ void CDownloadsView::RefreshItemKeys(CDownloadItem* item)
 
 void CDownloadsView::OnItemInserted(quintptr data)
 {
-    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data))
+    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data)) {
         m_keys.Insert(item);
+        m_tally.Insert(*item);
+    }
 }
 
 void CDownloadsView::OnItemRemoving(quintptr data)
 {
-    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data))
+    if (CDownloadItem* item = reinterpret_cast<CDownloadItem*>(data)) {
         m_keys.Erase(item);
+        m_tally.Remove(*item);
+    }
     // A new item at the same address must not pass for this one.
     m_shownRows.erase(data);
 }
@@ -351,39 +354,9 @@ uint32_t CDownloadsView::GetTotalSpeed() const
     return TallyRows().speed;
 }
 
-// The rows' items and downloads lie far apart in memory: asked for some rows
-// ahead, their loads overlap instead of following one another.
-void CDownloadsView::PrefetchRow(int row, int rows) const
-{
-    if (row + kPrefetchRows < rows)
-        __builtin_prefetch(GetItem(row + kPrefetchRows));
-    if (row >= rows)
-        return;
-    if (const CHttpDownloader* download = GetItem(row)->m_pDownloader)
-        __builtin_prefetch(&download->m_nState);
-}
-
 CDownloadsView::RowTally CDownloadsView::TallyRows() const
 {
-    RowTally tally;
-    const int rows = GetItemCount();
-    for (int row = 0; row < rows; ++row) {
-        PrefetchRow(row + kPrefetchRows, rows);
-        CDownloadItem& item = *GetItem(row);
-        const CHttpDownloader* download = item.m_pDownloader;
-        const bool running = download && download->m_bIsRunning;
-        const int32_t state = download ? int32_t(download->m_nState) : NeedToPrepare;
-        tally.running += running ? 1 : 0;
-        tally.queued += item.m_bQueued ? 1 : 0;
-        tally.waiting += running || item.m_bQueued ? 1 : 0;
-        tally.idle += !running && !(download && state == Completed) ? 1 : 0;
-        tally.scheduled += item.m_bScheduled ? 1 : 0;
-        if (running && state == Transferring)
-            tally.speed += WorkingRate(*download);
-        if (item.m_pDialog)
-            tally.withDialog.push_back(&item);
-    }
-    return tally;
+    return m_tally.Take(GetItemCount());
 }
 
 void CDownloadsView::RemoveItem(int row, bool deleteFile)
@@ -442,6 +415,7 @@ std::vector<CDownloadItem*> CDownloadsView::TakeRunningItems()
     std::vector<CDownloadItem*> running;
     for (auto it = m_listItems.begin(); it != m_listItems.end();) {
         if ((*it)->m_pDownloader && (*it)->m_pDownloader->m_bIsRunning) {
+            (*it)->SetWatch(nullptr); // the item outlives the view
             running.push_back(*it);
             it = m_listItems.erase(it);
         } else {

@@ -2,6 +2,7 @@
 
 #include "mainframe/ItemKeyIndex.h"
 #include "mainframe/ListCtrlEx.h"
+#include "mainframe/RowTally.h"
 
 #include <cstdint>
 #include <list>
@@ -86,18 +87,8 @@ public:
     // Bytes per second of every running transfer.
     uint32_t GetTotalSpeed() const;
 
-    // What the refresh tick shows of the whole list.
-    struct RowTally
-    {
-        int running = 0;
-        int queued = 0;
-        int waiting = 0;   // running or queued
-        int idle = 0;      // neither running nor Completed
-        int scheduled = 0;
-        uint32_t speed = 0; // bytes per second of every running transfer
-        std::vector<CDownloadItem*> withDialog; // rows with an open properties dialog, top first
-    };
-    // One pass over the rows, reading each row and its download once.
+    using RowTally = ::RowTally;
+    // The rows at rest are counted once; the others are read at every call.
     RowTally TallyRows() const;
     // Removes the row and destroys its item. With deleteFile, the row's own file
     // in its download folder is deleted first, if it exists. The caller makes
@@ -150,9 +141,6 @@ private:
     QPoint BelowRow(int row) const;
     // What the row shows in its visible columns, as the delegate paints it.
     std::vector<QVariant> ShownValues(quintptr data) const;
-    // Starts loading the item of the row kPrefetchRows further down and the
-    // download of this one, for a walk over every row.
-    void PrefetchRow(int row, int rows) const;
     // The download's own file in its download folder, if it exists.
     static void DeleteOwnFile(const CDownloadItem& item);
     // Out of m_listItems, and destroyed with its dialog and its download.
@@ -160,6 +148,8 @@ private:
 
     // Mutable: a lookup first takes in the changes the engine told it of.
     mutable CItemKeyIndex m_keys;
+    // Mutable: a tally puts the rows it finds resting to rest.
+    mutable CRowTally m_tally;
     // What each row on show showed at the last tick.
     std::unordered_map<quintptr, std::vector<QVariant>> m_shownRows;
     CDownloadsDelegate* m_delegate;

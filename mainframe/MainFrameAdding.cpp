@@ -93,8 +93,8 @@ void CMainFrame::OnDownloadDialogClosed(CDownloadDialog* dialog)
         AddDownloadsFromDialog(*dialog);
         if (m_nOpenAddDialogs > 0)
             --m_nOpenAddDialogs;
-    } else if (dialog->m_nType == DialogTypeFixed && dialog->m_pItem && dialog->m_pItem->m_pDialog == dialog) {
-        dialog->m_pItem->m_pDialog = nullptr;
+    } else if (dialog->m_nType == DialogTypeFixed && dialog->m_pItem && dialog->m_pItem->Dialog() == dialog) {
+        dialog->m_pItem->SetDialog(nullptr);
     }
     dialog->deleteLater();
 }
@@ -224,14 +224,14 @@ void CMainFrame::PauseItem(CDownloadItem* item)
 {
     if (IsBusyItem(*item))
         item->m_pDownloader->RequestPause();
-    item->m_bQueued = 0;
+    item->SetQueued(false);
     ProcessQueue();
 }
 
 void CMainFrame::RefreshItemDialogs(const std::vector<CDownloadItem*>& withDialog)
 {
     for (CDownloadItem* item : withDialog) {
-        if (auto* dialog = qobject_cast<CDownloadDialog*>(item->m_pDialog))
+        if (auto* dialog = qobject_cast<CDownloadDialog*>(item->Dialog()))
             dialog->RefreshFromItem();
     }
 }

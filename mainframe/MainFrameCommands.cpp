@@ -37,7 +37,7 @@ bool IsCompletedItem(const CDownloadItem& item)
 
 bool IsResettable(const CDownloadItem& item)
 {
-    return !item.m_bQueued && !IsRunningItem(item);
+    return !item.IsQueued() && !IsRunningItem(item);
 }
 
 template <typename Test>
@@ -98,11 +98,8 @@ void CMainFrame::RegisterDownloadCommands()
                           const size_t rows = m_wndView ? size_t(m_wndView->GetItemCount()) : 0;
                           ui.enabled = rows > 1 && selected > 0 && selected < rows;
                       });
-    commands.Add(ID_REMOVE_COMPLETED, [this] { OnRemoveCompleted(); }, [this](CmdUI& ui) {
-        ui.enabled = false;
-        for (int row = 0; m_wndView && row < m_wndView->GetItemCount() && !ui.enabled; ++row)
-            ui.enabled = IsCompletedItem(*m_wndView->GetItem(row));
-    });
+    commands.Add(ID_REMOVE_COMPLETED, [this] { OnRemoveCompleted(); },
+                 [this](CmdUI& ui) { ui.enabled = m_wndView && m_wndView->TallyRows().completed > 0; });
     commands.Add(ID_SELECT_ALL, [this] { m_wndView->selectAll(); });
     RegisterPropertiesCommands();
     RegisterViewCommands();
@@ -179,9 +176,9 @@ void CMainFrame::OnSchedule(int command)
 {
     for (CDownloadItem* item : SelectedItems()) {
         if (command == ID_SCHEDULE_REMOVE)
-            item->m_bScheduled = 0;
+            item->SetScheduled(false);
         else if (!IsCompletedItem(*item))
-            item->m_bScheduled = command == ID_SCHEDULE_ADD ? 1 : !item->m_bScheduled;
+            item->SetScheduled(command == ID_SCHEDULE_ADD || !item->IsScheduled());
     }
     m_wndView->viewport()->repaint();
 }

@@ -29,8 +29,8 @@ void CMainFrame::OnDownloadNotify(uint64_t itemId, int32_t state)
         return;
     }
     if (completed) {
-        item->m_bQueued = 0;
-        item->m_bScheduled = 0;
+        item->SetQueued(false);
+        item->SetScheduled(false);
     }
     NotifyDownloadDone(item);
     if (CountWaiting() > 0)

@@ -30,10 +30,10 @@ void CMainFrame::OnProperties()
 void CMainFrame::ShowPropertiesDialog(CDownloadItem& item)
 {
     // One dialog per row: a second Properties brings it forward.
-    auto* dialog = qobject_cast<CDownloadDialog*>(item.m_pDialog);
+    auto* dialog = qobject_cast<CDownloadDialog*>(item.Dialog());
     if (!dialog) {
         dialog = new CFixedDownloadDialog(&item, this);
-        item.m_pDialog = dialog;
+        item.SetDialog(dialog);
         connect(dialog, &CDownloadDialog::DownloadDialogClosed, this, &CMainFrame::OnDownloadDialogClosed);
         dialog->Create();
     }
@@ -47,7 +47,7 @@ void CMainFrame::RunGroupProperties()
     // Their own dialogs close unasked, as Cancel: the group's values would
     // otherwise be overwritten by an OK there later.
     for (CDownloadItem* item : SelectedItems()) {
-        if (auto* open = qobject_cast<QWidget*>(item->m_pDialog))
+        if (auto* open = qobject_cast<QWidget*>(item->Dialog()))
             open->close();
     }
     CGroupDownloadDialog dialog(this);

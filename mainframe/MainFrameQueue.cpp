@@ -18,12 +18,12 @@ bool AnyOf(const std::vector<CDownloadItem*>& items, bool (*test)(const CDownloa
 
 bool IsStartable(const CDownloadItem& item)
 {
-    return !item.m_bQueued && IsIdleItem(item);
+    return !item.IsQueued() && IsIdleItem(item);
 }
 
 bool IsPausable(const CDownloadItem& item)
 {
-    return item.m_bQueued || IsBusyItem(item);
+    return item.IsQueued() || IsBusyItem(item);
 }
 
 } // namespace
@@ -79,11 +79,11 @@ void CMainFrame::StartOrQueue(CDownloadItem* item, int& running)
     if (!IsIdleItem(*item))
         return;
     if (running >= ConcurrencyLimit()) {
-        item->m_bQueued = 1;
+        item->SetQueued(true);
         return;
     }
     item->m_pDownloader->Start(false);
-    item->m_bQueued = 0;
+    item->SetQueued(false);
     // A worker that could not be created leaves the row idle: it is not counted.
     if (IsRunningItem(*item))
         ++running;
@@ -97,9 +97,9 @@ void CMainFrame::ProcessQueue()
     int free = limit - CountRunning();
     for (int row = 0; row < m_wndView->GetItemCount() && free > 0; ++row) {
         CDownloadItem* item = m_wndView->GetItem(row);
-        if (item->m_bQueued && IsIdleItem(*item)) {
+        if (item->IsQueued() && IsIdleItem(*item)) {
             item->m_pDownloader->Start(false);
-            item->m_bQueued = 0;
+            item->SetQueued(false);
             --free;
         }
     }
@@ -114,7 +114,7 @@ void CMainFrame::ProcessQueue()
             if (item->m_pDownloader->m_nState == Pausing)
                 continue;
             item->m_pDownloader->RequestPause();
-            item->m_bQueued = 1;
+            item->SetQueued(true);
         }
     }
     m_wndView->viewport()->repaint();
@@ -134,7 +134,7 @@ void CMainFrame::OnPause()
     for (CDownloadItem* item : SelectedItems()) {
         if (IsBusyItem(*item))
             item->m_pDownloader->RequestPause();
-        item->m_bQueued = 0;
+        item->SetQueued(false);
     }
     ProcessQueue();
 }
@@ -151,7 +151,7 @@ void CMainFrame::OnPauseAll()
 {
     PauseAllRunning();
     for (int row = 0; row < m_wndView->GetItemCount(); ++row)
-        m_wndView->GetItem(row)->m_bQueued = 0;
+        m_wndView->GetItem(row)->SetQueued(false);
 }
 
 void CMainFrame::OnConcurrency(int command)

@@ -44,7 +44,7 @@ void CMainFrame::StartScheduledDownloads()
     const bool all = SettingLoad(settings.ScheduleAllItems) != 0;
     for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
         CDownloadItem* item = m_wndView->GetItem(row);
-        if (all || item->m_bScheduled)
+        if (all || item->IsScheduled())
             StartOrQueue(item);
     }
 }

@@ -48,8 +48,8 @@ TEST(DownloadItem, StatusTextMarksQueuedAndScheduled)
             item.m_pDownloader = new CHttpDownloader(u"http://h/a", u"/a", &item);
             item.m_pDownloader->m_nState = c.state;
         }
-        item.m_bQueued = c.queued;
-        item.m_bScheduled = c.scheduled;
+        item.SetQueued(c.queued);
+        item.SetScheduled(c.scheduled);
         QString text = "x";
         item.GetStatusText(text);
         EXPECT_EQ(text, QString::fromUtf8(c.text));

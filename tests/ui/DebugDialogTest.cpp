@@ -103,7 +103,7 @@ TEST_F(DebugDialogTest, ListsEveryFieldInOrderWithItsIndent)
 
 TEST_F(DebugDialogTest, ValuesKeepTheirFormats)
 {
-    item->m_bQueued = 1;
+    item->SetQueued(true);
     download->m_timeAdded = {2024, 5, 5, 3, 9, 7, 5, 0};
     download->SetLastModified(SYSTEMTIME{});
     download->m_nDownloadStartingTime = 0;
@@ -164,7 +164,7 @@ TEST_F(DebugDialogTest, RefreshRebuildsAndFindsARemovedRowNoMore)
     CDebugDialog* dialog = open();
     dialog->show();
     EXPECT_EQ(cells(*dialog, "Is Scheduled")[0], QStringLiteral("0"));
-    item->m_bScheduled = 1;
+    item->SetScheduled(true);
     dialog->findChild<QPushButton*>(QStringLiteral("ctl1183"))->click();
     EXPECT_EQ(dialog->List()->topLevelItemCount(), 49);
     EXPECT_EQ(cells(*dialog, "Is Scheduled")[0], QStringLiteral("1"));

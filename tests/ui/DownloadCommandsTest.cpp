@@ -215,8 +215,10 @@ TEST_F(DownloadCommandsTest, RemoveCompletedTakesOnlyCompletedRowsWithoutAQuesti
     EXPECT_FALSE(Dispatch(ID_REMOVE_COMPLETED));
     EXPECT_FALSE(QFileInfo::exists(DataFolder() + QStringLiteral("/DefaultDownloadList.vrl"))) << "nothing saved";
 
-    Item(1)->m_pDownloader->m_nState = Completed;
-    Item(3)->m_pDownloader->m_nState = Completed;
+    for (int row : {1, 3}) {
+        Item(row)->m_pDownloader->m_nState = Completed;
+        Item(row)->Wake(); // a run that ends Completed has woken its row
+    }
     Item(3)->m_pDownloader->SetLocalFileName(FilePath(QStringLiteral("3.zip")));
     QFile(FilePath(QStringLiteral("3.zip"))).open(QIODevice::WriteOnly);
     ASSERT_TRUE(Dispatch(ID_REMOVE_COMPLETED));
@@ -261,8 +263,8 @@ TEST_F(DownloadCommandsTest, RemovingManyRowsKeepsTheIndexSelectionCurrentRowPos
             const bool completed = gone && c.command == ID_REMOVE_COMPLETED;
             items.push_back(AddDownload(QStringLiteral("http://127.0.0.1:9/%1.zip").arg(row),
                                         completed ? Completed : Paused));
-            items.back()->m_pDialog = new QObject;
-            dialogs.emplace_back(items.back()->m_pDialog);
+            items.back()->SetDialog(new QObject);
+            dialogs.emplace_back(items.back()->Dialog());
             if (gone)
                 goes.push_back(row);
         }
@@ -325,11 +327,11 @@ TEST_F(DownloadCommandsTest, ResetStartsAnIdleRowAfreshAndLeavesQueuedOrRunningR
     download.SetDownloadUrl(QStringLiteral("http://127.0.0.1:9/mirror/a.zip"));
     download.m_strDescription = QStringLiteral("kept");
     QPointer<QObject> dialog = new QObject;
-    paused->m_pDialog = dialog;
+    paused->SetDialog(dialog);
     CDownloadItem* queued = AddDownload(QStringLiteral("http://127.0.0.1:9/q.zip"), Paused, QStringLiteral("q.zip"));
     Select({0, 1});
     prompts.answers = {IDYES};
-    prompts.during = [queued] { queued->m_bQueued = 1; }; // queued while the box is open
+    prompts.during = [queued] { queued->SetQueued(true); }; // queued while the box is open
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_RESET));
 
     EXPECT_EQ(prompts.boxes.last().text, LoadResString(210));
@@ -412,17 +414,17 @@ TEST_F(DownloadCommandsTest, CopyUrlTakesTheUrlAsEnteredAndMovesAndSelectAllWork
 TEST_F(DownloadCommandsTest, ScheduleMarksChangeOnlyRowsThatAreNotCompleted)
 {
     AddDownload(QStringLiteral("http://127.0.0.1:9/a.zip"), NeedToPrepare);
-    AddDownload(QStringLiteral("http://127.0.0.1:9/b.zip"), Paused)->m_bScheduled = 1;
+    AddDownload(QStringLiteral("http://127.0.0.1:9/b.zip"), Paused)->SetScheduled(true);
     AddDownload(QStringLiteral("http://127.0.0.1:9/c.zip"), Completed);
     const auto marks = [this] {
-        return std::vector<int32_t>{Item(0)->m_bScheduled, Item(1)->m_bScheduled, Item(2)->m_bScheduled};
+        return std::vector<int32_t>{Item(0)->IsScheduled(), Item(1)->IsScheduled(), Item(2)->IsScheduled()};
     };
     Select({0, 1, 2});
     ASSERT_TRUE(Dispatch(ID_SCHEDULE_TOGGLE));
     EXPECT_EQ(marks(), (std::vector<int32_t>{1, 0, 0}));
     ASSERT_TRUE(Dispatch(ID_SCHEDULE_ADD));
     EXPECT_EQ(marks(), (std::vector<int32_t>{1, 1, 0}));
-    Item(2)->m_bScheduled = 1; // from an older list
+    Item(2)->SetScheduled(true); // from an older list
     ASSERT_TRUE(Dispatch(ID_SCHEDULE_REMOVE));
     EXPECT_EQ(marks(), (std::vector<int32_t>{0, 0, 0}));
     EXPECT_EQ(Item(0)->m_pDownloader->m_bIsRunning, 0) << "nothing starts";
@@ -495,16 +497,16 @@ TEST_F(DownloadCommandsTest, PropertiesOpensOneDialogPerRowAndADoubleClickAsksFo
     EXPECT_FALSE(Query(ID_DOWNLOAD_PROPERTIES).enabled);
     Select({0});
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PROPERTIES));
-    QPointer<CFixedDownloadDialog> dialog = qobject_cast<CFixedDownloadDialog*>(item->m_pDialog);
+    QPointer<CFixedDownloadDialog> dialog = qobject_cast<CFixedDownloadDialog*>(item->Dialog());
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isVisible());
     dialog->hide();
     emit frame->View()->doubleClicked(frame->View()->model()->index(0, 0));
-    EXPECT_EQ(item->m_pDialog, dialog.data()) << "the same dialog, brought forward";
+    EXPECT_EQ(item->Dialog(), dialog.data()) << "the same dialog, brought forward";
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(frame->findChildren<CFixedDownloadDialog*>().size(), 1);
     dialog->close();
-    EXPECT_EQ(item->m_pDialog, nullptr);
+    EXPECT_EQ(item->Dialog(), nullptr);
 }
 
 TEST_F(DownloadCommandsTest, GroupPropertiesCloseTheRowsDialogsAndApplyOnlyTheChangedFields)
@@ -523,7 +525,7 @@ TEST_F(DownloadCommandsTest, GroupPropertiesCloseTheRowsDialogsAndApplyOnlyTheCh
     Item(2)->m_pDownloader->m_bIsRunning = 1; // a run has just taken it up
     Select({1});
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PROPERTIES));
-    QPointer<QObject> single = Item(1)->m_pDialog;
+    QPointer<QObject> single = Item(1)->Dialog();
     ASSERT_TRUE(single);
 
     const auto runGroup = [&](const std::function<void(CGroupDownloadGeneralPage&)>& edit) {
@@ -547,7 +549,7 @@ TEST_F(DownloadCommandsTest, GroupPropertiesCloseTheRowsDialogsAndApplyOnlyTheCh
     runGroup([](CGroupDownloadGeneralPage& page) {
         FindControl<QLineEdit>(&page, 1009)->setText(QStringLiteral("group"));
     });
-    EXPECT_EQ(Item(1)->m_pDialog, nullptr);
+    EXPECT_EQ(Item(1)->Dialog(), nullptr);
     std::vector<std::unique_ptr<CDownloadItem>> saved = Autosaved();
     ASSERT_EQ(saved.size(), 3u);
     for (size_t i = 0; i < saved.size(); ++i) {

@@ -81,7 +81,7 @@ protected:
         item = AddRow(*frame, running);
         item->m_pDownloader->m_nState = state;
         auto* dialog = new CFixedDownloadDialog(item, frame);
-        item->m_pDialog = dialog;
+        item->SetDialog(dialog);
         QObject::connect(dialog, &CDownloadDialog::DownloadDialogClosed, frame, &CMainFrame::OnDownloadDialogClosed);
         dialog->Create();
         Show(*dialog);
@@ -270,10 +270,10 @@ TEST_F(DownloadDialogTest, StartAndPauseFollowTheRunningFlagEvenAfterTheStateHas
 TEST_F(DownloadDialogTest, PauseTakesAnIdleRowOutOfTheQueueAndKeepsTheDialogOpen)
 {
     CFixedDownloadDialog* dialog = OpenProperties(Paused, false);
-    item->m_bQueued = 1;
+    item->SetQueued(true);
     Button(dialog, 1176)->setEnabled(true);
     Button(dialog, 1176)->click();
-    EXPECT_EQ(item->m_bQueued, 0);
+    EXPECT_EQ(item->IsQueued(), 0);
     EXPECT_EQ(int32_t(item->m_pDownloader->m_nState), Paused);
     EXPECT_TRUE(dialog->isVisible());
 }
@@ -296,7 +296,7 @@ TEST_F(DownloadDialogTest, OkAppliesTheFolderOnlyToADownloadNotYetPrepared)
         EXPECT_TRUE(dialog->IsClosed());
         EXPECT_EQ(item->m_pDownloader->m_strDownloadLocation, state == NeedToPrepare ? folder : before);
         EXPECT_EQ(item->m_pDownloader->m_strDescription, QStringLiteral("described"));
-        EXPECT_EQ(item->m_pDialog, nullptr); // the closing notice let go of it
+        EXPECT_EQ(item->Dialog(), nullptr); // the closing notice let go of it
         EXPECT_TRUE(prompts.boxes.isEmpty());
     }
 }

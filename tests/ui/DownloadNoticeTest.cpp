@@ -146,11 +146,11 @@ TEST_F(DownloadNoticeTest, BalloonTextsAreCutWithoutSplittingASurrogatePair)
 TEST_F(DownloadNoticeTest, ACompletedDownloadLosesItsQueuedAndScheduledFlags)
 {
     CDownloadItem* item = AddRow(true, QStringLiteral("a.zip"));
-    item->m_bQueued = 1;
-    item->m_bScheduled = 1;
+    item->SetQueued(true);
+    item->SetScheduled(true);
     End(item, Completed);
-    EXPECT_EQ(item->m_bQueued, 0);
-    EXPECT_EQ(item->m_bScheduled, 0);
+    EXPECT_EQ(item->IsQueued(), 0);
+    EXPECT_EQ(item->IsScheduled(), 0);
     EXPECT_EQ(notifier.balloons, QStringList{kAllDone}) << "its own flag no longer counts it as waiting";
 }
 
@@ -158,7 +158,7 @@ TEST_F(DownloadNoticeTest, AFileAllocatedNoticeOfAFinishedRunLeavesTheRestToItsF
 {
     SetAllDone(FinishSleep);
     CDownloadItem* item = AddRow(true, QStringLiteral("a.zip"));
-    item->m_bScheduled = 1;
+    item->SetScheduled(true);
     // The run was fast: already final when its first notice is handled.
     item->m_pDownloader->m_nState = Completed;
     item->m_pDownloader->m_bIsRunning = 0;
@@ -166,12 +166,12 @@ TEST_F(DownloadNoticeTest, AFileAllocatedNoticeOfAFinishedRunLeavesTheRestToItsF
     EXPECT_EQ(AutosavedRecords(), 1u);
     EXPECT_TRUE(notifier.balloons.isEmpty());
     EXPECT_TRUE(power.calls.isEmpty());
-    EXPECT_EQ(item->m_bScheduled, 1);
+    EXPECT_EQ(item->IsScheduled(), 1);
 
     frame->OnDownloadNotify(item->m_nId, Completed);
     EXPECT_EQ(notifier.balloons, QStringList{kAllDone});
     EXPECT_EQ(power.calls, QStringList{QStringLiteral("Suspend")});
-    EXPECT_EQ(item->m_bScheduled, 0);
+    EXPECT_EQ(item->IsScheduled(), 0);
 }
 
 TEST_F(DownloadNoticeTest, NoticesForRowsThatAreGoneAreDropped)

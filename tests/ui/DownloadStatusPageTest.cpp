@@ -80,13 +80,13 @@ protected:
     CFixedDownloadDialog& Open()
     {
         auto* dialog = new CFixedDownloadDialog(&item, nullptr);
-        item.m_pDialog = dialog;
+        item.SetDialog(dialog);
         dialog->Create();
         dialog->show();
         return *dialog;
     }
 
-    CFixedDownloadDialog& Dialog() { return *qobject_cast<CFixedDownloadDialog*>(item.m_pDialog); }
+    CFixedDownloadDialog& Dialog() { return *qobject_cast<CFixedDownloadDialog*>(item.Dialog()); }
     QString Text(int id) { return FindControl<QLabel>(Dialog().m_pStatusPage, id)->text(); }
     QColor TextColor(int id)
     {

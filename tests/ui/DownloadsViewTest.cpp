@@ -206,7 +206,7 @@ TEST_F(DownloadsViewTest, CellsShowTheLiveDownload)
          CDownloadsView::ColumnSections, "2"},
         {[](CDownloadItem* item) {
              Download(item).m_nState = Paused;
-             item->m_bQueued = 1;
+             item->SetQueued(true);
          },
          CDownloadsView::ColumnStatus, "已暂停 (排队)"},
         {state(Completed), CDownloadsView::ColumnStatus, "已完成"},
@@ -284,8 +284,8 @@ TEST_F(DownloadsViewTest, TheFirstMatchingRulePicksTheStateImage)
     };
     for (const Case& c : cases) {
         CDownloadItem* item = Add(c.state);
-        item->m_bQueued = c.queued;
-        item->m_bScheduled = c.scheduled;
+        item->SetQueued(c.queued);
+        item->SetScheduled(c.scheduled);
         Download(item).m_pError->m_nErrorCounter = c.errors;
         const int row = view.GetItemCount() - 1;
         EXPECT_EQ(Data(row, 0, CDownloadsView::StateImageRole).toInt(), c.image) << row;
@@ -364,7 +364,7 @@ TEST_F(DownloadsViewTest, TheRefreshTickRepaintsOnlyTheRowsWhoseValuesChanged)
         EXPECT_FALSE(painted.contains(rowAt(row))) << row;
 
     AddSection(view.GetItem(2), 250); // progress, as a worker makes it
-    view.GetItem(3)->m_bQueued = 1;   // the queue's mark
+    view.GetItem(3)->SetQueued(true);   // the queue's mark
     painted = tick();
     EXPECT_TRUE(painted.contains(rowAt(2)));
     EXPECT_TRUE(painted.contains(rowAt(3)));
@@ -611,7 +611,7 @@ TEST_F(DownloadsViewTest, RemovingWithFilesDeletesOnlyTheRowsOwnFile)
         Download(item).SetFileTitle(QStringLiteral("f.zip"));
         Download(item).SetLocalFileName(c.localFile);
         auto* dialog = new QObject;
-        item->m_pDialog = dialog;
+        item->SetDialog(dialog);
         const QPointer<QObject> dialogAlive(dialog);
         Add(); // a row behind it that stays
 

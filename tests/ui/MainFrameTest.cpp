@@ -255,14 +255,14 @@ TEST_F(FrameTest, TheTrayTipCountsTheWaitingDownloadsAndTheIconAnimatesWhileThey
     tray.icons.clear();
     running->m_pDownloader->m_bIsRunning = 0;
     for (CDownloadItem* item : {frame->View()->GetItem(0), frame->View()->GetItem(1)})
-        item->m_bQueued = 0;
+        item->SetQueued(false);
     frame->OnTimer(CMainFrame::ID_TIMER_UPDATE);
     frame->OnTimer(CMainFrame::ID_TIMER_UPDATE);
     EXPECT_EQ(tray.icons, QList<int>{128}) << "the plain icon once, then nothing";
     EXPECT_EQ(tray.toolTip, QStringLiteral("Vandrel"));
 
     SettingStore(AppCore().m_settings.AnimateTrayIcon, 0);
-    frame->View()->GetItem(0)->m_bQueued = 1;
+    frame->View()->GetItem(0)->SetQueued(true);
     frame->OnTimer(CMainFrame::ID_TIMER_UPDATE);
     EXPECT_EQ(tray.icons, QList<int>{128});
     EXPECT_EQ(tray.toolTip, QStringLiteral("Vandrel（等待下载：1）"));

@@ -101,7 +101,7 @@ TEST_F(MainFrameToolsTest, DebugOpensAModelessInspectorOfTheFirstSelectedRow)
     EXPECT_TRUE(frame->Commands().Dispatch(ID_DEBUG)); // no row selected: nothing
     EXPECT_TRUE(frame->findChildren<CDebugDialog*>().isEmpty());
     AddRow(*frame, false);
-    AddRow(*frame, false)->m_bQueued = 1;
+    AddRow(*frame, false)->SetQueued(true);
     select({1});
     EXPECT_TRUE(frame->Commands().Dispatch(ID_DEBUG));
     const QList<CDebugDialog*> inspectors = frame->findChildren<CDebugDialog*>();

@@ -93,7 +93,7 @@ protected:
     {
         std::vector<int> queued;
         for (int row = 0; row < frame->View()->GetItemCount(); ++row)
-            queued.push_back(Item(row)->m_bQueued);
+            queued.push_back(Item(row)->IsQueued());
         return queued;
     }
 
@@ -143,6 +143,33 @@ TEST_F(QueueTest, StartAllNeverQueuesCompletedRows)
     EXPECT_EQ(Status(1), QStringLiteral("已完成"));
 }
 
+// The tally reads only the rows that may have changed since they rested: a
+// start, a queue mark, a run's end and a reset must each show at the next tally.
+TEST_F(QueueTest, TheTallySeesRowsThatRestedStartQueueEndAndReset)
+{
+    SetLimit(1);
+    AddRows(2);
+    AddRows(1, Completed);
+    const auto tally = [this] {
+        const RowTally t = frame->View()->TallyRows();
+        return std::vector<int>{t.running, t.queued, t.idle, t.completed};
+    };
+    EXPECT_EQ(tally(), (std::vector<int>{0, 0, 2, 1})) << "at rest";
+    ASSERT_TRUE(Dispatch(ID_START_ALL));
+    EXPECT_EQ(tally(), (std::vector<int>{1, 1, 1, 1})) << "one started, one queued";
+    downloads[0]->EndRun(Completed);
+    EXPECT_EQ(tally(), (std::vector<int>{0, 1, 1, 2})) << "the run ended";
+    Select({1});
+    ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PAUSE));
+    EXPECT_EQ(tally(), (std::vector<int>{0, 0, 1, 2})) << "the queued row paused";
+    downloads[2]->Reset();
+    downloads[0]->Reset();
+    EXPECT_EQ(tally(), (std::vector<int>{0, 0, 3, 0})) << "both completed rows reset";
+    frame->View()->RemoveItem(0, false);
+    downloads.erase(downloads.begin());
+    EXPECT_EQ(tally(), (std::vector<int>{0, 0, 2, 0})) << "a resting row removed";
+}
+
 TEST_F(QueueTest, LimitOutsideOneToEightIsClamped)
 {
     const struct
@@ -158,7 +185,7 @@ TEST_F(QueueTest, LimitOutsideOneToEightIsClamped)
         for (size_t row = 0; row < downloads.size(); ++row) {
             running += downloads[row]->m_bIsRunning ? 1 : 0;
             downloads[row]->EndRun(NeedToPrepare);
-            Item(int(row))->m_bQueued = 0;
+            Item(int(row))->SetQueued(false);
         }
         EXPECT_EQ(running, c.started) << "stored " << c.stored;
     }
@@ -212,7 +239,7 @@ TEST_F(QueueTest, GetInformationStartsBeyondTheLimitAndStartsNoQueuedRow)
     SetLimit(1);
     AddRows(3);
     Dispatch(ID_START_ALL);
-    Item(1)->m_bQueued = 0;
+    Item(1)->SetQueued(false);
     Select({1});
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_GET_INFO));
     EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 0}));

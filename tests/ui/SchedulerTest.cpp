@@ -100,8 +100,8 @@ protected:
 TEST_F(SchedulerTest, TheStartTimeStartsTheScheduledRowsUnderTheLimitWithOneBalloon)
 {
     AddRows(5);
-    frame->View()->GetItem(1)->m_bScheduled = 1;
-    frame->View()->GetItem(3)->m_bScheduled = 1;
+    frame->View()->GetItem(1)->SetScheduled(true);
+    frame->View()->GetItem(3)->SetScheduled(true);
     ASSERT_TRUE(frame->SchedulerTimer().isActive());
     frame->SchedulerTick();
     EXPECT_EQ(notifier.balloons, QStringList{Balloon(250)});
@@ -141,7 +141,7 @@ TEST_F(SchedulerTest, BothTimesReachedStartAndStopInOnePassAndPauseAllEndsTheRun
     EXPECT_EQ(Launches(), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), Pausing);
     for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(frame->View()->GetItem(row)->m_bQueued, 0) << "queued rows must not start after the stop";
+        EXPECT_EQ(frame->View()->GetItem(row)->IsQueued(), 0) << "queued rows must not start after the stop";
     EXPECT_FALSE(frame->m_bSchedulerRunning);
     EXPECT_EQ(SchedulerOn(), 0);
     EXPECT_FALSE(frame->SchedulerTimer().isActive());
@@ -159,7 +159,7 @@ TEST_F(SchedulerTest, AStopWithoutAnActionEndsTheRunAndPausesNothing)
     frame->SchedulerTick();
     EXPECT_EQ(notifier.balloons, (QStringList{Balloon(250), Balloon(251)}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), NeedToPrepare) << "still running, not paused";
-    EXPECT_EQ(frame->View()->GetItem(1)->m_bQueued, 1);
+    EXPECT_EQ(frame->View()->GetItem(1)->IsQueued(), 1);
     EXPECT_EQ(SchedulerOn(), 0);
     EXPECT_FALSE(frame->SchedulerTimer().isActive());
     frame->SchedulerTick();

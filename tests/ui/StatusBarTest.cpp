@@ -99,6 +99,7 @@ TEST_F(StatusBarTest, EachRefreshTickCountsTheRowsAfreshThroughStateChanges)
         CHttpDownloader& download = *item->m_pDownloader;
         download.m_bIsRunning = 1;
         download.m_nState = Transferring;
+        item->Wake(); // as a run's start does
         auto section = std::make_unique<CSection>();
         section->m_bIsWorking = 1;
         section->m_nTransferRate = rate;
@@ -121,10 +122,10 @@ TEST_F(StatusBarTest, EachRefreshTickCountsTheRowsAfreshThroughStateChanges)
     } steps[] = {
         {"at rest", [] {}, "0", "0", "2", "0 B/s", 0},
         {"a starts", [&] { transfer(a, 1024); }, "1", "0", "1", "1 KB/s", 1},
-        {"b queued", [&] { b->m_bQueued = 1; }, "1", "1", "1", "1 KB/s", 2},
-        {"b starts", [&] { b->m_bQueued = 0; transfer(b, 2048); }, "2", "0", "0", "3 KB/s", 2},
+        {"b queued", [&] { b->SetQueued(true); }, "1", "1", "1", "1 KB/s", 2},
+        {"b starts", [&] { b->SetQueued(false); transfer(b, 2048); }, "2", "0", "0", "3 KB/s", 2},
         {"a completes", [&] { end(a, Completed); }, "1", "0", "0", "2 KB/s", 1},
-        {"c is reset", [&] { c->m_pDownloader->m_nState = NeedToPrepare; }, "1", "0", "1", "2 KB/s", 1},
+        {"c is reset", [&] { c->m_pDownloader->Reset(); }, "1", "0", "1", "2 KB/s", 1},
         {"b fails", [&] { end(b, TransferringFailed); }, "0", "0", "2", "0 B/s", 0},
         {"a new row runs", [&] { Row(Preparing, true); }, "1", "0", "2", "0 B/s", 1},
     };
@@ -145,8 +146,8 @@ TEST_F(StatusBarTest, EachRefreshTickCountsTheRowsAfreshThroughStateChanges)
 TEST_F(StatusBarTest, TheSchedulerAndAllDonePanesFollowTheSettings)
 {
     CAppSettings& settings = AppCore().m_settings;
-    Row(NeedToPrepare)->m_bScheduled = 1;
-    Row(Paused)->m_bScheduled = 1;
+    Row(NeedToPrepare)->SetScheduled(true);
+    Row(Paused)->SetScheduled(true);
     Row(Paused);
     const struct
     {

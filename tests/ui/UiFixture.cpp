@@ -96,7 +96,7 @@ CDownloadItem* UiFixture::AddRow(CMainFrame& frame, bool running, bool queued)
     auto* item = new CDownloadItem;
     item->m_pDownloader = new CHttpDownloader(u"http://127.0.0.1:9/file.bin", TestEnvironment::root(), item);
     item->m_pDownloader->m_bIsRunning = running ? 1 : 0;
-    item->m_bQueued = queued ? 1 : 0;
+    item->SetQueued(queued);
     frame.View()->AddItem(item);
     return item;
 }
