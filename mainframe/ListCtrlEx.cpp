@@ -161,13 +161,28 @@ void CListCtrlEx::DeleteAllItems()
 std::vector<int> CListCtrlEx::GetSelectedRows() const
 {
     std::vector<int> rows;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
+    for (const auto& [first, last] : GetSelectedRuns()) {
+        for (int row = first; row <= last; ++row)
             rows.push_back(row);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+// The selection's ranges may overlap (a row selected cell by cell, or twice).
+std::vector<std::pair<int, int>> CListCtrlEx::GetSelectedRuns() const
+{
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> runs;
+    for (const auto& [top, bottom] : ranges) {
+        if (!runs.empty() && top <= runs.back().second + 1)
+            runs.back().second = std::max(runs.back().second, bottom);
+        else
+            runs.emplace_back(top, bottom);
+    }
+    return runs;
 }
 
 void CListCtrlEx::SelectRow(int row)

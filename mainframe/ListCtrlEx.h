@@ -5,6 +5,7 @@
 #include <QTreeView>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CListModel;
@@ -85,6 +86,9 @@ public:
     void DeleteAllItems();
     // The selected rows, top first.
     std::vector<int> GetSelectedRows() const;
+    // The same rows as runs of neighbours, first and last row of each, top
+    // first: a selection of many rows costs no more than its runs.
+    std::vector<std::pair<int, int>> GetSelectedRuns() const;
     void SelectRow(int row);
 
     // Sorts the rows by the column with that id (the header's sectionClicked

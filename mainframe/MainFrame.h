@@ -189,6 +189,11 @@ private:
     // StartOrQueue with the running rows counted once for a whole pass.
     void StartOrQueue(CDownloadItem* item, int& running);
     std::vector<CDownloadItem*> SelectedItems() const;
+    // For the commands' enabling rules, which run at every tick: they read only
+    // as many selected rows as they must.
+    using ItemTest = bool (*)(const CDownloadItem&);
+    bool AnySelected(ItemTest test) const;
+    int SelectedCount() const;
     void OnStart();
     void OnPause();
     void OnGetInformation();

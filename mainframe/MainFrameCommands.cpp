@@ -19,8 +19,6 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
 
 constexpr unsigned kIdsConfirmDelete = 193;
@@ -40,12 +38,6 @@ bool IsResettable(const CDownloadItem& item)
     return !item.IsQueued() && !IsRunningItem(item);
 }
 
-template <typename Test>
-bool AnySelected(const std::vector<CDownloadItem*>& items, Test test)
-{
-    return std::any_of(items.cbegin(), items.cend(), [&test](const CDownloadItem* item) { return test(*item); });
-}
-
 // The check mark on the command of a range whose offset from the first one is
 // the setting's value.
 CCommandTable::RangeRule CheckedAtSetting(const int32_t& field, int first)
@@ -63,39 +55,32 @@ void OpenFolder(const QString& folder)
 void CMainFrame::RegisterDownloadCommands()
 {
     CCommandTable& commands = *m_commands;
-    const auto deletable = [this](CmdUI& ui) {
-        const std::vector<CDownloadItem*> items = SelectedItems();
-        ui.enabled = !items.empty() && !AnySelected(items, IsRunningItem);
-    };
+    const auto deletable = [this](CmdUI& ui) { ui.enabled = SelectedCount() > 0 && !AnySelected(IsRunningItem); };
     commands.Add(ID_DOWNLOAD_DELETE, [this] { OnDelete(false); }, deletable);
     commands.Add(ID_DOWNLOAD_DELETE_WITH_FILES, [this] { OnDelete(true); }, deletable);
     commands.Add(ID_DOWNLOAD_RESET, [this] { OnReset(); }, [this](CmdUI& ui) {
-        const std::vector<CDownloadItem*> items = SelectedItems();
-        ui.enabled = !items.empty()
-                     && !AnySelected(items, [](const CDownloadItem& item) { return !IsResettable(item); });
+        ui.enabled = SelectedCount() > 0
+                     && !AnySelected([](const CDownloadItem& item) { return !IsResettable(item); });
     });
     commands.AddRange(ID_SCHEDULE_ADD, ID_SCHEDULE_TOGGLE, [this](int id) { OnSchedule(id); },
                       [this](int, CmdUI& ui) {
-                          ui.enabled = AnySelected(SelectedItems(), [](const CDownloadItem& item) {
-                              return !IsCompletedItem(item);
-                          });
+                          ui.enabled = AnySelected([](const CDownloadItem& item) { return !IsCompletedItem(item); });
                       });
 
-    const auto oneSelected = [this](CmdUI& ui) { ui.enabled = SelectedItems().size() == 1; };
+    const auto oneSelected = [this](CmdUI& ui) { ui.enabled = SelectedCount() == 1; };
     commands.Add(ID_DOWNLOAD_COPY_URL, [this] { SetClipboardText(FirstSelectedItem()->m_pDownloader->m_strUrl); },
                  oneSelected);
     commands.Add(ID_DOWNLOAD_OPEN_IN_BROWSER, [this] { OnOpenInBrowser(); }, oneSelected);
     commands.Add(ID_DOWNLOAD_OPEN_LOCATION, [this] { OnOpenLocation(); }, oneSelected);
     commands.Add(ID_DOWNLOAD_OPEN_FILE, [this] { OnOpenFile(); }, [this](CmdUI& ui) {
-        const std::vector<CDownloadItem*> items = SelectedItems();
-        ui.enabled = items.size() == 1 && IsCompletedItem(*items.front());
+        ui.enabled = SelectedCount() == 1 && IsCompletedItem(*FirstSelectedItem());
     });
 
     commands.AddRange(ID_MOVE_UP, ID_MOVE_TO_BOTTOM,
                       [this](int id) { m_wndView->MoveSelectedItems(CListCtrlEx::MoveUp + (id - ID_MOVE_UP), 0); },
                       [this](int, CmdUI& ui) {
-                          const size_t selected = SelectedItems().size();
-                          const size_t rows = m_wndView ? size_t(m_wndView->GetItemCount()) : 0;
+                          const int selected = SelectedCount();
+                          const int rows = m_wndView ? m_wndView->GetItemCount() : 0;
                           ui.enabled = rows > 1 && selected > 0 && selected < rows;
                       });
     commands.Add(ID_REMOVE_COMPLETED, [this] { OnRemoveCompleted(); },
@@ -135,8 +120,10 @@ void CMainFrame::RegisterViewCommands()
 
 CDownloadItem* CMainFrame::FirstSelectedItem() const
 {
-    const std::vector<CDownloadItem*> items = SelectedItems();
-    return items.empty() ? nullptr : items.front();
+    if (!m_wndView)
+        return nullptr;
+    const std::vector<std::pair<int, int>> runs = m_wndView->GetSelectedRuns();
+    return runs.empty() ? nullptr : m_wndView->GetItem(runs.front().first);
 }
 
 void CMainFrame::OnDelete(bool deleteFiles)

@@ -123,7 +123,7 @@ bool UnicodeLists()
 void CMainFrame::RegisterListFileCommands()
 {
     m_commands->Add(ID_FILE_EXPORT_SELECTED, [this] { OnFileExport(ID_FILE_EXPORT_SELECTED); },
-                    [this](CmdUI& ui) { ui.enabled = !SelectedItems().empty(); });
+                    [this](CmdUI& ui) { ui.enabled = SelectedCount() > 0; });
     m_commands->Add(ID_FILE_EXPORT_ALL, [this] { OnFileExport(ID_FILE_EXPORT_ALL); });
     m_commands->Add(ID_FILE_IMPORT, [this] { OnFileImport(); });
     m_commands->Add(ID_FILE_IMPORT_UNFINISHED, [this] { OnFileImportUnfinished(); });

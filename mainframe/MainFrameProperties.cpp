@@ -15,7 +15,7 @@
 void CMainFrame::RegisterPropertiesCommands()
 {
     m_commands->Add(ID_DOWNLOAD_PROPERTIES, [this] { OnProperties(); },
-                    [this](CmdUI& ui) { ui.enabled = !SelectedItems().empty(); });
+                    [this](CmdUI& ui) { ui.enabled = SelectedCount() > 0; });
 }
 
 void CMainFrame::OnProperties()

@@ -7,14 +7,7 @@
 #include "mainframe/QueueTerms.h"
 #include "mainframe/ToolBarCtrlEx.h"
 
-#include <algorithm>
-
 namespace {
-
-bool AnyOf(const std::vector<CDownloadItem*>& items, bool (*test)(const CDownloadItem&))
-{
-    return std::any_of(items.cbegin(), items.cend(), [test](const CDownloadItem* item) { return test(*item); });
-}
 
 bool IsStartable(const CDownloadItem& item)
 {
@@ -32,11 +25,11 @@ void CMainFrame::RegisterQueueCommands()
 {
     CCommandTable& commands = *m_commands;
     commands.Add(ID_DOWNLOAD_START, [this] { OnStart(); },
-                 [this](CmdUI& ui) { ui.enabled = AnyOf(SelectedItems(), IsStartable); });
+                 [this](CmdUI& ui) { ui.enabled = AnySelected(IsStartable); });
     commands.Add(ID_DOWNLOAD_PAUSE, [this] { OnPause(); },
-                 [this](CmdUI& ui) { ui.enabled = AnyOf(SelectedItems(), IsPausable); });
+                 [this](CmdUI& ui) { ui.enabled = AnySelected(IsPausable); });
     commands.Add(ID_DOWNLOAD_GET_INFO, [this] { OnGetInformation(); },
-                 [this](CmdUI& ui) { ui.enabled = AnyOf(SelectedItems(), NeedsInformation); });
+                 [this](CmdUI& ui) { ui.enabled = AnySelected(NeedsInformation); });
     const auto anyRow = [this](CmdUI& ui) { ui.enabled = m_wndView && m_wndView->GetItemCount() > 0; };
     commands.Add(ID_START_ALL, [this] {
         int running = CountRunning();
@@ -66,6 +59,29 @@ std::vector<CDownloadItem*> CMainFrame::SelectedItems() const
     for (int row : m_wndView->GetSelectedRows())
         items.push_back(m_wndView->GetItem(row));
     return items;
+}
+
+bool CMainFrame::AnySelected(ItemTest test) const
+{
+    if (!m_wndView)
+        return false;
+    for (const auto& [first, last] : m_wndView->GetSelectedRuns()) {
+        for (int row = first; row <= last; ++row) {
+            if (test(*m_wndView->GetItem(row)))
+                return true;
+        }
+    }
+    return false;
+}
+
+int CMainFrame::SelectedCount() const
+{
+    int count = 0;
+    if (m_wndView) {
+        for (const auto& [first, last] : m_wndView->GetSelectedRuns())
+            count += last - first + 1;
+    }
+    return count;
 }
 
 void CMainFrame::StartOrQueue(CDownloadItem* item)

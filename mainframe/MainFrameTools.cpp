@@ -23,8 +23,7 @@ void CMainFrame::RegisterToolCommands()
 {
     CCommandTable& commands = *m_commands;
     commands.Add(ID_DOWNLOAD_CHECKSUM, [this] { OnDownloadChecksum(); }, [this](CmdUI& ui) {
-        const std::vector<CDownloadItem*> items = SelectedItems();
-        ui.enabled = items.size() == 1 && IsCompletedItem(items.front());
+        ui.enabled = SelectedCount() == 1 && IsCompletedItem(FirstSelectedItem());
     });
     commands.Add(ID_HISTORY, [this] { OnHistory(); });
     commands.Add(ID_DEBUG, [this] { OnDebug(); });

@@ -224,6 +224,27 @@ TEST_F(ListCtrlExTest, EqualKeysKeepTheirOrderInBothDirections)
     EXPECT_EQ(list.Rows(), QStringLiteral("ECADB"));
 }
 
+// Ranges that overlap, touch or come in any order give each row once.
+TEST_F(ListCtrlExTest, TheSelectedRunsJoinNeighboursAndOverlaps)
+{
+    using Runs = std::vector<std::pair<int, int>>;
+    QItemSelectionModel& selection = *list.selectionModel();
+    const auto select = [&](int top, int bottom, int column) {
+        selection.select(QItemSelection(list.model()->index(top, column), list.model()->index(bottom, column)),
+                         QItemSelectionModel::Select);
+    };
+    EXPECT_EQ(list.GetSelectedRuns(), Runs{});
+    select(3, 3, 0);
+    select(0, 0, 0);
+    EXPECT_EQ(list.GetSelectedRuns(), (Runs{{0, 0}, {3, 3}}));
+    select(1, 1, 2); // another column of a neighbour
+    select(0, 1, 1); // overlapping both
+    EXPECT_EQ(list.GetSelectedRuns(), (Runs{{0, 1}, {3, 3}}));
+    select(2, 4, 1);
+    EXPECT_EQ(list.GetSelectedRuns(), (Runs{{0, 4}}));
+    EXPECT_EQ(list.Selected(), QStringLiteral("ABCDE"));
+}
+
 TEST_F(ListCtrlExTest, ShowingAndHidingChangeOnlyWhatIsNotSoAlready)
 {
     QHeaderView* header = list.header();
