@@ -35,6 +35,9 @@ constexpr unsigned kIdsExported = 190;
 constexpr unsigned kIdsImported = 191;
 
 constexpr qint64 kMaxListInMemory = qint64(256) << 20;
+// A list is written as its records fill this much: a long one needs no buffer
+// of its whole size, and what is written stays in the processor's caches.
+constexpr qsizetype kListWriteChunk = qsizetype(1) << 20;
 
 constexpr int kTextFilterIndex = 1;
 constexpr int kListFilterIndex = 2;
@@ -118,6 +121,14 @@ bool UnicodeLists()
     return SettingLoad(AppCore().m_settings.UnicodeImportExport) != 0;
 }
 
+// Writes what the archive holds and empties it.
+bool WriteOut(QFileDevice& file, BinaryWriter& archive)
+{
+    const bool written = file.write(archive.data()) == archive.data().size();
+    archive.clear();
+    return written;
+}
+
 } // namespace
 
 void CMainFrame::RegisterListFileCommands()
@@ -181,8 +192,10 @@ QString CMainFrame::WriteList(QFileDevice& file, bool all, uint32_t& count) cons
         for (const CDownloadItem* item : items) {
             CDownloadListFile::WriteRecord(archive, *item);
             ++count;
+            if (archive.data().size() >= kListWriteChunk && !WriteOut(file, archive))
+                return file.errorString();
         }
-        if (file.write(archive.data()) != archive.data().size() || !file.flush())
+        if (!WriteOut(file, archive) || !file.flush())
             return file.errorString();
     } catch (const CException& error) {
         return error.GetErrorMessage();

@@ -22,6 +22,8 @@ public:
     void writeBytes(const QByteArray& bytes);
 
     const QByteArray& data() const { return m_data; }
+    // Drops what was built, keeping the room for what comes next.
+    void clear() { m_data.resize(0); }
 
 private:
     template <typename T> void writeLittleEndian(T value);

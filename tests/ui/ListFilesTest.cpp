@@ -173,6 +173,29 @@ TEST_F(ListFilesTest, HandMadeListImportsAndExportsBackByteForByte)
     EXPECT_EQ(ReadFile(out), kWorkedExample);
 }
 
+// A long list is written in pieces: none may be lost or written twice.
+TEST_F(ListFilesTest, AListLargerThanOnePieceExportsAndImportsBackByteForByte)
+{
+    constexpr int kRows = 300; // each record over 4 KB with its description
+    for (int row = 0; row < kRows; ++row) {
+        CDownloadItem& item = *AddRow(*frame, false);
+        item.m_pDownloader->m_strUrl = QStringLiteral("http://h/%1.zip").arg(row);
+        item.m_pDownloader->m_strDescription = QString(CHttpDownloader::kMaxStoredTextLength, QChar(u'\x4e00' + row));
+    }
+    const QString first = TempPath(QStringLiteral("first.vrl"));
+    ASSERT_TRUE(frame->ExportList(first, true, true));
+    const QByteArray written = ReadFile(first);
+    ASSERT_GT(written.size(), 1 << 20);
+
+    CMainFrame* other = NewFrame();
+    ASSERT_TRUE(other->ImportList(first, true));
+    ASSERT_EQ(other->View()->GetItemCount(), kRows);
+    const QString second = TempPath(QStringLiteral("second.vrl"));
+    ASSERT_TRUE(other->ExportList(second, true, true));
+    EXPECT_EQ(ReadFile(second), written);
+    delete other;
+}
+
 TEST_F(ListFilesTest, HeaderIsCheckedExceptForTheReservedBytes)
 {
     const QByteArray record = kWorkedExample.mid(12);
