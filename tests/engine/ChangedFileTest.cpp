@@ -123,7 +123,7 @@ TEST_F(ChangedFileTest, PartialFileOfAFileThatChangedSizeIsNotFinished)
         const QJsonObject paused = run({u"--set"_qs, u"MaxSectionCountPerDownload=4"_qs, u"--pause-after"_qs,
                                         QString::number(kPauseAfter), s_nginx->url(u'/' + path), folder.path()},
                                        folder.path() + u"/first.log"_qs, &exitCode);
-        ASSERT_EQ(paused.value(u"state"_qs).toString(), u"Paused"_qs);
+        ASSERT_EQ(paused.value(u"state"_qs).toString(), u"Paused"_qs) << QJsonDocument(paused).toJson().constData();
         replace(path, change);
 
         const QString partial = folder.path() + u"/partial%1.bin.vrldownload"_qs.arg(n);

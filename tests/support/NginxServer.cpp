@@ -242,7 +242,7 @@ bool NginxServer::waitUntilListening()
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < kStartLimitMs && m_process.isRunning()) {
-        bool all = accepts(m_httpPort);
+        bool all = ownsItsPorts() && accepts(m_httpPort);
         for (const auto& [cert, port] : m_httpsPorts)
             all = all && accepts(port);
         if (all)
@@ -250,6 +250,15 @@ bool NginxServer::waitUntilListening()
         QThread::msleep(kPollMs);
     }
     return false;
+}
+
+// A port may answer for another test's nginx that took it first, while ours
+// still retries its bind for seconds; ours writes its pid file only once it
+// has bound every listener.
+bool NginxServer::ownsItsPorts() const
+{
+    QFile file(m_dir->path() + u"/nginx.pid"_qs);
+    return file.open(QIODevice::ReadOnly) && file.readAll().trimmed().toLongLong() == m_process.pid();
 }
 
 void NginxServer::stop()

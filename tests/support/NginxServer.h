@@ -70,6 +70,7 @@ private:
     bool startOnce();
     bool writeConfig() const;
     bool waitUntilListening();
+    bool ownsItsPorts() const;
     QString serverBlock(quint16 port, const QString& tls) const;
     QList<LogEntry> readLog(const QString& target) const; // every entry when target is empty
     QList<LogEntry> waitForLog(const QString& target, int atLeast) const;
