@@ -55,6 +55,10 @@ void CWriteQueue::WriteQueued(std::unique_lock<std::mutex>& lock)
         lane.spare = std::move(job.data);
         lane.m_pending = false;
     }
+    // The list's room serves the next turns, unless jobs came meanwhile.
+    turn.clear();
+    if (m_jobs.empty())
+        m_jobs.swap(turn);
     m_writing = false;
     m_done.notify_all();
 }

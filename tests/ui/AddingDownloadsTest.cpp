@@ -205,7 +205,7 @@ TEST_F(AddingDownloadsTest, StartQueuesBehindTheLimitAndLaterCanFetchInformation
     Add(QStringLiteral("http://127.0.0.1:9/s.bin"), IDC_START);
     ASSERT_EQ(frame->View()->GetItemCount(), 2);
     const CDownloadItem& started = *frame->View()->GetItem(1);
-    EXPECT_EQ(started.IsQueued(), 1);
+    EXPECT_TRUE(started.IsQueued());
     EXPECT_FALSE(started.m_pDownloader->m_bIsRunning);
 }
 
@@ -273,7 +273,7 @@ TEST_F(AddingDownloadsTest, ADroppedAddressIsAddedAtOnceWithTheRememberedValuesW
     EXPECT_EQ(download.m_strReferer, QStringLiteral("http://r/"));
     EXPECT_EQ(download.m_strUserName, QStringLiteral("u"));
     EXPECT_FALSE(download.m_bIsRunning);
-    EXPECT_EQ(frame->View()->GetItem(0)->IsQueued(), 0);
+    EXPECT_FALSE(frame->View()->GetItem(0)->IsQueued());
     EXPECT_TRUE(Autosave().isEmpty()); // saved on the next occasion
     EXPECT_TRUE(OpenDialogs().isEmpty());
 

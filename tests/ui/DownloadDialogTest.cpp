@@ -273,7 +273,7 @@ TEST_F(DownloadDialogTest, PauseTakesAnIdleRowOutOfTheQueueAndKeepsTheDialogOpen
     item->SetQueued(true);
     Button(dialog, 1176)->setEnabled(true);
     Button(dialog, 1176)->click();
-    EXPECT_EQ(item->IsQueued(), 0);
+    EXPECT_FALSE(item->IsQueued());
     EXPECT_EQ(int32_t(item->m_pDownloader->m_nState), Paused);
     EXPECT_TRUE(dialog->isVisible());
 }

@@ -149,8 +149,8 @@ TEST_F(DownloadNoticeTest, ACompletedDownloadLosesItsQueuedAndScheduledFlags)
     item->SetQueued(true);
     item->SetScheduled(true);
     End(item, Completed);
-    EXPECT_EQ(item->IsQueued(), 0);
-    EXPECT_EQ(item->IsScheduled(), 0);
+    EXPECT_FALSE(item->IsQueued());
+    EXPECT_FALSE(item->IsScheduled());
     EXPECT_EQ(notifier.balloons, QStringList{kAllDone}) << "its own flag no longer counts it as waiting";
 }
 
@@ -166,12 +166,12 @@ TEST_F(DownloadNoticeTest, AFileAllocatedNoticeOfAFinishedRunLeavesTheRestToItsF
     EXPECT_EQ(AutosavedRecords(), 1u);
     EXPECT_TRUE(notifier.balloons.isEmpty());
     EXPECT_TRUE(power.calls.isEmpty());
-    EXPECT_EQ(item->IsScheduled(), 1);
+    EXPECT_TRUE(item->IsScheduled());
 
     frame->OnDownloadNotify(item->m_nId, Completed);
     EXPECT_EQ(notifier.balloons, QStringList{kAllDone});
     EXPECT_EQ(power.calls, QStringList{QStringLiteral("Suspend")});
-    EXPECT_EQ(item->IsScheduled(), 0);
+    EXPECT_FALSE(item->IsScheduled());
 }
 
 TEST_F(DownloadNoticeTest, NoticesForRowsThatAreGoneAreDropped)

@@ -162,8 +162,8 @@ TEST_F(ListFilesTest, HandMadeListImportsAndExportsBackByteForByte)
     EXPECT_EQ(LastIcon(), MB_ICONINFORMATION);
     ASSERT_EQ(frame->View()->GetItemCount(), 1);
     const CDownloadItem& item = *frame->View()->GetItem(0);
-    EXPECT_EQ(item.IsScheduled(), 1);
-    EXPECT_EQ(item.IsQueued(), 0);
+    EXPECT_TRUE(item.IsScheduled());
+    EXPECT_FALSE(item.IsQueued());
     EXPECT_EQ(int32_t(item.m_pDownloader->m_nState), Completed);
     EXPECT_EQ(item.m_pDownloader->GetLocalFileName(), QStringLiteral("/tmp/dl/a.zip"));
 
@@ -363,7 +363,7 @@ TEST_F(ListFilesTest, TextImportTakesEveryParsingLineIntoTheDefaultFolderAndAuto
     EXPECT_EQ(Urls(*frame), (QStringList{QStringLiteral("http://h/a.zip"), QStringLiteral("ftp://h/b")}));
     EXPECT_EQ(frame->View()->GetItem(1)->m_pDownloader->m_strDownloadLocation,
               AppCore().m_settings.DefaultDownloadLocation);
-    EXPECT_EQ(frame->View()->GetItem(1)->IsScheduled(), 0);
+    EXPECT_FALSE(frame->View()->GetItem(1)->IsScheduled());
     EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
 }
 

@@ -84,7 +84,7 @@ TEST_F(QueueEngineTest, QueuedRowsSendNothingAndARowPushedBackResumesWithARange)
     ASSERT_TRUE(WaitFor([&] { return !second->m_bIsRunning; }));
     EXPECT_EQ(int32_t(second->m_nState), Paused);
     EXPECT_TRUE(first->m_bIsRunning);
-    EXPECT_EQ(frame->View()->GetItem(1)->IsQueued(), 1);
+    EXPECT_TRUE(frame->View()->GetItem(1)->IsQueued());
     const uint64_t stoppedAt = second->GetDownloadedSize();
     ASSERT_GT(stoppedAt, 0u);
     EXPECT_EQ(Ranges(QStringLiteral("b.bin"), 2), (QStringList{QString(), QStringLiteral("bytes=0-524287")}));
@@ -92,7 +92,7 @@ TEST_F(QueueEngineTest, QueuedRowsSendNothingAndARowPushedBackResumesWithARange)
 
     ASSERT_TRUE(frame->Commands().Dispatch(ID_CONCURRENCY_FIRST + 2)); // limit 3
     EXPECT_TRUE(second->m_bIsRunning);
-    EXPECT_EQ(frame->View()->GetItem(2)->IsQueued(), 0);
+    EXPECT_FALSE(frame->View()->GetItem(2)->IsQueued());
     ASSERT_TRUE(WaitFor([&] { return second->GetDownloadedSize() > stoppedAt; }));
     frame->Commands().Dispatch(ID_PAUSE_ALL); // ends the requests, so that nginx logs them
     EXPECT_EQ(Ranges(QStringLiteral("b.bin"), 3).value(2),

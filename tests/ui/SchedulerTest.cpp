@@ -141,7 +141,7 @@ TEST_F(SchedulerTest, BothTimesReachedStartAndStopInOnePassAndPauseAllEndsTheRun
     EXPECT_EQ(Launches(), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), Pausing);
     for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(frame->View()->GetItem(row)->IsQueued(), 0) << "queued rows must not start after the stop";
+        EXPECT_FALSE(frame->View()->GetItem(row)->IsQueued()) << "queued rows must not start after the stop";
     EXPECT_FALSE(frame->m_bSchedulerRunning);
     EXPECT_EQ(SchedulerOn(), 0);
     EXPECT_FALSE(frame->SchedulerTimer().isActive());
@@ -159,7 +159,7 @@ TEST_F(SchedulerTest, AStopWithoutAnActionEndsTheRunAndPausesNothing)
     frame->SchedulerTick();
     EXPECT_EQ(notifier.balloons, (QStringList{Balloon(250), Balloon(251)}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), NeedToPrepare) << "still running, not paused";
-    EXPECT_EQ(frame->View()->GetItem(1)->IsQueued(), 1);
+    EXPECT_TRUE(frame->View()->GetItem(1)->IsQueued());
     EXPECT_EQ(SchedulerOn(), 0);
     EXPECT_FALSE(frame->SchedulerTimer().isActive());
     frame->SchedulerTick();
