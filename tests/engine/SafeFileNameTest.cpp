@@ -94,6 +94,11 @@ TEST(SafeFileName, ShortensALongNameBeforeItsExtension)
         // Not an extension: too long, or nothing before the dot.
         {a.repeated(220) + u"."_qs + QString(17, u'e'), a.repeated(220) + u"."_qs + QString(9, u'e')},
         {u"."_qs + a.repeated(250), u"."_qs + a.repeated(229)},
+        // The extension is the whole name's, however long the source.
+        {u"%E6%8A%A5%E5%91%8A"_qs.repeated(38) + u".tar.gz"_qs, u"%E6%8A%A5%E5%91%8A"_qs.repeated(12)
+             + u"%E6%8A%"_qs + u".tar.gz"_qs},
+        {QString(300, u' ') + u"abc.bin"_qs, u"abc.bin"_qs},
+        {wen.repeated(300) + u".pdf"_qs, wen.repeated(75) + u".pdf"_qs},
     };
     for (const auto& [source, expected] : cases) {
         SCOPED_TRACE(source.toStdString());
