@@ -118,3 +118,9 @@ QString SafeFileName(QStringView source)
     AvoidDeviceName(name);
     return name;
 }
+
+QString SafeStoredFileName(const QString& name)
+{
+    const bool plain = !name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..";
+    return plain ? name : SafeFileName(name);
+}

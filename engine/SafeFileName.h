@@ -19,5 +19,11 @@
 // So "/" never survives, "." and ".." become empty, and empty means "no name".
 QString SafeFileName(QStringView source);
 
+// A name read back from a list or a partial file: kept as it is when it is a
+// plain name, so that the files it made keep matching it; made safe as above
+// when it holds a "/" or a "\" or is "." or "..", since it could lead the
+// download's files out of their folder.
+QString SafeStoredFileName(const QString& name);
+
 // Linux allows 255 bytes per name; the partial file adds ".(4294967295).vrldownload".
 inline constexpr qsizetype kMaxSafeFileNameBytes = 230;

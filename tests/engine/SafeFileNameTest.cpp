@@ -109,3 +109,24 @@ TEST(SafeFileName, ShortensALongNameBeforeItsExtension)
             EXPECT_LE(QFileInfo(path).fileName().toUtf8().size(), 255);
     }
 }
+
+// A name from a list keeps its files' names unless it could lead out of its folder.
+TEST(SafeFileName, StoredNamesAreKeptUnlessTheyLeaveTheFolder)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"report.pdf"_qs, u"report.pdf"_qs},
+        {u"con"_qs, u"con"_qs},
+        {u"a*b "_qs, u"a*b "_qs},
+        {u"..a"_qs, u"..a"_qs},
+        {QString(300, u'a'), QString(300, u'a')},
+        {QString(), QString()},
+        {u"../../escape.bin"_qs, u".._.._escape.bin"_qs},
+        {u"..\\escape.bin"_qs, u".._escape.bin"_qs},
+        {u"/etc/passwd"_qs, u"_etc_passwd"_qs},
+        {u"sub/a.bin"_qs, u"sub_a.bin"_qs},
+        {u".."_qs, QString()},
+        {u"."_qs, QString()},
+    };
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(SafeStoredFileName(stored), expected) << stored.toStdString();
+}
