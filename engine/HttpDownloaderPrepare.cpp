@@ -1,12 +1,14 @@
 #include "engine/HttpDownloader.h"
 
 #include "app/VandrelCore.h"
+#include "engine/ContentDisposition.h"
 #include "engine/ContentLength.h"
 #include "engine/HttpAnswer.h"
 #include "engine/QueryInfoString.h"
 #include "engine/ResolveUrl.h"
 #include "engine/SafeFileName.h"
 #include "engine/Url.h"
+#include "platform/ParseUrl.h"
 
 using namespace inet;
 
@@ -21,7 +23,6 @@ constexpr unsigned kNoDetail = 0;
 
 constexpr int kMaxRedirects = 6;
 constexpr DWORD kHeaderBufferBytes = 80;
-constexpr QStringView kFileNameParameter = u"filename=\"";
 constexpr QStringView kByteRanges = u"bytes";
 const QString kUntitled = u"Untitled"_qs;
 
@@ -35,30 +36,42 @@ bool IsRedirect(int32_t status)
     return status == 301 || status == 302 || status == 307 || status == 308;
 }
 
-// The quoted filename parameter of Content-Disposition, as sent; empty when none.
-QString DispositionFileName(HINTERNET request)
+// The first name Content-Disposition offers that makes a safe one; empty when none.
+QString OfferedFileName(HINTERNET request)
 {
     QString header;
     if (!QueryInfoString(request, HTTP_QUERY_CONTENT_DISPOSITION, header))
         return {};
-    const qsizetype parameter = header.indexOf(kFileNameParameter, 0, Qt::CaseInsensitive);
-    if (parameter < 0)
-        return {};
-    const qsizetype start = parameter + kFileNameParameter.size();
-    const qsizetype end = header.indexOf(u'"', start);
-    return end < 0 ? QString() : header.sliced(start, end - start);
+    for (const QString& offered : DispositionFileNames(header)) {
+        QString name = SafeFileName(offered);
+        if (!name.isEmpty())
+            return name;
+    }
+    return {};
+}
+
+// Where the answer came from, the redirects that the layer followed included;
+// the URL requested when the layer cannot tell.
+CUrl AnsweredUrl(HINTERNET request, const CUrl& requested)
+{
+    QString url;
+    CUrl answered;
+    if (QueryOptionString(request, INTERNET_OPTION_URL, url)
+        && ParseUrl(url, answered.m_nServiceType, answered.m_strServer, answered.m_strObject, answered.m_nPort))
+        return answered;
+    return requested;
 }
 
 // A name the server gives wins over one already chosen; either way it must be
 // safe to create in the download folder.
-QString ChooseTitle(const QString& chosen, HINTERNET request, const CUrl& url)
+QString ChooseTitle(const QString& chosen, HINTERNET request, const CUrl& requested)
 {
-    const QString offered = SafeFileName(DispositionFileName(request));
+    const QString offered = OfferedFileName(request);
     if (!offered.isEmpty())
         return offered;
     if (!chosen.isEmpty())
         return chosen;
-    const QString fromUrl = SafeFileName(url.GetFileName());
+    const QString fromUrl = SafeFileName(AnsweredUrl(request, requested).GetDecodedFileName());
     return fromUrl.isEmpty() ? kUntitled : fromUrl;
 }
 

@@ -4,6 +4,7 @@
 #include "engine/HttpDownloaderException.h"
 #include "engine/InvalidArgException.h"
 #include "engine/OwnFiles.h"
+#include "engine/SafeFileName.h"
 #include "platform/ArchiveException.h"
 #include "platform/BinaryReader.h"
 #include "platform/BinaryWriter.h"
@@ -48,7 +49,7 @@ void ReadRecord(CHttpDownloader& download, BinaryReader& archive)
     download.SetDownloadUrl(ReadText(archive));
     download.m_strReferer = ReadText(archive);
     download.m_strDescription = ReadText(archive);
-    download.SetFileTitle(ReadText(archive));
+    download.SetFileTitle(SafeStoredFileName(ReadText(archive)));
     download.m_strDownloadLocation = ReadText(archive);
     download.SetLocalFileName(ReadText(archive));
     download.m_nAccessType = Read(archive, &BinaryReader::readInt32);
@@ -173,7 +174,7 @@ CHttpDownloader::CHttpDownloader(const QString& partialFile, CDownloadItem* item
     m_strDownloadUrl = url;
     RebuildFromStub(*this, stub);
     m_strDownloadLocation = partialFile.left(slash);
-    m_strFileTitle = WithoutPartialFileSuffix(partialFile.mid(slash + 1));
+    m_strFileTitle = SafeStoredFileName(WithoutPartialFileSuffix(partialFile.mid(slash + 1)));
     m_nState = Paused;
 }
 

@@ -7,3 +7,6 @@
 // One response header of a sent request as text. False, with the text empty, when
 // the header cannot be read (also when the answer has no such header).
 bool QueryInfoString(inet::HINTERNET request, inet::DWORD infoLevel, QString& text);
+
+// The same for a text option of a handle, such as INTERNET_OPTION_URL.
+bool QueryOptionString(inet::HINTERNET handle, inet::DWORD option, QString& text);

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr qsizetype kMaxSourceUnits = 260;
+constexpr qsizetype kUnlimited = std::numeric_limits<qsizetype>::max();
 constexpr char16_t kReplacement = u'_';
 constexpr QStringView kReservedUnits = u"\"*/:<>?\\|";
 constexpr QStringView kThreeLetterDevices[] = {u"CON", u"PRN", u"AUX", u"NUL"};
@@ -42,11 +43,11 @@ void AvoidDeviceName(QString& name)
         name[3] = kReplacement;
 }
 
-// The cleaned-up name of at most the first 260 units of source, cut to maxBytes
-// of UTF-8 between code points and trimmed again behind the cut.
-QString Cleaned(QStringView source, qsizetype maxBytes)
+// The cleaned-up name of at most the first maxUnits units of source, cut to
+// maxBytes of UTF-8 between code points and trimmed again behind the cut.
+QString Cleaned(QStringView source, qsizetype maxUnits, qsizetype maxBytes)
 {
-    const qsizetype looked = std::min(source.size(), kMaxSourceUnits);
+    const qsizetype looked = std::min(source.size(), maxUnits);
     QString name;
     qsizetype end = 0; // behind the last unit that may end a name
     qsizetype bytes = 0;
@@ -91,28 +92,35 @@ qsizetype ExtensionStart(QStringView name)
     return dot;
 }
 
-// A name too long for the budget loses the end of the part before its
-// extension, so that the desktop still knows the file's type; a name without
-// an extension loses its end.
-QString Shortened(QStringView source, QStringView name)
+// A name too long loses the end of the part before its extension, so that the
+// desktop still knows the file's type, however long the source was; a name
+// without an extension is what the first 260 units of the source yield, cut.
+QString Shortened(QStringView source, QStringView whole)
 {
-    const qsizetype dot = ExtensionStart(name);
+    const qsizetype dot = ExtensionStart(whole);
     if (dot > 0) {
-        const QStringView extension = name.sliced(dot);
-        const QString stem = Cleaned(name.first(dot), kMaxSafeFileNameBytes - extension.toUtf8().size());
+        const QStringView extension = whole.sliced(dot);
+        const QString stem = Cleaned(whole.first(dot), kUnlimited, kMaxSafeFileNameBytes - extension.toUtf8().size());
         if (!stem.isEmpty())
             return stem + extension.toString();
     }
-    return Cleaned(source, kMaxSafeFileNameBytes);
+    return Cleaned(source, kMaxSourceUnits, kMaxSafeFileNameBytes);
 }
 
 } // namespace
 
 QString SafeFileName(QStringView source)
 {
-    QString name = Cleaned(source, std::numeric_limits<qsizetype>::max());
-    if (name.toUtf8().size() > kMaxSafeFileNameBytes)
-        name = Shortened(source, name);
+    const QString whole = Cleaned(source, kUnlimited, kUnlimited);
+    QString name = source.size() > kMaxSourceUnits || whole.toUtf8().size() > kMaxSafeFileNameBytes
+        ? Shortened(source, whole)
+        : whole;
     AvoidDeviceName(name);
     return name;
+}
+
+QString SafeStoredFileName(const QString& name)
+{
+    const bool plain = !name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..";
+    return plain ? name : SafeFileName(name);
 }

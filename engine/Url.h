@@ -11,6 +11,10 @@ class CUrl
 public:
     // The last path segment of the object, cut before its first "?", not decoded.
     QString GetFileName() const;
+    // The same as a person reads it: its percent escapes decoded where they form
+    // UTF-8 characters that a file name may hold. Escapes of "/", NUL and other
+    // control characters, and bytes that form no character, stay as they are.
+    QString GetDecodedFileName() const;
 
     uint32_t m_nServiceType = 0;
     QString m_strServer;

@@ -79,8 +79,8 @@ DWORD Handle::queryOption(DWORD option, void* buffer, DWORD* length) const
 {
     if (const DWORD* value = valueOption(m_options, option))
         return queryValue(*value, buffer, length);
-    return option == INTERNET_OPTION_SECURITY_FLAGS ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
-                                                    : ERROR_INTERNET_INVALID_OPTION;
+    const bool requestOnly = option == INTERNET_OPTION_SECURITY_FLAGS || option == INTERNET_OPTION_URL;
+    return requestOnly ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE : ERROR_INTERNET_INVALID_OPTION;
 }
 
 DWORD Handle::queryValue(DWORD value, void* buffer, DWORD* length)

@@ -80,6 +80,7 @@ inline constexpr DWORD INTERNET_OPTION_CONNECT_RETRIES = 3;  // stored only
 inline constexpr DWORD INTERNET_OPTION_SEND_TIMEOUT = 5;     // stored only
 inline constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;  // ms, idle limit
 inline constexpr DWORD INTERNET_OPTION_SECURITY_FLAGS = 31;  // requests only
+inline constexpr DWORD INTERNET_OPTION_URL = 34;             // requests only, read only: see below
 inline constexpr DWORD INTERNET_OPTION_PROXY_USERNAME = 43;  // UTF-16 text, length in units with NUL
 inline constexpr DWORD INTERNET_OPTION_PROXY_PASSWORD = 44;
 inline constexpr DWORD INTERNET_OPTION_MAX_CONNS_PER_SERVER = 73;     // null handle, no effect
@@ -167,6 +168,9 @@ BOOL HttpQueryInfoW(HINTERNET request, DWORD infoLevel, void* buffer, DWORD* buf
 
 BOOL InternetReadFile(HINTERNET request, void* buffer, DWORD bytesToRead, DWORD* bytesRead);
 
+// INTERNET_OPTION_URL is the URL of the request's answer, the redirects the layer
+// followed included, as it went on the wire (encoded), in UTF-16: its sizes are
+// those of the text levels of HttpQueryInfoW.
 BOOL InternetQueryOptionW(HINTERNET handle, DWORD option, void* buffer, DWORD* bufferLength);
 BOOL InternetSetOptionW(HINTERNET handle, DWORD option, const void* buffer, DWORD bufferLength);
 

@@ -451,6 +451,8 @@ DWORD Request::queryOption(DWORD option, void* buffer, DWORD* length) const
 {
     if (option == INTERNET_OPTION_SECURITY_FLAGS)
         return queryValue(m_securityFlags, buffer, length);
+    if (option == INTERNET_OPTION_URL)
+        return copyText(QString::fromLatin1(m_current.text()), buffer, length);
     return Handle::queryOption(option, buffer, length);
 }
 

@@ -153,7 +153,8 @@ TEST_F(Prepare, SixRedirectsAreFollowedTheSeventhFails)
     });
 }
 
-// When the layer follows, the URL as entered stays the one every section asks for.
+// When the layer follows, the URL as entered stays the one every section asks
+// for (a signed target expires); the name is the target's.
 TEST_F(Prepare, FollowedByTheLayerTheEnteredUrlIsKept)
 {
     onWorker([&] {
@@ -161,7 +162,7 @@ TEST_F(Prepare, FollowedByTheLayerTheEnteredUrlIsKept)
         const Outcome p = prepareUrl(url);
         EXPECT_EQ(p.result, StepOk);
         EXPECT_EQ(p.downloadUrl, url);
-        EXPECT_EQ(p.title, "auto");
+        EXPECT_EQ(p.title, "file.bin");
         EXPECT_EQ(p.size, 1000u);
     });
 }
@@ -409,7 +410,12 @@ TEST_F(Prepare, TitleFromContentDispositionOrTheUrl)
         } cases[] = {
             {"attachment; FILENAME=\"report.pdf\"", {}, u"report.pdf"_qs},
             {"attachment; filename=report.pdf", {}, u"my_file"_qs},
-            {"attachment; filename*=UTF-8''r%C3%A9.pdf", {}, u"my_file"_qs},
+            {"attachment; filename*=UTF-8''r%C3%A9.pdf", {}, u"ré.pdf"_qs},
+            {"inline; filename=\"??.bin\"; filename*=UTF-8''%E4%B8%AD%E6%96%87.bin", {}, u"中文.bin"_qs},
+            // A filename* that is malformed, or makes no name, gives way to filename.
+            {"attachment; filename*=UTF-8''%E4%B8; filename=\"x.bin\"", {}, u"x.bin"_qs},
+            {"attachment; filename*=UTF-8''..; filename=\"x.bin\"", {}, u"x.bin"_qs},
+            {"attachment; filename*=UTF-8''%2E%2E%2F%2E%2E%2Fevil.sh", {}, u".._.._evil.sh"_qs},
             {"attachment; filename=\"open.pdf", {}, u"my_file"_qs},
             {"attachment; filename=\"\xE6\x8A\xA5\xE5\x91\x8A.pdf\"", {}, u"报告.pdf"_qs},
             // Whatever the server says, the file stays in the download folder.
@@ -444,7 +450,9 @@ TEST_F(Prepare, TitleFromTheUrlIsSafe)
             {"/a/...", u"Untitled"_qs},
             {"/a/", u"Untitled"_qs},
             {"/x/aux", u"au_"_qs},
-            {"/x/a%20b.zip", u"a%20b.zip"_qs},
+            {"/x/a%20b.zip", u"a b.zip"_qs},
+            {"/x/%E6%8A%A5%E5%91%8A.pdf?n=%E4%B8%AD", u"报告.pdf"_qs},
+            {"/x/%2E%2E%2Fa%2Fb%3F.bin", u"..%2Fa%2Fb_.bin"_qs},
         };
         for (const auto& [path, title] : cases) {
             SCOPED_TRACE(path);

@@ -94,6 +94,11 @@ TEST(SafeFileName, ShortensALongNameBeforeItsExtension)
         // Not an extension: too long, or nothing before the dot.
         {a.repeated(220) + u"."_qs + QString(17, u'e'), a.repeated(220) + u"."_qs + QString(9, u'e')},
         {u"."_qs + a.repeated(250), u"."_qs + a.repeated(229)},
+        // The extension is the whole name's, however long the source.
+        {u"%E6%8A%A5%E5%91%8A"_qs.repeated(38) + u".tar.gz"_qs, u"%E6%8A%A5%E5%91%8A"_qs.repeated(12)
+             + u"%E6%8A%"_qs + u".tar.gz"_qs},
+        {QString(300, u' ') + u"abc.bin"_qs, u"abc.bin"_qs},
+        {wen.repeated(300) + u".pdf"_qs, wen.repeated(75) + u".pdf"_qs},
     };
     for (const auto& [source, expected] : cases) {
         SCOPED_TRACE(source.toStdString());
@@ -103,4 +108,25 @@ TEST(SafeFileName, ShortensALongNameBeforeItsExtension)
                                     FinalFilePath(u"/d"_qs, name, UINT32_MAX)})
             EXPECT_LE(QFileInfo(path).fileName().toUtf8().size(), 255);
     }
+}
+
+// A name from a list keeps its files' names unless it could lead out of its folder.
+TEST(SafeFileName, StoredNamesAreKeptUnlessTheyLeaveTheFolder)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"report.pdf"_qs, u"report.pdf"_qs},
+        {u"con"_qs, u"con"_qs},
+        {u"a*b "_qs, u"a*b "_qs},
+        {u"..a"_qs, u"..a"_qs},
+        {QString(300, u'a'), QString(300, u'a')},
+        {QString(), QString()},
+        {u"../../escape.bin"_qs, u".._.._escape.bin"_qs},
+        {u"..\\escape.bin"_qs, u".._escape.bin"_qs},
+        {u"/etc/passwd"_qs, u"_etc_passwd"_qs},
+        {u"sub/a.bin"_qs, u"sub_a.bin"_qs},
+        {u".."_qs, QString()},
+        {u"."_qs, QString()},
+    };
+    for (const auto& [stored, expected] : cases)
+        EXPECT_EQ(SafeStoredFileName(stored), expected) << stored.toStdString();
 }

@@ -328,6 +328,20 @@ TEST(InetOptionTest, DefaultsInheritanceAndSizes)
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_INVALID_OPTION);
     EXPECT_FALSE(InternetSetOptionW(connect, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags));
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
+
+    // The URL is a text, sized as the header texts are; before sending, the one opened.
+    const QString url = QStringLiteral("http://h.test/");
+    length = 0;
+    EXPECT_FALSE(InternetQueryOptionW(request, INTERNET_OPTION_URL, nullptr, &length));
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(length, DWORD(url.size() + 1) * 2);
+    char16_t text[32];
+    length = sizeof text;
+    ASSERT_TRUE(InternetQueryOptionW(request, INTERNET_OPTION_URL, text, &length));
+    EXPECT_EQ(QString::fromUtf16(text, length / 2), url);
+    length = sizeof text;
+    EXPECT_FALSE(InternetQueryOptionW(connect, INTERNET_OPTION_URL, text, &length));
+    EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_TYPE);
     const DWORD limit = 64;
     for (const DWORD option : {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER,
                                INTERNET_OPTION_MAX_CONNS_PER_PROXY})

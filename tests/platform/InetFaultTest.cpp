@@ -178,11 +178,13 @@ TEST(InetFaultTest, RelativeLocationsResolveAgainstTheCurrentUrl)
         if (c.target.isEmpty()) {
             EXPECT_EQ(request.status(), 302);
             EXPECT_EQ(seen.size(), 1);
+            EXPECT_EQ(request.answeredUrl(), server.url(QStringLiteral("/a/b")));
             continue;
         }
         EXPECT_EQ(request.status(), 200);
         ASSERT_EQ(seen.size(), 2);
         EXPECT_EQ(seen[1].target, c.target);
+        EXPECT_EQ(request.answeredUrl(), server.url(QString::fromLatin1(c.target)));
     }
 }
 

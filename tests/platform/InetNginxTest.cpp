@@ -215,10 +215,12 @@ TEST_F(InetNginxTest, NoAutoRedirectHandsBackTheRedirect)
         SCOPED_TRACE(c.path);
         InetTestRequest::Setup setup;
         setup.flags = INTERNET_FLAG_NO_AUTO_REDIRECT;
-        InetTestRequest request(s_server->url(QString::fromLatin1(c.path)), setup);
+        const QString url = s_server->url(QString::fromLatin1(c.path));
+        InetTestRequest request(url, setup);
         ASSERT_TRUE(request.send());
         EXPECT_EQ(request.status(), c.status);
         EXPECT_EQ(request.header(HTTP_QUERY_LOCATION), c.location);
+        EXPECT_EQ(request.answeredUrl(), url);
     }
 }
 

@@ -84,6 +84,15 @@ std::optional<QString> InetTestRequest::header(DWORD level) const
     return QString::fromUtf16(buffer, length / 2);
 }
 
+std::optional<QString> InetTestRequest::answeredUrl() const
+{
+    char16_t buffer[1024];
+    DWORD length = sizeof buffer;
+    if (!InternetQueryOptionW(m_request, INTERNET_OPTION_URL, buffer, &length))
+        return std::nullopt;
+    return QString::fromUtf16(buffer, length / 2);
+}
+
 bool InetTestRequest::readAll(QByteArray* body, DWORD piece)
 {
     QByteArray buffer(qsizetype(piece), Qt::Uninitialized);

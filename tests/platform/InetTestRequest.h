@@ -54,6 +54,8 @@ public:
     bool send();
     int status() const;
     std::optional<QString> header(inet::DWORD level) const;
+    // INTERNET_OPTION_URL: where the answer came from.
+    std::optional<QString> answeredUrl() const;
     // Reads to the end of the body in pieces of that size; false with error() at a failure.
     bool readAll(QByteArray* body, inet::DWORD piece = 4096);
     inet::DWORD error() const { return m_error; }
