@@ -14,6 +14,9 @@
 // - Redirects (301, 302, 303, 307, 308) are followed by the layer itself, at
 //   most 10 hops, http and https only, server credentials dropped when the
 //   origin changes; INTERNET_FLAG_NO_AUTO_REDIRECT hands every 3xx back.
+// - Only chunked framing is undone: an answer whose Transfer-Encoding names any
+//   other coding fails the send with ERROR_HTTP_INVALID_SERVER_RESPONSE before
+//   a byte of its body is read, and a Content-Encoding is kept as sent.
 // - Strings are UTF-16 (char16_t), never wchar_t.
 
 #include <QString>

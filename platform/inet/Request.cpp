@@ -184,7 +184,7 @@ DWORD Request::startHop(const WireUrl& url)
     // Like libcurl's own rule: server credentials go only to the origin they were given for.
     const bool credentials = m_connection->hasCredentials() && url.sameOrigin(m_url);
     const bool proxyCredentials = m_viaProxy && (options().proxyUserName || options().proxyPassword);
-    auto transfer = std::make_unique<Transfer>(credentials, proxyCredentials);
+    auto transfer = std::make_unique<Transfer>(credentials, proxyCredentials, m_setup.verb == "HEAD");
     if (!transfer->easy())
         return ERROR_INTERNET_INTERNAL_ERROR;
     m_certificates.setSecurityFlags(m_securityFlags);
@@ -301,6 +301,9 @@ DWORD Request::settleEnded()
 
 DWORD Request::failure() const
 {
+    // The server answered in a form HTTP lets it send only to a client that asked for it.
+    if (m_transfer->refusedCoding())
+        return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     long osErrno = 0;
     curl_easy_getinfo(m_transfer->easy(), CURLINFO_OS_ERRNO, &osErrno);
     const CURLcode code = m_transfer->result();
