@@ -146,7 +146,7 @@ HINTERNET InternetConnectW(HINTERNET session, const char16_t* server, INTERNET_P
                            DWORD flags, DWORD_PTR context);
 
 // acceptTypes is a null-terminated array, or null. version "HTTP/1.0" gives
-// HTTP/1.0, anything else HTTP/1.1. A CR or LF in the agent, version or referer
+// HTTP/1.0 (over TLS offering no ALPN protocol), anything else HTTP/1.1. A CR or LF in the agent, version or referer
 // fails with ERROR_INVALID_PARAMETER.
 HINTERNET HttpOpenRequestW(HINTERNET connect, const char16_t* verb, const char16_t* object,
                            const char16_t* version, const char16_t* referer,

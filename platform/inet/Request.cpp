@@ -211,8 +211,11 @@ void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy,
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     else
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_setup.verb.constData());
-    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION,
-                     m_setup.version == "HTTP/1.0" ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    const bool http10 = m_setup.version == "HTTP/1.0";
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    // Strict servers end the handshake when offered ALPN's name for HTTP/1.0;
+    // offered none, a TLS server speaks HTTP/1.1, which answers a 1.0 request.
+    curl_easy_setopt(easy, CURLOPT_SSL_ENABLE_ALPN, http10 ? 0L : 1L);
     const QByteArray& agent = m_connection->session().userAgent();
     if (!agent.isEmpty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
