@@ -188,6 +188,9 @@ private:
     int CountRunning() const;
     // StartOrQueue with the running rows counted once for a whole pass.
     void StartOrQueue(CDownloadItem* item, int& running);
+    // Starts an idle item and clears its queued flag; false when no worker could
+    // be created, which leaves it idle and its place free.
+    bool StartItem(CDownloadItem* item);
     std::vector<CDownloadItem*> SelectedItems() const;
     // For the commands' enabling rules, which run at every tick: they read only
     // as many selected rows as they must.

@@ -98,11 +98,15 @@ void CMainFrame::StartOrQueue(CDownloadItem* item, int& running)
         item->SetQueued(true);
         return;
     }
+    if (StartItem(item))
+        ++running;
+}
+
+bool CMainFrame::StartItem(CDownloadItem* item)
+{
     item->m_pDownloader->Start(false);
     item->SetQueued(false);
-    // A worker that could not be created leaves the row idle: it is not counted.
-    if (IsRunningItem(*item))
-        ++running;
+    return IsRunningItem(*item);
 }
 
 void CMainFrame::ProcessQueue()
@@ -113,11 +117,8 @@ void CMainFrame::ProcessQueue()
     int free = limit - CountRunning();
     for (int row = 0; row < m_wndView->GetItemCount() && free > 0; ++row) {
         CDownloadItem* item = m_wndView->GetItem(row);
-        if (item->IsQueued() && IsIdleItem(*item)) {
-            item->m_pDownloader->Start(false);
-            item->SetQueued(false);
+        if (item->IsQueued() && IsIdleItem(*item) && StartItem(item))
             --free;
-        }
     }
     if (free < 0) {
         int seen = 0;

@@ -38,6 +38,15 @@ std::optional<QString> decodeGb18030(const QByteArray& bytes)
     return QString(reinterpret_cast<const QChar*>(output.constData()), units);
 }
 
+// The value of a "Name: value" line of that name, trimmed; the name is compared without regard to case.
+std::optional<QByteArray> valueOf(const QByteArray& line, QByteArrayView name)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon > 0 && trimmed(QByteArrayView(line).first(colon)).compare(name, Qt::CaseInsensitive) == 0)
+        return trimmed(QByteArrayView(line).sliced(colon + 1));
+    return std::nullopt;
+}
+
 } // namespace
 
 HeaderBlock HeaderBlock::fromStatusLine(const QByteArray& line)
@@ -59,11 +68,27 @@ void HeaderBlock::addLine(const QByteArray& line)
 std::optional<QByteArray> HeaderBlock::value(QByteArrayView name) const
 {
     for (const QByteArray& line : m_lines) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 && trimmed(QByteArrayView(line).first(colon)).compare(name, Qt::CaseInsensitive) == 0)
-            return trimmed(QByteArrayView(line).sliced(colon + 1));
+        if (std::optional<QByteArray> found = valueOf(line, name))
+            return found;
     }
     return std::nullopt;
+}
+
+bool HeaderBlock::codedOnlyInChunks() const
+{
+    for (const QByteArray& line : m_lines) {
+        const std::optional<QByteArray> codings = valueOf(line, "Transfer-Encoding");
+        if (!codings)
+            continue;
+        for (const QByteArray& entry : codings->split(',')) {
+            const qsizetype parameters = entry.indexOf(';');
+            const QByteArray coding = trimmed(parameters < 0 ? entry : entry.first(parameters));
+            if (!coding.isEmpty() && coding.compare("chunked", Qt::CaseInsensitive) != 0
+                && coding.compare("identity", Qt::CaseInsensitive) != 0)
+                return false;
+        }
+    }
+    return true;
 }
 
 std::optional<QString> HeaderBlock::text(QByteArrayView name) const

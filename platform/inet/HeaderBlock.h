@@ -23,6 +23,9 @@ public:
     int status() const { return m_status; }
     // The first header of that name, trimmed of spaces and tabs; the name is compared without regard to case.
     std::optional<QByteArray> value(QByteArrayView name) const;
+    // Every coding that Transfer-Encoding names, on however many lines, is
+    // chunked or identity: none that the body would have to be decoded from.
+    bool codedOnlyInChunks() const;
     // value() as text: UTF-8 when valid, else GB18030 (what servers of the target
     // users send for names), else Latin-1 byte for byte.
     std::optional<QString> text(QByteArrayView name) const;

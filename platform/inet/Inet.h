@@ -14,6 +14,9 @@
 // - Redirects (301, 302, 303, 307, 308) are followed by the layer itself, at
 //   most 10 hops, http and https only, server credentials dropped when the
 //   origin changes; INTERNET_FLAG_NO_AUTO_REDIRECT hands every 3xx back.
+// - Only chunked framing is undone: an answer whose Transfer-Encoding names any
+//   other coding fails the send with ERROR_HTTP_INVALID_SERVER_RESPONSE before
+//   a byte of its body is read, and a Content-Encoding is kept as sent.
 // - Strings are UTF-16 (char16_t), never wchar_t.
 
 #include <QString>
@@ -144,7 +147,7 @@ HINTERNET InternetConnectW(HINTERNET session, const char16_t* server, INTERNET_P
                            DWORD flags, DWORD_PTR context);
 
 // acceptTypes is a null-terminated array, or null. version "HTTP/1.0" gives
-// HTTP/1.0, anything else HTTP/1.1. A CR or LF in the agent, version or referer
+// HTTP/1.0 (over TLS offering no ALPN protocol), anything else HTTP/1.1. A CR or LF in the agent, version or referer
 // fails with ERROR_INVALID_PARAMETER.
 HINTERNET HttpOpenRequestW(HINTERNET connect, const char16_t* verb, const char16_t* object,
                            const char16_t* version, const char16_t* referer,

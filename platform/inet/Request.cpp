@@ -184,7 +184,7 @@ DWORD Request::startHop(const WireUrl& url)
     // Like libcurl's own rule: server credentials go only to the origin they were given for.
     const bool credentials = m_connection->hasCredentials() && url.sameOrigin(m_url);
     const bool proxyCredentials = m_viaProxy && (options().proxyUserName || options().proxyPassword);
-    auto transfer = std::make_unique<Transfer>(credentials, proxyCredentials);
+    auto transfer = std::make_unique<Transfer>(credentials, proxyCredentials, m_setup.verb == "HEAD");
     if (!transfer->easy())
         return ERROR_INTERNET_INTERNAL_ERROR;
     m_certificates.setSecurityFlags(m_securityFlags);
@@ -211,8 +211,11 @@ void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy,
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     else
         curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, m_setup.verb.constData());
-    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION,
-                     m_setup.version == "HTTP/1.0" ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    const bool http10 = m_setup.version == "HTTP/1.0";
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+    // Strict servers end the handshake when offered ALPN's name for HTTP/1.0;
+    // offered none, a TLS server speaks HTTP/1.1, which answers a 1.0 request.
+    curl_easy_setopt(easy, CURLOPT_SSL_ENABLE_ALPN, http10 ? 0L : 1L);
     const QByteArray& agent = m_connection->session().userAgent();
     if (!agent.isEmpty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
@@ -301,6 +304,9 @@ DWORD Request::settleEnded()
 
 DWORD Request::failure() const
 {
+    // The server answered in a form HTTP lets it send only to a client that asked for it.
+    if (m_transfer->refusedCoding())
+        return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     long osErrno = 0;
     curl_easy_getinfo(m_transfer->easy(), CURLINFO_OS_ERRNO, &osErrno);
     const CURLcode code = m_transfer->result();

@@ -16,10 +16,11 @@ constexpr long kReceiveSize = 64 * 1024;
 
 } // namespace
 
-Transfer::Transfer(bool serverCredentials, bool proxyCredentials)
+Transfer::Transfer(bool serverCredentials, bool proxyCredentials, bool bodyless)
     : m_easy(curl_easy_init())
     , m_serverCredentials(serverCredentials)
     , m_proxyCredentials(proxyCredentials)
+    , m_bodyless(bodyless)
 {
     if (!m_easy)
         return;
@@ -139,7 +140,8 @@ size_t Transfer::onHeader(char* data, size_t size, size_t count, void* self)
     while (line.endsWith('\n') || line.endsWith('\r'))
         line.chop(1);
     transfer->headerLine(line);
-    return size * count;
+    // Any other count ends the transfer.
+    return transfer->m_refusedCoding ? 0 : size * count;
 }
 
 void Transfer::headerLine(QByteArray line)
@@ -163,6 +165,13 @@ void Transfer::headerLine(QByteArray line)
     if (status >= 100 && status < 200) {
         m_block = HeaderBlock();
         m_haveBlock = false;
+        return;
+    }
+    // libcurl would undo any transfer coding it knows, asked or not, and a
+    // small compressed body can decode to gigabytes: nothing asked for one.
+    const bool hasBody = !m_bodyless && status != 204 && status != 304;
+    if (hasBody && !m_block.codedOnlyInChunks()) {
+        m_refusedCoding = true;
         return;
     }
     m_haveBlock = true;

@@ -19,8 +19,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // With credentials a 401 (server) or 407 (proxy) block is only tentative:
-    // libcurl may answer the challenge and send the request again.
-    Transfer(bool serverCredentials, bool proxyCredentials);
+    // libcurl may answer the challenge and send the request again. A bodyless
+    // request (HEAD) gets answers whose codings describe a body never sent.
+    Transfer(bool serverCredentials, bool proxyCredentials, bool bodyless);
     ~Transfer();
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
@@ -35,6 +36,10 @@ public:
     bool takeLastBlock();
     // The proxy refused the tunnel: its answer is the final one, with an empty body.
     void takeConnectAnswer(int status);
+
+    // A block named a transfer coding other than chunked: the transfer was
+    // ended at its headers, before libcurl decoded a byte of the body.
+    bool refusedCoding() const { return m_refusedCoding; }
 
     bool ended() const { return m_ended; }
     CURLcode result() const { return m_result; }
@@ -87,11 +92,13 @@ private:
     char m_errorText[CURL_ERROR_SIZE] = {};
     bool m_serverCredentials;
     bool m_proxyCredentials;
+    bool m_bodyless;
 
     HeaderBlock m_block;
     bool m_blockOpen = false;     // a status line has come, its empty line not yet
     bool m_haveBlock = false;     // some complete block has come
     bool m_headersDone = false;
+    bool m_refusedCoding = false;
 
     std::vector<char> m_body;
     size_t m_bodyBegin = 0;

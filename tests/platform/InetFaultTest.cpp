@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <thread>
 
 using namespace inet;
@@ -108,6 +109,71 @@ TEST(InetFaultTest, BrokenConnections)
         EXPECT_FALSE(request.readAll(&body));
         EXPECT_EQ(request.error(), c.readError);
         EXPECT_EQ(body, c.bodyBefore);
+    }
+}
+
+// A body in chunks of at most 16 KiB, as servers frame it.
+QByteArray chunked(QByteArrayView body)
+{
+    QByteArray framed;
+    for (qsizetype at = 0; at < body.size(); at += 16384) {
+        const QByteArrayView piece = body.sliced(at, std::min<qsizetype>(16384, body.size() - at));
+        framed += QByteArray::number(piece.size(), 16) + "\r\n" + piece.toByteArray() + "\r\n";
+    }
+    return framed + "0\r\n\r\n";
+}
+
+// Only chunked is decoded. Any other transfer coding is refused at its headers,
+// before a byte of the body is worked on, so that a small compressed answer
+// cannot cost minutes of decoding; a content coding is kept as sent.
+TEST(InetFaultTest, TransferCodings)
+{
+    // 64 MiB of zeros in some 64 KiB: zlib framing, which libcurl takes for both codings.
+    const QByteArray bomb = qCompress(QByteArray(64 << 20, '\0'), 9).mid(4);
+    const QByteArray plain = QByteArray(40000, 'p');
+    struct Case
+    {
+        const char* name;
+        QByteArray headers;
+        QByteArray body; // as framed on the wire
+        DWORD sendError;
+        QByteArray received;
+        QString verb = QStringLiteral("GET");
+    };
+    const Case cases[] = {
+        {"chunked", "Transfer-Encoding: chunked\r\n", chunked(plain), 0, plain},
+        {"identity, then chunked", "Transfer-Encoding: Identity, CHUNKED\r\n", chunked(plain), 0, plain},
+        {"content coding", "Content-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n", chunked(bomb), 0, bomb},
+        {"gzip, chunked", "Transfer-Encoding: gzip, chunked\r\n", chunked(bomb), ERROR_HTTP_INVALID_SERVER_RESPONSE, {}},
+        {"deflate, chunked", "Transfer-Encoding: deflate,chunked\r\n", chunked(bomb),
+         ERROR_HTTP_INVALID_SERVER_RESPONSE, {}},
+        {"gzip to the close", "Transfer-Encoding: gzip\r\n", bomb, ERROR_HTTP_INVALID_SERVER_RESPONSE, {}},
+        {"gzip on a line of its own", "Transfer-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n", chunked(bomb),
+         ERROR_HTTP_INVALID_SERVER_RESPONSE, {}},
+        {"an unknown coding", "Transfer-Encoding: x-vandrel; q=1, chunked\r\n", chunked(plain),
+         ERROR_HTTP_INVALID_SERVER_RESPONSE, {}},
+        // A HEAD answer names the coding a GET would get, and has no body to decode.
+        {"HEAD", "Transfer-Encoding: gzip, chunked\r\n", {}, 0, {}, QStringLiteral("HEAD")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        F server([&c](const F::Request&) {
+            return F::Script{F::send("HTTP/1.1 200 OK\r\n" + c.headers + "\r\n" + c.body), F::close()};
+        });
+        InetTestRequest::Setup setup;
+        setup.verb = c.verb;
+        InetTestRequest request(server.url(QStringLiteral("/f")), setup);
+        QElapsedTimer timer;
+        timer.start();
+        const bool sent = request.send();
+        EXPECT_EQ(request.error(), c.sendError);
+        EXPECT_LT(timer.elapsed(), kGenerousMs);
+        if (!sent)
+            continue;
+        QByteArray body;
+        EXPECT_TRUE(request.readAll(&body)) << request.error();
+        EXPECT_EQ(body.size(), c.received.size());
+        EXPECT_TRUE(body == c.received);
     }
 }
 

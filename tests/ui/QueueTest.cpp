@@ -12,6 +12,7 @@
 
 #include <QItemSelectionModel>
 
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -33,9 +34,15 @@ public:
     }
 
     int launches = 0;
+    bool threadsExhausted = false; // no worker can be created
 
 protected:
-    void LaunchWorker(bool) override { ++launches; }
+    void LaunchWorker(bool) override
+    {
+        if (threadsExhausted)
+            throw std::system_error(EAGAIN, std::generic_category());
+        ++launches;
+    }
 };
 
 class QueueTest : public UiFixture
@@ -130,6 +137,25 @@ TEST_F(QueueTest, StartAllFillsTheLimitFromTheTopAndEachEndStartsTheTopmostQueue
     frame->m_bExiting = true;
     frame->ProcessQueue();
     EXPECT_EQ(downloads[5]->launches, 0);
+}
+
+// A start whose worker cannot be created leaves its row idle and takes no
+// place: the next queued row starts in its stead.
+TEST_F(QueueTest, AStartWithoutAWorkerTakesNoPlace)
+{
+    SetLimit(1);
+    AddRows(4);
+    downloads[0]->threadsExhausted = true;
+    ASSERT_TRUE(Dispatch(ID_START_ALL));
+    EXPECT_EQ(Launches(), (std::vector<int>{0, 1, 0, 0}));
+    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 1, 1}));
+    EXPECT_FALSE(downloads[0]->m_bIsRunning);
+
+    downloads[2]->threadsExhausted = true;
+    downloads[1]->EndRun(Completed);
+    frame->ProcessQueue();
+    EXPECT_EQ(Launches(), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0, 0}));
 }
 
 TEST_F(QueueTest, StartAllNeverQueuesCompletedRows)
