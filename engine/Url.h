@@ -11,6 +11,9 @@ class CUrl
 public:
     // The last path segment of the object, cut before its first "?", not decoded.
     QString GetFileName() const;
+    // Scheme, server (without regard to case) and port are the same: where the
+    // download's credentials may go.
+    bool IsSameOrigin(const CUrl& other) const;
 
     uint32_t m_nServiceType = 0;
     QString m_strServer;

@@ -14,6 +14,8 @@
 // - Redirects (301, 302, 303, 307, 308) are followed by the layer itself, at
 //   most 10 hops, http and https only, server credentials dropped when the
 //   origin changes; INTERNET_FLAG_NO_AUTO_REDIRECT hands every 3xx back.
+// - A referer that names an https page is not sent to an http URL, the hop of a
+//   redirect included.
 // - Strings are UTF-16 (char16_t), never wchar_t.
 
 #include <QString>
