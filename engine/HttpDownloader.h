@@ -129,7 +129,8 @@ public:
     // Connect and request handles for a GET of url, parsed into urlParts. The
     // preparing step allows the no-auto-redirect flag, the section transfer does
     // not. On any result but StepOk no handle is left open; the terminate event
-    // cancels the request's waits.
+    // cancels the request's waits. The download's credentials go only to the
+    // origin of the URL as entered, the proxy credentials only to the session's proxy.
     StepResult OpenRequest(bool allowNoAutoRedirect, const QString& url, CUrl& urlParts,
                            inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
     // Sends an opened request and reads its status code; on a failure both
@@ -237,4 +238,7 @@ private:
 
     mutable std::mutex m_csFields;
     mutable std::mutex m_csSections;
+    // Which proxy the open session goes through (for proxy access): the HTTPS
+    // proxy, or the HTTP one; its credentials are the ones every request carries.
+    RelaxedAtomic<bool> m_bHttpsProxySession{false};
 };

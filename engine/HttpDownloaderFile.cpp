@@ -24,11 +24,13 @@ constexpr unsigned kRenameFailedId = 145;
 
 // Creates the first partial-file name that nothing has, a dangling symbolic link
 // counting as taken; the exclusive create makes the test and the creation one step.
+// The stub holds the URL, and with it any password or token the URL carries, so
+// the partial file is the user's alone from its first moment.
 int CreateFreePartialFile(PosixFile& file, const QString& folder, const QString& title, QString* path)
 {
     for (uint32_t counter = 0;; ++counter) {
         *path = PartialFilePath(folder, title, counter);
-        const int error = file.open(*path, PosixFile::Access::CreateNew);
+        const int error = file.open(*path, PosixFile::Access::CreateNew, PosixFile::NewFileMode::Private);
         if (error != EEXIST || counter == kMaxCounter)
             return error;
     }
@@ -105,7 +107,10 @@ StepResult CHttpDownloader::AllocateFile()
         QDir().mkpath(folder);
         error = CreateFreePartialFile(file, folder, title, &path);
     } else {
-        error = file.open(path, PosixFile::Access::CreateTruncate);
+        error = file.open(path, PosixFile::Access::CreateTruncate, PosixFile::NewFileMode::Private);
+        // One kept from an older run may have been made readable to others.
+        if (!error)
+            file.makePrivate();
     }
     SetLocalFileName(path);
     if (error) {
@@ -170,13 +175,15 @@ StepResult CHttpDownloader::Finish()
         }
     }
     StampLastModified(*this, file);
-    file.close();
 
     QString finalPath;
     if (const int error = MoveToFreeName(partial, folder, title, &finalPath)) {
         m_pError->SetSystemError(kRenameFailedId, error);
         return StepFailed;
     }
+    // Now an ordinary file of the user's, without the stub: the mode any new file
+    // would get. A file system without modes keeps its own.
+    file.makeOrdinary();
     SetLocalFileName(finalPath);
     return StepOk;
 }

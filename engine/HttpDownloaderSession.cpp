@@ -4,8 +4,11 @@
 #include "engine/Url.h"
 #include "platform/ParseUrl.h"
 
+#include <QUrl>
+
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 using namespace inet;
 
@@ -140,9 +143,8 @@ void SetConnectOptions(HINTERNET connect)
     }
 }
 
-void SetProxyCredentials(HINTERNET connect, bool https)
+void SetProxyCredentials(HINTERNET connect, const ProxyCredentials& credentials)
 {
-    const ProxyCredentials credentials = CopyProxyCredentials(https);
     SetTextOption(connect, INTERNET_OPTION_PROXY_USERNAME, credentials.userName);
     SetTextOption(connect, INTERNET_OPTION_PROXY_PASSWORD, credentials.password);
 }
@@ -159,13 +161,27 @@ DWORD RequestFlags(bool allowNoAutoRedirect, bool https)
     return flags;
 }
 
-// The download's own referer, else the URL as entered when so configured, else
-// none (null); the same for every request of the download, redirected ones too.
-const char16_t* Referer(const QString& own, const QString& enteredUrl)
+// A page as a Referer may show it: without user info, which may hold a password,
+// and without the fragment, which is the page's own business. Empty when the
+// text is no URL at all.
+QString PageWithoutSecrets(const QString& page)
 {
-    if (!own.isEmpty())
-        return Units(own);
-    return IsOn(&CAppSettingsBase::AutoCreateRefererString) ? Units(enteredUrl) : nullptr;
+    const QUrl url(page);
+    if (!url.isValid())
+        return {};
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
+}
+
+// The download's own referer, else the URL as entered when so configured, else
+// none; the same for every request of the download, redirected ones too. The
+// layer leaves it out where an https page would go to an http URL.
+std::optional<QString> Referer(const QString& own, const QString& enteredUrl)
+{
+    const bool entered = own.isEmpty() && IsOn(&CAppSettingsBase::AutoCreateRefererString);
+    QString shown = PageWithoutSecrets(entered ? enteredUrl : own);
+    if (shown.isEmpty())
+        return std::nullopt;
+    return shown;
 }
 
 // A failed read leaves the flags as the layer chose them.
@@ -187,26 +203,36 @@ bool IsSecure(const CUrl& url)
     return url.m_nServiceType == AFX_INET_SERVICE_HTTPS;
 }
 
+// Credentials given for one origin go to no other: a redirect to another server,
+// port or scheme (https to http above all) drops them.
+bool IsSameOrigin(const CUrl& url, const QString& origin)
+{
+    CUrl parts;
+    return ParseUrl(origin, parts.m_nServiceType, parts.m_strServer, parts.m_strObject, parts.m_nPort)
+        && url.IsSameOrigin(parts);
+}
+
 // With the time-outs and, for proxy access, the proxy credentials set.
 HINTERNET Connect(HINTERNET session, const CUrl& url, const QString& userName, const QString& password,
-                  bool viaProxy)
+                  const std::optional<ProxyCredentials>& proxy)
 {
     const HINTERNET connect = InternetConnectW(session, Units(url.m_strServer), url.m_nPort, Units(userName),
                                                Units(password), INTERNET_SERVICE_HTTP, 0, kContext);
     if (connect) {
         SetConnectOptions(connect);
-        if (viaProxy)
-            SetProxyCredentials(connect, IsSecure(url));
+        if (proxy)
+            SetProxyCredentials(connect, *proxy);
     }
     return connect;
 }
 
-HINTERNET OpenGet(HINTERNET connect, const CUrl& url, const char16_t* referer, bool allowNoAutoRedirect)
+HINTERNET OpenGet(HINTERNET connect, const CUrl& url, const std::optional<QString>& referer,
+                  bool allowNoAutoRedirect)
 {
     const QString version = Settings().GetString(&CAppSettingsBase::HTTPVersion);
-    const HINTERNET request = HttpOpenRequestW(connect, u"GET", Units(url.m_strObject), Units(version), referer,
-                                               kAcceptTypes, RequestFlags(allowNoAutoRedirect, IsSecure(url)),
-                                               kContext);
+    const HINTERNET request = HttpOpenRequestW(connect, u"GET", Units(url.m_strObject), Units(version),
+                                               referer ? Units(*referer) : nullptr, kAcceptTypes,
+                                               RequestFlags(allowNoAutoRedirect, IsSecure(url)), kContext);
     if (request)
         TolerateCertificateErrors(request);
     return request;
@@ -250,6 +276,7 @@ StepResult CHttpDownloader::OpenSession()
                                             INTERNET_FLAG_NO_CACHE_WRITE);
     if (!session)
         return InternetFailure(kMsgSessionFailed, StepFailed);
+    m_bHttpsProxySession = https;
     m_hSession = session;
     return StepOk;
 }
@@ -271,9 +298,14 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
         return StepFailed;
     }
     const RequestOptions options = GetRequestOptions();
-    const bool authorize = options.useAuthorization;
+    const bool authorize = options.useAuthorization && IsSameOrigin(urlParts, m_strUrl);
+    // The session's proxy stays the one chosen when it was opened, whatever a
+    // redirect's scheme: its own credentials, and never the other proxy's, go to it.
+    std::optional<ProxyCredentials> proxy;
+    if (options.accessType == Proxy)
+        proxy = CopyProxyCredentials(m_bHttpsProxySession);
     const HINTERNET connect = Connect(session, urlParts, authorize ? options.userName : QString(),
-                                      authorize ? options.password : QString(), options.accessType == Proxy);
+                                      authorize ? options.password : QString(), proxy);
     if (!connect)
         return InternetFailure(kMsgConnectFailed, StepRetry);
     const HINTERNET request = OpenGet(connect, urlParts, Referer(options.referer, m_strUrl), allowNoAutoRedirect);

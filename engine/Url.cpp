@@ -80,3 +80,9 @@ QString CUrl::GetDecodedFileName() const
     }
     return decoded;
 }
+
+bool CUrl::IsSameOrigin(const CUrl& other) const
+{
+    return m_nServiceType == other.m_nServiceType && m_nPort == other.m_nPort
+        && m_strServer.compare(other.m_strServer, Qt::CaseInsensitive) == 0;
+}

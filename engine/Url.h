@@ -15,6 +15,9 @@ public:
     // UTF-8 characters that a file name may hold. Escapes of "/", NUL and other
     // control characters, and bytes that form no character, stay as they are.
     QString GetDecodedFileName() const;
+    // Scheme, server (without regard to case) and port are the same: where the
+    // download's credentials may go.
+    bool IsSameOrigin(const CUrl& other) const;
 
     uint32_t m_nServiceType = 0;
     QString m_strServer;

@@ -12,7 +12,9 @@
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kOrdinaryFileMode = 0666;
+constexpr mode_t kPrivateFileMode = 0600;
+constexpr QByteArrayView kUmaskField = "Umask:";
 constexpr uint64_t kMaxOffset = uint64_t(std::numeric_limits<off_t>::max());
 
 int OpenFlags(PosixFile::Access access)
@@ -43,6 +45,29 @@ bool LinkStatus(const QString& path, struct stat* status)
     return ::lstat(QFile::encodeName(path).constData(), status) == 0;
 }
 
+// The process's umask as the kernel reports it; umask() itself could only read
+// it by changing it, for every thread at once.
+bool ReadUmask(mode_t* mask)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    // Read whole: the kernel reports no size for it, so it never seems to have more.
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (!line.startsWith(kUmaskField))
+            continue;
+        bool ok = false;
+        *mask = mode_t(line.sliced(kUmaskField.size()).trimmed().toUInt(&ok, 8));
+        return ok;
+    }
+    return false;
+}
+
+int ChangeMode(int fd, mode_t mode)
+{
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 PosixFile::~PosixFile()
@@ -50,12 +75,13 @@ PosixFile::~PosixFile()
     close();
 }
 
-int PosixFile::open(const QString& path, Access access)
+int PosixFile::open(const QString& path, Access access, NewFileMode mode)
 {
     close();
     const QByteArray name = QFile::encodeName(path);
+    const mode_t bits = mode == NewFileMode::Private ? kPrivateFileMode : kOrdinaryFileMode;
     do
-        m_fd = ::open(name.constData(), OpenFlags(access), kNewFileMode);
+        m_fd = ::open(name.constData(), OpenFlags(access), bits);
     while (m_fd < 0 && errno == EINTR);
     return m_fd < 0 ? errno : 0;
 }
@@ -177,6 +203,19 @@ int PosixFile::setTimes(FILETIME time)
     const timespec stamp{time_t(seconds), long(rest * kNanosecondsPerTick)};
     const timespec times[2] = {stamp, stamp};
     return ::futimens(m_fd, times) == 0 ? 0 : errno;
+}
+
+int PosixFile::makePrivate()
+{
+    return ChangeMode(m_fd, kPrivateFileMode);
+}
+
+int PosixFile::makeOrdinary()
+{
+    mode_t mask = 0;
+    if (!ReadUmask(&mask))
+        return ENOTSUP;
+    return ChangeMode(m_fd, kOrdinaryFileMode & ~mask);
 }
 
 int RenameNoReplace(const QString& from, const QString& to)

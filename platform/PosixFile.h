@@ -23,13 +23,19 @@ public:
         ReadOnly,       // an existing file
     };
 
+    // The mode a new file asks for; the umask may take bits away from it.
+    enum class NewFileMode
+    {
+        Ordinary, // 0666
+        Private,  // 0600: no one else may read it, whatever the umask
+    };
+
     PosixFile() = default;
     ~PosixFile();
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
-    // New files get mode 0666 less the umask.
-    int open(const QString& path, Access access);
+    int open(const QString& path, Access access, NewFileMode mode = NewFileMode::Ordinary);
     int close();
     bool isOpen() const { return m_fd >= 0; }
 
@@ -49,6 +55,10 @@ public:
     void adviseSequential() const;
     // Access and modification time; a creation time cannot be set here.
     int setTimes(FILETIME time);
+    // Only the owner may read and write the file (mode 0600).
+    int makePrivate();
+    // The mode an ordinary new file gets: 0666 less the process's umask.
+    int makeOrdinary();
 
 private:
     int m_fd = -1;

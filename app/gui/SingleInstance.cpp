@@ -1,5 +1,7 @@
 #include "app/gui/SingleInstance.h"
 
+#include "platform/PrivatePaths.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QDeadlineTimer>
@@ -21,9 +23,13 @@ QObject& ProcessLifetimeParent()
     return *parent;
 }
 
-QString RuntimeFile(const char* name)
+const QLatin1StringView kLockName("Orlmark_Vandrel_MultiInst_Mutex.lock");
+const QLatin1StringView kSocketName("Orlmark_Vandrel_WndClass.socket");
+
+PrivateRuntimeFolder InstanceFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' + QLatin1String(name);
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return FindPrivateRuntimeFolder(cache.isEmpty() ? QString() : cache + QStringLiteral("/Vandrel"));
 }
 
 // Connects and sends the line, each step waiting at most a second.
@@ -40,16 +46,17 @@ bool Send(QLocalSocket& socket, const QByteArray& command)
 
 QString CSingleInstance::LockPath()
 {
-    return RuntimeFile("Orlmark_Vandrel_MultiInst_Mutex.lock");
+    return InstanceFolder().folder + u'/' + kLockName;
 }
 
 QString CSingleInstance::SocketPath()
 {
-    return RuntimeFile("Orlmark_Vandrel_WndClass.socket");
+    const PrivateRuntimeFolder place = InstanceFolder();
+    return place.error ? QString() : place.folder + u'/' + kSocketName;
 }
 
 CSingleInstance::CSingleInstance(QObject* parent)
-    : QObject(parent), m_lock(LockPath())
+    : QObject(parent), m_folderError(InstanceFolder().error), m_lock(LockPath())
 {
 }
 
@@ -60,7 +67,7 @@ CSingleInstance::~CSingleInstance()
 
 ExclusiveFileLock::Result CSingleInstance::TryLock()
 {
-    return m_lock.tryLock();
+    return m_folderError ? ExclusiveFileLock::Result::Failed : m_lock.tryLock();
 }
 
 void CSingleInstance::Listen()

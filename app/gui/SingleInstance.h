@@ -9,18 +9,22 @@
 class QLocalServer;
 class QLocalSocket;
 
-// One running instance per user: a lock on a file in the runtime folder that
-// ends with its owner, and a local socket beside it on which the
+// One running instance per user: a lock on a file in a folder of the user's
+// alone that ends with its owner, and a local socket beside it on which the
 // running instance takes the one-line commands "SHOW" and "EXIT" from another.
-// Both are full paths in the user's own runtime folder, never a bare name that
-// would land in the /tmp all users share.
+// The folder is the runtime folder ($XDG_RUNTIME_DIR) when it is the user's own
+// with mode 0700, else CACHE/Vandrel (CACHE = $XDG_CACHE_HOME, else ~/.cache),
+// made 0700; never a folder someone else owns or may enter, such as the /tmp
+// all users share.
 class CSingleInstance : public QObject
 {
     Q_OBJECT
 
 public:
-    // RUNTIME = QStandardPaths::RuntimeLocation ($XDG_RUNTIME_DIR).
+    // Where the lock is; when neither folder is the user's alone, where it
+    // would be (for the message), and TryLock fails without touching it.
     static QString LockPath();
+    // Empty when neither folder is the user's alone.
     static QString SocketPath();
 
     explicit CSingleInstance(QObject* parent = nullptr);
@@ -28,7 +32,7 @@ public:
 
     // HeldElsewhere when another live process holds the lock.
     ExclusiveFileLock::Result TryLock();
-    int LockError() const { return m_lock.error(); }
+    int LockError() const { return m_folderError ? m_folderError : m_lock.error(); }
     // Starts taking commands; call once the main window exists.
     void Listen();
     // Stops listening and gives up the lock; EXIT connections stay open until
@@ -57,6 +61,7 @@ private:
     void OnNewConnection();
     void OnReadyRead(QLocalSocket* socket);
 
+    const int m_folderError;
     ExclusiveFileLock m_lock;
     QLocalServer* m_server = nullptr;
     QList<QPointer<QLocalSocket>> m_exitConnections; // kept past the server's life

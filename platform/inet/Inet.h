@@ -17,6 +17,8 @@
 // - Only chunked framing is undone: an answer whose Transfer-Encoding names any
 //   other coding fails the send with ERROR_HTTP_INVALID_SERVER_RESPONSE before
 //   a byte of its body is read, and a Content-Encoding is kept as sent.
+// - A referer that names an https page is not sent to an http URL, the hop of a
+//   redirect included.
 // - Strings are UTF-16 (char16_t), never wchar_t.
 
 #include <QString>

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
@@ -37,6 +38,13 @@ bool isRedirect(int status)
 bool hasLineBreak(const QByteArray& text)
 {
     return text.contains('\r') || text.contains('\n');
+}
+
+// An https page named to a plain http server: what it shows of the page would
+// travel in clear, so it is left out, on a redirect's hop too.
+bool downgrades(const QByteArray& referer, const WireUrl& url)
+{
+    return url.scheme() == "http" && QUrl::fromEncoded(referer).scheme() == u"https";
 }
 
 const char* headerName(DWORD level)
@@ -219,7 +227,7 @@ void Request::configure(CURL* easy, const WireUrl& url, const QByteArray& proxy,
     const QByteArray& agent = m_connection->session().userAgent();
     if (!agent.isEmpty())
         curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
-    if (m_setup.referer)
+    if (m_setup.referer && !downgrades(*m_setup.referer, url))
         curl_easy_setopt(easy, CURLOPT_REFERER, m_setup.referer->constData());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_headerList);
     const DWORD connectTimeout = options().connectTimeout;

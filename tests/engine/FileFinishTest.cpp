@@ -4,6 +4,7 @@
 #include "platform/SystemError.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -200,4 +201,37 @@ TEST_F(Finish, KeepsTheCutFileWhenTheRenameFails)
 
     ASSERT_EQ(row->download.Finish(), StepOk);
     EXPECT_EQ(ReadAll(path("dl/a.zip")), QByteArray(1000, 'd'));
+}
+
+// The stub holds the URL with any password or token in it: the partial file is
+// the user's alone, and only the finished file gets the mode any new file gets.
+TEST_F(Finish, ThePartialFileIsTheUsersAloneUntilFinished)
+{
+    const auto fileMode = [](const QString& file) { return LinkStatus(file).st_mode & 07777; };
+    const struct
+    {
+        mode_t umask;
+        mode_t finished;
+    } cases[] = {{022, 0644}, {077, 0600}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "umask " << std::oct << c.umask);
+        const mode_t before = ::umask(c.umask);
+        const auto restore = qScopeGuard([before] { ::umask(before); });
+        ASSERT_TRUE(QDir(path("dl")).removeRecursively() && QDir().mkpath(path("dl")));
+        auto row = Prepared("a.zip", 1000, true);
+        ASSERT_EQ(row->download.AllocateFile(), StepOk);
+        EXPECT_EQ(fileMode(row->download.GetLocalFileName()), 0600u);
+        ASSERT_EQ(row->download.Finish(), StepOk);
+        EXPECT_EQ(fileMode(path("dl/a.zip")), c.finished);
+
+        // A partial file that an older run left readable to others is closed to them.
+        const QString kept = path("dl/b.zip.vrldownload");
+        ASSERT_TRUE(WriteAll(kept, "old") && QFile::setPermissions(kept, QFile::ReadOwner | QFile::WriteOwner
+                                                                            | QFile::ReadGroup | QFile::ReadOther));
+        auto again = Prepared("b.zip", 1000, true);
+        again->download.SetLocalFileName(kept);
+        ASSERT_EQ(again->download.AllocateFile(), StepOk);
+        EXPECT_EQ(again->download.GetLocalFileName(), kept);
+        EXPECT_EQ(fileMode(kept), 0600u);
+    }
 }

@@ -104,6 +104,10 @@ TEST_F(Session, VersionAgentAndRefererComeFromTheSettingsAndTheDownload)
         const QString entered = server.url("/entered");
         const Case cases[] = {
             {u"http://ref.example/page"_qs, 1, "http://ref.example/page"},
+            // What a Referer shows of a page: no user info, no fragment, and no
+            // https page at all to a plain http server.
+            {u"http://user:pw@ref.example/page#part"_qs, 1, "http://ref.example/page"},
+            {u"https://ref.example/page"_qs, 1, {}},
             // The URL as entered, also for a request that goes somewhere else.
             {{}, 1, entered.toUtf8()},
             {{}, 0, {}},

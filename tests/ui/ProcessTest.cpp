@@ -5,6 +5,7 @@
 
 #include "app/gui/VandrelApp.h"
 #include "dialogs/OptionsDialog.h"
+#include "support/ForeignUser.h"
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -106,7 +107,11 @@ protected:
 
     void Start(QProcess& process, const QStringList& arguments = {}, bool display = true) const
     {
-        process.setProcessEnvironment(Environment(display));
+        StartIn(process, Environment(display), arguments);
+    }
+    static void StartIn(QProcess& process, const QProcessEnvironment& environment, const QStringList& arguments = {})
+    {
+        process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(ProgramPath(), arguments);
         ASSERT_TRUE(process.waitForStarted(kStartMs)) << process.errorString().toStdString();
@@ -121,6 +126,31 @@ protected:
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + kInstanceChildTest});
         ASSERT_TRUE(process.waitForStarted(kStartMs)) << process.errorString().toStdString();
+    }
+
+    QProcessEnvironment CacheEnvironment() const
+    {
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), Path(QStringLiteral("cache")));
+        return environment;
+    }
+
+    // A first start listens in the cache home's private folder, a second one
+    // finds it there and hands over.
+    void ExpectOneInstanceInTheCacheHome(const QProcessEnvironment& environment) const
+    {
+        const QString folder = Path(QStringLiteral("cache/Vandrel"));
+        QProcess first;
+        StartIn(first, environment);
+        ASSERT_TRUE(WaitForFile(folder + QStringLiteral("/Orlmark_Vandrel_WndClass.socket")));
+        EXPECT_EQ(FileMode(folder), 0700);
+        EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/Orlmark_Vandrel_MultiInst_Mutex.lock")));
+        QProcess second;
+        StartIn(second, environment);
+        ASSERT_TRUE(second.waitForFinished(kExitMs));
+        EXPECT_EQ(second.exitCode(), 0) << "handed over";
+        EXPECT_EQ(first.state(), QProcess::Running);
+        Terminate(first);
     }
 
     static bool WaitForFile(const QString& path)
@@ -241,6 +271,30 @@ TEST_F(ProgramTest, ALockFileLeftByAnEndedInstanceOnAnotherHostDoesNotStopTheSta
     ASSERT_TRUE(WaitUntilListening()) << "started as the only instance";
     Terminate(program);
     EXPECT_TRUE(QFileInfo::exists(IniPath()));
+}
+
+// Without a runtime folder of the user's own (su, ssh -X, some display
+// managers) the lock and the socket go to a private folder in the cache home,
+// where a second start finds them.
+TEST_F(ProgramTest, WithoutARuntimeFolderTheInstanceLivesInTheCacheHome)
+{
+    QProcessEnvironment environment = CacheEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    ExpectOneInstanceInTheCacheHome(environment);
+}
+
+// Someone else may have made the folder first.
+TEST_F(ProgramTest, ARuntimeFolderSomeoneElseOwnsIsNotUsed)
+{
+    ForeignUser other;
+    const QString foreign = Path(QStringLiteral("runtime-of-another"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(foreign).constData(), 0700), 0);
+    if (!other.give(foreign))
+        GTEST_SKIP() << other.whyNot().toStdString();
+    QProcessEnvironment environment = CacheEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), foreign);
+    ExpectOneInstanceInTheCacheHome(environment);
+    EXPECT_TRUE(QDir(foreign).isEmpty());
 }
 
 TEST_F(ProgramTest, AWorkModeNeedsNoDisplayAndTouchesNothing)

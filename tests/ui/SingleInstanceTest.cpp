@@ -1,14 +1,20 @@
 // The uninstaller's side of the exit request, against a listener of the test's
 // own on another thread (the request blocks the calling thread).
 #include "app/gui/SingleInstance.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -79,4 +85,33 @@ TEST(SingleInstance, TheExitRequestWaitsForTheConnectionToCloseAtMostTheLimit)
         EXPECT_TRUE(CSingleInstance::RequestExitAndWait(200));
         EXPECT_FALSE(listener.closed) << "gave up waiting at the limit";
     }
+}
+
+// Neither the runtime folder nor the cache home's folder is the user's alone:
+// the start fails with the reason and leaves nothing in either.
+TEST(SingleInstance, NoFolderOfTheUsersAloneNoLock)
+{
+    const QString cache = TestEnvironment::root() + QStringLiteral("/open-cache");
+    const QString folder = cache + QStringLiteral("/Vandrel");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    const bool hadCache = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+    const QByteArray previousCache = qgetenv("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(TestEnvironment::runtimeDir()));
+        if (hadCache)
+            qputenv("XDG_CACHE_HOME", previousCache);
+        else
+            qunsetenv("XDG_CACHE_HOME");
+    });
+
+    CSingleInstance instance;
+    EXPECT_EQ(instance.TryLock(), ExclusiveFileLock::Result::Failed);
+    EXPECT_EQ(instance.LockError(), EACCES);
+    EXPECT_EQ(CSingleInstance::LockPath(), folder + QStringLiteral("/Orlmark_Vandrel_MultiInst_Mutex.lock"));
+    EXPECT_TRUE(CSingleInstance::SocketPath().isEmpty());
+    EXPECT_FALSE(CSingleInstance::SendCommand("SHOW")) << "nothing to connect to";
+    EXPECT_TRUE(QDir(folder).isEmpty());
 }
