@@ -38,7 +38,6 @@ constexpr int kGroupEdits[] = {1031, 1033, 1035};
 constexpr int kGroupUpDowns[] = {1032, 1034, 1036};
 constexpr int IDC_STEP = 1035;
 
-constexpr qsizetype kUrlLimit = 2084;
 constexpr qsizetype kNumberLimit = 10;
 constexpr int kUpDownMaximum = 32767;
 constexpr int kIconSize = 32;
@@ -47,7 +46,7 @@ constexpr unsigned kIdsSize = 153;
 constexpr unsigned kIdsWorking = 154;
 constexpr unsigned kIdsSizeFailed = 155;
 constexpr unsigned kIdsNoUrl = 159;
-constexpr unsigned kIdsBadUrl = 158;
+constexpr unsigned kIdsUrlTooLong = 294;
 constexpr unsigned kIdsNoPattern = 232;
 
 } // namespace
@@ -127,7 +126,7 @@ bool CAddDownloadGeneralPage::OnInitDialog()
 {
     CDownloadGeneralPage::OnInitDialog();
     auto* url = FindControl<QComboBox>(this, IDC_URL);
-    CTextLimitValidator::Install(url, kUrlLimit);
+    CTextLimitValidator::Install(url, kMaxUrlInputLength);
     for (int i = 0; i < 3; ++i) {
         auto* upDown = FindControl<CUpDownCtrl>(this, kGroupUpDowns[i]);
         upDown->SetRange(0, kUpDownMaximum);
@@ -191,7 +190,7 @@ bool CAddDownloadGeneralPage::CheckGroup()
     m_nStep = step;
     // Every address of the group must fit into a list, the longest counter included.
     if (ExpandCounterPattern(m_strUrl, uint32_t(std::max(from, to))).size() > kMaxUrlInputLength)
-        return refuse(kIdsBadUrl);
+        return refuse(kIdsUrlTooLong);
     return true;
 }
 

@@ -14,6 +14,7 @@ constexpr unsigned kIdsBadUrl = 158;
 constexpr unsigned kIdsUnsupportedScheme = 160;
 constexpr unsigned kIdsNoFolder = 161;
 constexpr unsigned kIdsNoSuchFolder = 162;
+constexpr unsigned kIdsUrlTooLong = 294;
 
 static_assert(kMaxUrlInputLength == CHttpDownloader::kMaxStoredTextLength);
 
@@ -59,8 +60,10 @@ unsigned CheckUrlInput(QString& url)
     QString server;
     QString object;
     uint16_t port = 0;
-    if (!ParseUrl(url, service, server, object, port) || url.size() > kMaxUrlInputLength)
+    if (!ParseUrl(url, service, server, object, port))
         return kIdsBadUrl;
+    if (url.size() > kMaxUrlInputLength)
+        return kIdsUrlTooLong;
     // A scheme too long to be named above still has to be one the engine speaks.
     if (service != AFX_INET_SERVICE_HTTP && service != AFX_INET_SERVICE_HTTPS)
         return kIdsUnsupportedScheme;

@@ -16,7 +16,8 @@ std::optional<QString> GetUrlScheme(const QString& text);
 
 // A trimmed, non-empty address: "http://" is put in front when it names no
 // scheme; it must then be an http or https URL that parses (160 for another
-// scheme, 158 for one that does not parse or is longer than a list can store).
+// scheme, 158 for one that does not parse) and no longer than a list can store
+// (294, the scheme put in front counted).
 unsigned CheckUrlInput(QString& url);
 
 // A download folder: trimmed (161 when empty), every trailing "/" dropped; it

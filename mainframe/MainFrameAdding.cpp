@@ -38,6 +38,7 @@ constexpr unsigned kIdsParseFailed = 132;
 constexpr unsigned kIdsUnsupportedScheme = 160;
 constexpr unsigned kIdsAlreadyExists = 163;
 constexpr unsigned kIdsDownloadedBefore = 262;
+constexpr unsigned kIdsUrlTooLong = 294;
 
 bool IsWebAddress(const QString& text)
 {
@@ -192,13 +193,17 @@ void CMainFrame::AddDroppedUrl(const QString& dropped)
     QString server;
     QString object;
     uint16_t port = 0;
-    // A text too long for a list is no address that could be kept.
-    if (text.size() > CHttpDownloader::kMaxStoredTextLength || !ParseUrl(text, service, server, object, port)) {
+    if (!ParseUrl(text, service, server, object, port)) {
         AppMessageBox(this, kIdsParseFailed, MB_OK);
         return;
     }
     if (service != AFX_INET_SERVICE_HTTP && service != AFX_INET_SERVICE_HTTPS) {
         AppMessageBox(this, kIdsUnsupportedScheme, MB_OK);
+        return;
+    }
+    // A list could not keep it.
+    if (text.size() > CHttpDownloader::kMaxStoredTextLength) {
+        AppMessageBox(this, kIdsUrlTooLong, MB_OK);
         return;
     }
     const RememberedAddSettings& remembered = g_rememberedAddSettings;

@@ -33,6 +33,7 @@ constexpr unsigned kIdsCannotSave = 188;
 constexpr unsigned kIdsCannotRead = 189;
 constexpr unsigned kIdsExported = 190;
 constexpr unsigned kIdsImported = 191;
+constexpr unsigned kIdsNoLineUsable = 295;
 
 constexpr qint64 kMaxListInMemory = qint64(256) << 20;
 // A list is written as its records fill this much: a long one needs no buffer
@@ -292,11 +293,12 @@ bool CMainFrame::ImportTextList(const QString& path)
         return false;
     }
     const QString folder = AppCore().m_settings.DefaultDownloadLocation;
+    const QStringList lines = CTextUrlList::Decode(bytes, UnicodeLists());
     uint32_t imported = 0;
     uint32_t existing = 0;
     {
         const RedrawOffScope redraw(m_wndView);
-        for (const QString& line : CTextUrlList::Decode(bytes, UnicodeLists())) {
+        for (const QString& line : lines) {
             // A line longer than a list can store would make every later save fail.
             if (!IsUrl(line) || line.size() > CHttpDownloader::kMaxStoredTextLength)
                 continue;
@@ -314,7 +316,11 @@ bool CMainFrame::ImportTextList(const QString& path)
             ++imported;
         }
     }
-    AppMessageBox(this, FormatString(LoadResString(kIdsImported), imported, existing), MB_ICONINFORMATION);
+    // Lines that all went unused are no success: another encoding, or no list at all.
+    if (imported == 0 && existing == 0 && !lines.isEmpty())
+        AppMessageBox(this, FormatString(LoadResString(kIdsNoLineUsable), uint32_t(lines.size())), MB_ICONWARNING);
+    else
+        AppMessageBox(this, FormatString(LoadResString(kIdsImported), imported, existing), MB_ICONINFORMATION);
     return true;
 }
 

@@ -297,7 +297,8 @@ TEST_F(AddingDownloadsTest, DroppedTextThatIsNoWebAddressIsRefused)
         {QStringLiteral("ftp://h/a"), "不支持此 URL 方案。 请输入 HTTP 或 HTTPS URL。"},
         {QStringLiteral("hello"), "解析 URL 失败。"},
         {QString(), "解析 URL 失败。"},
-        {QStringLiteral("http://h/") + QString(CHttpDownloader::kMaxStoredTextLength, u'x'), "解析 URL 失败。"},
+        {QStringLiteral("http://h/") + QString(CHttpDownloader::kMaxStoredTextLength, u'x'), "URL 过长。"},
+        {QStringLiteral("not a URL ") + QString(CHttpDownloader::kMaxStoredTextLength, u'x'), "解析 URL 失败。"},
     };
     for (const auto& c : cases) {
         prompts.boxes.clear();

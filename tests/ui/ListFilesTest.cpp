@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
 
@@ -344,7 +345,7 @@ TEST(TextUrlListTest, DecodesLinesAsTheyWereWritten)
         {"8-bit BOM skipped once", "\xEF\xBB\xBF\xEF\xBB\xBFx\r\n", false, {QString(QChar(0xFEFF)) + "x"}},
         {"8-bit UTF-8", "http://h/\xC3\xA4\r\n", false, {QStringLiteral("http://h/ä")}},
         {"8-bit lone CR at the end stays", "a\r", false, {"a\r"}},
-        {"UTF-16 CR stays, LF ends", utf16(QStringLiteral("a\r\n\nb")), true, {"a\r", "", "b"}},
+        {"UTF-16 CR LF or LF ends", utf16(QStringLiteral("a\r\n\nb\r")), true, {"a", "", "b\r"}},
         {"UTF-16 BOM skipped", utf16(QStringLiteral("\uFEFFx\n")), true, {"x"}},
         {"empty file", "", true, {}},
     };
@@ -365,6 +366,76 @@ TEST_F(ListFilesTest, TextImportTakesEveryParsingLineIntoTheDefaultFolderAndAuto
               AppCore().m_settings.DefaultDownloadLocation);
     EXPECT_FALSE(frame->View()->GetItem(1)->IsScheduled());
     EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
+}
+
+// Lists as other programs write them: a byte-order mark decides the encoding
+// whatever the setting says; without one the setting does.
+TEST_F(ListFilesTest, TextListsImportByTheirByteOrderMarkAndCountBlankDuplicateAndInvalidLinesNowhere)
+{
+    const QString text = QStringLiteral("http://h/new1\r\n\r\nnot a url\r\nhttp://h/dup\r\nhttp://h/new2\r\n");
+    const auto encoded = [&text](QStringConverter::Encoding encoding, bool mark) {
+        QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString imported = QStringLiteral("2 项目成功导入。1 项目存在。");
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        bool unicode;
+        QString message; // imported, else no line used
+    } cases[] = {
+        {"UTF-16LE mark, Unicode on", encoded(QStringConverter::Utf16LE, true), true, imported},
+        {"UTF-16LE mark, Unicode off", encoded(QStringConverter::Utf16LE, true), false, imported},
+        {"UTF-16BE mark, Unicode on", encoded(QStringConverter::Utf16BE, true), true, imported},
+        {"UTF-16BE mark, Unicode off", encoded(QStringConverter::Utf16BE, true), false, imported},
+        {"UTF-8 mark, Unicode on", encoded(QStringConverter::Utf8, true), true, imported},
+        {"UTF-8 mark, Unicode off", encoded(QStringConverter::Utf8, true), false, imported},
+        {"8-bit, Unicode off", encoded(QStringConverter::Utf8, false), false, imported},
+        // Read as UTF-16LE, an 8-bit file holds no line end: one line, unusable.
+        {"8-bit, Unicode on", encoded(QStringConverter::Utf8, false), true, QStringLiteral("未导入任何项目。1 行无法使用。")},
+    };
+    const QString path = TempPath(QStringLiteral("list.txt"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingStore(AppCore().m_settings.UnicodeImportExport, c.unicode ? 1 : 0);
+        delete frame;
+        frame = NewFrame();
+        AddRows({QStringLiteral("http://h/dup")});
+        WriteFile(QStringLiteral("list.txt"), c.bytes);
+        EXPECT_TRUE(frame->ImportTextList(path));
+        EXPECT_EQ(LastText(), c.message);
+        const bool used = c.message == imported;
+        EXPECT_EQ(LastIcon(), used ? MB_ICONINFORMATION : MB_ICONWARNING);
+        EXPECT_EQ(Urls(*frame), used ? QStringList({QStringLiteral("http://h/dup"), QStringLiteral("http://h/new1"),
+                                                    QStringLiteral("http://h/new2")})
+                                     : QStringList{QStringLiteral("http://h/dup")});
+    }
+}
+
+TEST_F(ListFilesTest, ATextListWithNoLineAddedOrFoundWarnsHowManyLinesWentUnused)
+{
+    SettingStore(AppCore().m_settings.UnicodeImportExport, 0);
+    AddRows({QStringLiteral("http://h/1")});
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* message;
+        unsigned icon;
+    } cases[] = {
+        {"no URL among the lines", "not a url\r\n\r\nhttp://\r\n", "未导入任何项目。3 行无法使用。", MB_ICONWARNING},
+        {"only lines found in the list", "http://h/1\r\nnot a url\r\n", "0 项目成功导入。1 项目存在。",
+         MB_ICONINFORMATION},
+        {"no line at all", "", "0 项目成功导入。0 项目存在。", MB_ICONINFORMATION},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunFileCommand(ID_FILE_IMPORT, WriteFile(QStringLiteral("unused.txt"), c.bytes), kTextFilter);
+        EXPECT_EQ(LastText(), QString::fromUtf8(c.message));
+        EXPECT_EQ(LastIcon(), c.icon);
+        EXPECT_EQ(Urls(*frame), QStringList{QStringLiteral("http://h/1")});
+    }
 }
 
 TEST_F(ListFilesTest, TextImportSkipsALineTooLongForAListSoTheAutosaveKeepsTheOthers)

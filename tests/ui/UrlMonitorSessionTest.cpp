@@ -2,21 +2,17 @@
 // manager: the focus and the clipboard pass between programs as they do on a
 // desktop, which no fake of the foreground check can show.
 #include "support/NginxServer.h"
+#include "support/SessionProgram.h"
 #include "support/TestEnvironment.h"
 #include "support/XSession.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <xcb/xcb.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -24,19 +20,12 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
-constexpr int kPollMs = 50;
+constexpr int kWaitMs = SessionProgram::kWaitMs;
 constexpr int kFileBytes = 300 * 1024;
 
 bool WaitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(kWaitMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(kPollMs);
-    }
-    return true;
+    return SessionProgram::waitFor(condition);
 }
 
 QByteArray FileContent(int seed)
@@ -104,57 +93,20 @@ protected:
             GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
         ASSERT_TRUE(m_session.start()) << m_session.errorText().toStdString();
         ASSERT_TRUE(m_nginx.start()) << m_nginx.errorText().toStdString();
-        m_root = TestEnvironment::root() + u"/x-session"_qs;
-        for (const char* folder : {"/home", "/config", "/data", "/runtime"})
-            ASSERT_TRUE(QDir().mkpath(m_root + QLatin1String(folder)));
-        QFile::setPermissions(m_root + u"/runtime"_qs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void TearDown() override
     {
-        if (m_program.state() != QProcess::NotRunning) {
-            ::kill(pid_t(m_program.processId()), SIGTERM);
-            EXPECT_TRUE(m_program.waitForFinished(kWaitMs));
-            EXPECT_EQ(m_program.exitCode(), 0);
-        }
+        EXPECT_TRUE(m_program.stop());
         for (const std::unique_ptr<QProcess>& copy : m_copies) {
             copy->terminate();
             copy->waitForFinished(kWaitMs);
         }
     }
 
-    void StartProgram()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_qs, m_root + u"/home"_qs);
-        environment.insert(u"XDG_CONFIG_HOME"_qs, m_root + u"/config"_qs);
-        environment.insert(u"XDG_DATA_HOME"_qs, m_root + u"/data"_qs);
-        environment.insert(u"XDG_RUNTIME_DIR"_qs, m_root + u"/runtime"_qs);
-        m_program.setProcessEnvironment(m_session.environment(environment));
-        m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_program.start(QCoreApplication::applicationDirPath() + u"/vandrel"_qs);
-        ASSERT_TRUE(m_program.waitForStarted(kWaitMs)) << m_program.errorString().toStdString();
-    }
+    void StartProgram() { ASSERT_TRUE(m_program.start()) << m_program.errorText().toStdString(); }
 
-    QString Xdotool(const QStringList& arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(m_session.environment());
-        process.start(u"xdotool"_qs, arguments);
-        process.waitForFinished(kWaitMs);
-        return QString::fromLatin1(process.readAllStandardOutput()).trimmed();
-    }
-
-    // The program's windows that are on the screen.
-    std::vector<xcb_window_t> ProgramWindows() const
-    {
-        std::vector<xcb_window_t> windows;
-        const QString found =
-            Xdotool({u"search"_qs, u"--onlyvisible"_qs, u"--pid"_qs, QString::number(m_program.processId())});
-        for (const QString& id : found.split(u'\n', Qt::SkipEmptyParts))
-            windows.push_back(id.toUInt());
-        return windows;
-    }
+    std::vector<xcb_window_t> ProgramWindows() const { return m_program.windows(); }
 
     std::vector<xcb_window_t> Dialogs() const
     {
@@ -167,11 +119,11 @@ protected:
 
     void Activate(xcb_window_t window) const
     {
-        Xdotool({u"windowactivate"_qs, u"--sync"_qs, QString::number(window)});
+        m_program.xdotool({u"windowactivate"_qs, u"--sync"_qs, QString::number(window)});
         ASSERT_TRUE(WaitFor([&] { return Focused(window); })) << "window " << window << " never got the focus";
     }
 
-    void Keys(const QStringList& keys) const { Xdotool(QStringList{u"key"_qs, u"--clearmodifiers"_qs} + keys); }
+    void Keys(const QStringList& keys) const { m_program.keys(keys); }
 
     // As a program copies: xclip owns the clipboard until the next copy takes it.
     void Copy(const QString& text)
@@ -184,11 +136,7 @@ protected:
         copy.closeWriteChannel();
         copy.waitForBytesWritten(kWaitMs); // no event loop runs here to write it
         ASSERT_TRUE(WaitFor([&] {
-            QProcess paste;
-            paste.setProcessEnvironment(m_session.environment());
-            paste.start(u"xclip"_qs, {u"-o"_qs, u"-selection"_qs, u"clipboard"_qs});
-            paste.waitForFinished(kWaitMs);
-            return paste.readAllStandardOutput() == text.toUtf8();
+            return m_program.run(u"xclip"_qs, {u"-o"_qs, u"-selection"_qs, u"clipboard"_qs}) == text;
         })) << "xclip never owned the clipboard";
     }
 
@@ -201,15 +149,14 @@ protected:
 
     void ExpectDownloaded(const QString& name, int seed) const
     {
-        const QString path = m_root + u"/home/Downloads/"_qs + name;
+        const QString path = m_program.home() + u"/Downloads/"_qs + name;
         EXPECT_TRUE(WaitFor([&] { return ReadAll(path) == FileContent(seed); }))
             << name.toStdString() << " was not downloaded byte-identical";
     }
 
     XSession m_session;
     NginxServer m_nginx;
-    QString m_root;
-    QProcess m_program;
+    SessionProgram m_program{m_session, TestEnvironment::root() + u"/x-session"_qs};
     std::vector<std::unique_ptr<QProcess>> m_copies;
     std::unique_ptr<OtherProgram> m_other;
     xcb_window_t m_mainWindow = XCB_NONE;
@@ -237,7 +184,7 @@ TEST_F(UrlMonitorSessionTest, EveryLinkCopiedInAnotherProgramOpensADialogThatDow
     ASSERT_TRUE(WaitFor([&] { return !Dialogs().empty() && Focused(Dialogs().front()); }));
     EXPECT_EQ(Dialogs().size(), 1u) << "a copy made in the program's own window opened a dialog";
     Keys({u"ctrl+a"_qs});
-    Xdotool({u"type"_qs, u"--delay"_qs, u"20"_qs, typed});
+    m_program.type(typed);
     Keys({u"Return"_qs});
     ASSERT_TRUE(WaitFor([&] { return Dialogs().empty(); }));
     ExpectDownloaded(u"typed.zip"_qs, 0);
