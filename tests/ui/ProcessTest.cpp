@@ -5,13 +5,13 @@
 
 #include "app/gui/VandrelApp.h"
 #include "dialogs/OptionsDialog.h"
+#include "support/PollUntil.h"
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -19,7 +19,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -125,13 +124,7 @@ protected:
 
     static bool WaitForFile(const QString& path)
     {
-        QDeadlineTimer deadline(kStartMs);
-        while (!QFileInfo::exists(path)) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
+        return PollUntil([&] { return QFileInfo::exists(path); }, kStartMs);
     }
 
     // The first instance listens once its window exists.

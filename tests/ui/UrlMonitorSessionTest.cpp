@@ -2,17 +2,16 @@
 // manager: the focus and the clipboard pass between programs as they do on a
 // desktop, which no fake of the foreground check can show.
 #include "support/NginxServer.h"
+#include "support/PollUntil.h"
 #include "support/TestEnvironment.h"
 #include "support/XSession.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 
 #include <xcb/xcb.h>
 
@@ -25,18 +24,11 @@
 namespace {
 
 constexpr int kWaitMs = 20000;
-constexpr int kPollMs = 50;
 constexpr int kFileBytes = 300 * 1024;
 
 bool WaitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(kWaitMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(kPollMs);
-    }
-    return true;
+    return PollUntil(condition, kWaitMs);
 }
 
 QByteArray FileContent(int seed)
