@@ -68,7 +68,9 @@ CHistoryDialog::CHistoryDialog(CHistory& history, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setUniformRowHeights(true);
-    m_list->header()->setStretchLastSection(false);
+    // The day headings span the columns: the address column fills the list, so
+    // that a heading has the list's whole width however short the addresses are.
+    m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(ColumnNumber, kNumberWidth);
     m_list->setColumnWidth(ColumnTime, kTimeWidth);
     m_list->setColumnWidth(ColumnAddress, kAddressWidth);

@@ -315,10 +315,9 @@ void CMainFrame::Exit(bool ask)
         PauseAllRunning();
         m_dlgTerminate = new CTerminateDialog(this);
         m_dlgTerminate->ShowCentred();
-        // Lets the window system map the panel; notices return at once while exiting.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+        // The panel and the window behind it are repainted meanwhile; notices return at once while exiting.
         for (int pass = 0; pass < kExitWaitPasses && CountRunning() > 0; ++pass)
-            Ui().sleepMs(kExitWaitPassMs);
+            Ui().exitWaitMs(kExitWaitPassMs);
     }
     DestroyFrame();
 }

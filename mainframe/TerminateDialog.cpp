@@ -1,13 +1,18 @@
 #include "mainframe/TerminateDialog.h"
 
+#include "app/gui/PaintingWait.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
 constexpr QSize kPanelSize(470, 80); // 314 x 49 dialog units of the 8-point dialog font
 constexpr int kEdgeWidth = 2;
+// A window manager maps a window within milliseconds; without one it may never be.
+constexpr int kExposeWaitMs = 1000;
 
 } // namespace
 
@@ -33,5 +38,7 @@ void CTerminateDialog::ShowCentred()
     panel.moveCenter(parentWidget()->frameGeometry().center());
     move(panel.topLeft());
     show();
-    repaint();
+    // On X11 the panel is mapped some time after show(), by the window manager,
+    // and only its expose puts what it paints on the screen.
+    WaitPaintingUntil([this] { return windowHandle()->isExposed(); }, kExposeWaitMs);
 }

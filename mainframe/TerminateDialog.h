@@ -11,6 +11,7 @@ class CTerminateDialog : public QDialog
 public:
     explicit CTerminateDialog(QWidget* parent);
 
-    // Shows the panel centred on its parent and paints it at once.
+    // Shows the panel centred on its parent and returns once the window system
+    // shows it painted (or after a second without a window manager).
     void ShowCentred();
 };

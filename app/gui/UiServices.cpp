@@ -1,6 +1,7 @@
 #include "app/gui/UiServices.h"
 
 #include "app/gui/DesktopNotifier.h"
+#include "app/gui/PaintingWait.h"
 #include "app/gui/SystemTrayIcon.h"
 #include "platform/FileManagerItems.h"
 #include "platform/LogindPowerActions.h"
@@ -47,6 +48,7 @@ void InstallProductionUiServices()
     services.notifier = new CDesktopNotifier(*tray);
     services.power = new CLogindPowerActions;
     services.sleepMs = [](int ms) { QThread::msleep(ms); };
+    services.exitWaitMs = WaitPainting;
     services.nowLocal = [] { return GetLocalTime(); };
     // Not quit(): it would send close events to the windows first.
     services.endEventLoop = [](int code) { QCoreApplication::exit(code); };

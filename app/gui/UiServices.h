@@ -18,7 +18,9 @@ struct UiServices
     ITrayIcon* tray = nullptr;
     INotifier* notifier = nullptr;
     IPowerActions* power = nullptr;
-    std::function<void(int ms)> sleepMs;   // the blocking waits of the exit
+    std::function<void(int ms)> sleepMs;   // the blocking waits of the scheduler's stop
+    // The waits of the exit: the windows stay painted, nothing else runs.
+    std::function<void(int ms)> exitWaitMs;
     std::function<SYSTEMTIME()> nowLocal;  // the local clock
     // Ends the main event loop: QCoreApplication::exit(). Tests end their own
     // loop instead, since exit() also makes every later nested loop return at once.

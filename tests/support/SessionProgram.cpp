@@ -1,16 +1,15 @@
 #include "support/SessionProgram.h"
 
+#include "support/PollUntil.h"
+
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 #include <csignal>
 
 namespace {
 
-constexpr int kPollMs = 50;
 constexpr int kTypeDelayMs = 20;
 
 } // namespace
@@ -94,11 +93,5 @@ xcb_window_t SessionProgram::focus() const
 
 bool SessionProgram::waitFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(kWaitMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(kPollMs);
-    }
-    return true;
+    return PollUntil(condition, kWaitMs);
 }

@@ -40,7 +40,16 @@ TestEnvironment::TestEnvironment()
     // A bus that does not exist: no test can reach the real session or system bus.
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vandrel-test-bus", 1);
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/vandrel-test-bus", 1);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // A run of this binary that a session test starts on its private X server
+    // is told the display; every other run is offscreen.
+    const QByteArray privateDisplay = qgetenv(kPrivateDisplayVariable);
+    if (privateDisplay.isEmpty()) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    } else {
+        ::setenv("DISPLAY", privateDisplay.constData(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        ::unsetenv("WAYLAND_DISPLAY");
+    }
     for (const char* proxy : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
         ::unsetenv(proxy);
 }

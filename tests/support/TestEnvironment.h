@@ -7,6 +7,10 @@
 class TestEnvironment
 {
 public:
+    // Set by a test that runs this binary again on its private X server
+    // (XSession): the display the run shows its windows on.
+    static constexpr char kPrivateDisplayVariable[] = "VANDREL_TEST_PRIVATE_DISPLAY";
+
     TestEnvironment();
     ~TestEnvironment();
     TestEnvironment(const TestEnvironment&) = delete;

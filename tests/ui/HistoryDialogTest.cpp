@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -65,6 +67,15 @@ const SYSTEMTIME kToday0759 = {2024, 3, 2, 5, 7, 59, 0, 0};
 const SYSTEMTIME kYesterday2300 = {2024, 3, 1, 4, 23, 0, 0, 0};
 const SYSTEMTIME kYesterday0001 = {2024, 3, 1, 4, 0, 1, 0, 0};
 
+// The room a heading's text gets on the screen: the part of its row inside the
+// list, less the expand mark and the text margins the style draws with.
+int VisibleTextRoom(QTreeWidget* tree, QTreeWidgetItem* heading)
+{
+    const QRect row = tree->visualItemRect(heading) & tree->viewport()->rect();
+    const int margin = tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1;
+    return row.width() - tree->indentation() - 2 * margin;
+}
+
 } // namespace
 
 TEST_F(HistoryDialogTest, EmptyHistoryShowsNothingAndDeleteAsksNothing)
@@ -98,6 +109,38 @@ TEST_F(HistoryDialogTest, EntriesAreGroupedByDayNewestFirst)
     EXPECT_EQ(times, QStringList({u"09:05"_qs, u"08:00"_qs, u"07:59"_qs, u"23:00"_qs, u"00:01"_qs}));
     EXPECT_EQ(today->child(0)->text(0), QString());
     EXPECT_EQ(yesterday->child(1)->text(2), QStringLiteral("http://b/2"));
+}
+
+// The whole heading shows, year and "today" included, whatever the addresses'
+// lengths, and with or without a font for the Chinese text (boxes without one).
+TEST_F(HistoryDialogTest, HeadingsShowTheirWholeTextWithShortAndLongAddresses)
+{
+    const SYSTEMTIME today = {2026, 9, 3, 30, 10, 0, 0, 0};
+    const SYSTEMTIME yesterday = {2026, 9, 2, 29, 23, 0, 0, 0};
+    now = today;
+    const QFont appFont = QApplication::font();
+    QFont noChineseFont = appFont;
+    noChineseFont.setStyleStrategy(QFont::NoFontMerging);
+    const std::string longAddress = "http://example.com/" + std::string(400, 'x');
+    for (const QFont& font : {appFont, noChineseFont}) {
+        for (const char* address : {"http://a/1", longAddress.c_str()}) {
+            SCOPED_TRACE(std::string(address).substr(0, 20) + (font == appFont ? " merged" : " unmerged"));
+            QApplication::setFont(font);
+            load({{address, today}, {address, yesterday}});
+            CHistoryDialog dialog(history, nullptr);
+            dialog.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            QTreeWidget* tree = list(dialog);
+            ASSERT_EQ(tree->topLevelItemCount(), 2);
+            for (QTreeWidgetItem* heading : {tree->topLevelItem(0), tree->topLevelItem(1)}) {
+                const QString text = heading->text(0);
+                EXPECT_LE(tree->fontMetrics().horizontalAdvance(text), VisibleTextRoom(tree, heading))
+                    << text.toStdString();
+            }
+            EXPECT_TRUE(tree->topLevelItem(0)->text(0).endsWith(QStringLiteral("2026（今天）")));
+        }
+    }
+    QApplication::setFont(appFont);
 }
 
 TEST_F(HistoryDialogTest, SameDayApartGivesTwoHeadings)

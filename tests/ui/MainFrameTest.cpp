@@ -62,15 +62,6 @@ protected:
     QPointer<CMainFrame> frame;
 };
 
-QWidget* TopLevel(const QString& name)
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == name)
-            return widget;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 TEST_F(FrameTest, CreationBuildsTheBarsTheListTheStatusBarAndTheTrayIcon)

@@ -6,13 +6,13 @@
 #include "app/gui/VandrelApp.h"
 #include "dialogs/OptionsDialog.h"
 #include "support/ForeignUser.h"
+#include "support/PollUntil.h"
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -20,7 +20,6 @@
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -155,13 +154,7 @@ protected:
 
     static bool WaitForFile(const QString& path)
     {
-        QDeadlineTimer deadline(kStartMs);
-        while (!QFileInfo::exists(path)) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(20);
-        }
-        return true;
+        return PollUntil([&] { return QFileInfo::exists(path); }, kStartMs);
     }
 
     // The first instance listens once its window exists.

@@ -31,6 +31,7 @@ UiFixture::UiFixture()
         if (onSleep)
             onSleep();
     };
+    services.exitWaitMs = services.sleepMs;
     services.nowLocal = [this] { return now; };
     services.ownProcessIsForeground = [this] { return foregroundIsOurs; };
     services.currentModifiers = [this] { return modifiers; };
@@ -99,6 +100,15 @@ CDownloadItem* UiFixture::AddRow(CMainFrame& frame, bool running, bool queued)
     item->SetQueued(queued);
     frame.View()->AddItem(item);
     return item;
+}
+
+QWidget* UiFixture::TopLevel(const QString& name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == name)
+            return widget;
+    }
+    return nullptr;
 }
 
 void UiFixture::RunDeferredDeletes()

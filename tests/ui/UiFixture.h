@@ -17,6 +17,7 @@
 // folder, with the live settings back at their stored defaults.
 class CDownloadItem;
 class QEventLoop;
+class QWidget;
 class CMainFrame;
 
 class UiFixture : public testing::Test
@@ -37,12 +38,14 @@ protected:
     // A row whose download "runs" with no worker behind it, until the test
     // clears its running flag: a download that hangs.
     static CDownloadItem* AddRow(CMainFrame& frame, bool running, bool queued = false);
+    // The top-level window of that object name, or none.
+    static QWidget* TopLevel(const QString& name);
 
     FakeTrayIcon tray;
     FakeNotifier notifier;
     FakePowerActions power;
     ScriptedPrompts prompts;
-    QList<int> sleeps;            // every sleep of the exit wait, in ms
+    QList<int> sleeps;            // every wait of the exit and the scheduler's stop, in ms
     std::function<void()> onSleep; // runs at each sleep
     SYSTEMTIME now;               // what the clock says
     bool foregroundIsOurs = true; // no copy reaches the URL monitor unless a test says so
