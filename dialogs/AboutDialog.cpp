@@ -4,6 +4,7 @@
 #include "app/gui/AppBitmaps.h"
 #include "app/gui/Prompts.h"
 #include "dialogs/TermsOfUseDialog.h"
+#include "dialogs/WrapLabel.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -14,11 +15,11 @@
 
 namespace {
 
-QLabel* TextLabel(const QString& text, const char* name, Qt::TextFormat format, QWidget* parent)
+QLabel* TextLabel(const QString& text, const char* name, QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    label->setTextFormat(format);
+    label->setTextFormat(Qt::PlainText);
     label->setText(text);
     return label;
 }
@@ -26,10 +27,12 @@ QLabel* TextLabel(const QString& text, const char* name, Qt::TextFormat format, 
 // A label whose links the box handles itself, by mouse or keyboard.
 QLabel* LinkLabel(const QString& html, const char* name, QWidget* parent)
 {
-    QLabel* label = TextLabel(html, name, Qt::RichText, parent);
+    auto* label = new CWrapLabel(QString(), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::RichText);
+    label->setText(html);
     label->setOpenExternalLinks(false);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    label->setWordWrap(true);
     return label;
 }
 
@@ -56,10 +59,10 @@ CAboutDialog::CAboutDialog(QWidget* parent)
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 5, 1, Qt::AlignTop);
-    grid->addWidget(TextLabel(product, "ctl1000", Qt::PlainText, this), 0, 1);
-    grid->addWidget(TextLabel(QStringLiteral("版本: ") + QLatin1String(kAppVersion), "ctl1001", Qt::PlainText, this),
+    grid->addWidget(TextLabel(product, "ctl1000", this), 0, 1);
+    grid->addWidget(TextLabel(QStringLiteral("版本: ") + QLatin1String(kAppVersion), "ctl1001", this),
                     1, 1);
-    grid->addWidget(TextLabel(QStringLiteral("版权所有 © 2026 Vandrel 的作者们。"), "ctl1002", Qt::PlainText, this),
+    grid->addWidget(TextLabel(QStringLiteral("版权所有 © 2026 Vandrel 的作者们。"), "ctl1002", this),
                     2, 1);
     grid->addWidget(licence, 3, 1);
     grid->setRowStretch(4, 1);

@@ -8,6 +8,7 @@
 #include "dialogs/SysLinkText.h"
 #include "dialogs/TextLimitValidator.h"
 #include "dialogs/UpDownCtrl.h"
+#include "dialogs/WrapLabel.h"
 #include "engine/UrlInfo.h"
 #include "engine/UrlInfoDoneEvent.h"
 #include "platform/MessageFormat.h"
@@ -91,11 +92,10 @@ void CAddDownloadGeneralPage::CreateControls()
     auto* groupCheck = new QCheckBox(QStringLiteral("群组下载(&G)"), group);
     groupCheck->setObjectName(ctrlName(IDC_GROUP));
     groupLayout->addWidget(groupCheck, 0, 0, 1, 9);
-    auto* hint = new QLabel(QStringLiteral("使用 $ 在一处或多处插入计数器编号。 对于前导零，请使用额外的 $。 "
-                                           "示例：$$$ 将替换为 001..."),
-                            group);
+    auto* hint = new CWrapLabel(QStringLiteral("使用 $ 在一处或多处插入计数器编号。 对于前导零，请使用额外的 $。 "
+                                               "示例：$$$ 将替换为 001..."),
+                                group);
     hint->setObjectName(ctrlName(IDC_GROUP_HINT));
-    hint->setWordWrap(true);
     groupLayout->addWidget(hint, 1, 0, 1, 9);
     const char* const labels[] = {"从：", "到：", "步骤："};
     for (int i = 0; i < 3; ++i) {

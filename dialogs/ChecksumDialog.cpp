@@ -2,6 +2,7 @@
 
 #include "app/gui/AppIcons.h"
 #include "app/gui/Prompts.h"
+#include "app/gui/UIFont.h"
 #include "platform/FileException.h"
 #include "platform/HashRun.h"
 #include "platform/MessageFormat.h"
@@ -26,7 +27,7 @@ constexpr unsigned kIdsBytesProcessed = 270;
 const char* const kAlgorithms[] = {"MD2", "MD4", "MD5", "SHA1", "SHA256", "SHA384", "SHA512"};
 constexpr int kDefaultAlgorithm = 4; // SHA256
 
-constexpr QSize kDialogSize(464, 242); // 309 x 149 dialog units of the 8-point dialog font
+constexpr QSize kDialogUnits(309, 149);
 
 QPushButton* Button(const char* text, const char* name, QWidget* parent)
 {
@@ -55,7 +56,7 @@ CChecksumDialog::CChecksumDialog(QWidget* parent)
     setObjectName(QStringLiteral("ChecksumDialog"));
     setWindowTitle(QStringLiteral("文件校验和"));
     setWindowIcon(AppIcon(IDI_CHECKSUM));
-    resize(kDialogSize);
+    resize(DialogUnitsToPixels(kDialogUnits, font()));
     m_editFile->setObjectName(QStringLiteral("ctl1044"));
     m_editFile->setReadOnly(true);
     m_listAlgorithm->setObjectName(QStringLiteral("ctl1179"));

@@ -32,6 +32,7 @@ constexpr int kMinRetries = 1;
 constexpr int kMaxRetries = 99;
 constexpr int kTimeoutDigits = 5;
 constexpr int kMaxTimeoutMs = 60000;
+constexpr int kUserAgentChars = 30;
 
 const QStringList kUserAgents{
     QStringLiteral("Vandrel"),
@@ -59,6 +60,9 @@ void CConnectionPage::CreateControls()
     userAgent->setEditable(true);
     userAgent->setInsertPolicy(QComboBox::NoInsert);
     userAgent->addItems(kUserAgents);
+    // The page's width, not its longest entry's: the edit scrolls the rest.
+    userAgent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    userAgent->setMinimumContentsLength(kUserAgentChars);
     QComboBox* version = MakeDropList(kHttpVersionId, {QStringLiteral("HTTP/1.0"), QStringLiteral("HTTP/1.1")});
     form->addRow(MakeLabel(QStringLiteral("用户代理(&U)："), userAgent), userAgent);
     form->addRow(MakeLabel(QStringLiteral("HTTP 版本(&H)："), version), version);

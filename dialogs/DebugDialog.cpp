@@ -1,6 +1,7 @@
 #include "dialogs/DebugDialog.h"
 
 #include "app/TextFormat.h"
+#include "app/gui/UIFont.h"
 #include "dialogs/DebugListCtrl.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
@@ -19,7 +20,7 @@ const char kWaitResults[] = "ABANDONED: 0x00000080L; OBJECT_0: 0x00000000; TIMEO
 
 const char* const kAccessTypeNames[] = {"Preconfig", "Direct", "Proxy"};
 
-constexpr QSize kDialogSize(620, 520);
+constexpr QSize kDialogUnits(413, 320);
 
 QString TimeText(const SYSTEMTIME& time)
 {
@@ -50,7 +51,7 @@ CDebugDialog::CDebugDialog(uint64_t itemId, CDownloadsView& view, QWidget* paren
     setObjectName(QStringLiteral("DebugDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("调试"));
-    resize(kDialogSize);
+    resize(DialogUnitsToPixels(kDialogUnits, font()));
     auto* refresh = new QPushButton(QStringLiteral("刷新(&R)"), this);
     refresh->setObjectName(QStringLiteral("ctl1183"));
     connect(refresh, &QPushButton::clicked, this, &CDebugDialog::FillList);

@@ -1,6 +1,7 @@
 #include "dialogs/DialogPage.h"
 
 #include "app/gui/Prompts.h"
+#include "app/gui/UIFont.h"
 #include "platform/MessageFormat.h"
 #include "platform/StringTable.h"
 
@@ -11,9 +12,20 @@ constexpr unsigned kIdsRangeUnsigned = 212;
 
 } // namespace
 
-CDialogPage::CDialogPage(int templateId) : m_nTemplateId(templateId)
+CDialogPage::CDialogPage(int templateId, const QSize& templateUnits)
+    : m_nTemplateId(templateId), m_templateUnits(templateUnits)
 {
     setObjectName(QStringLiteral("page") + QString::number(templateId));
+}
+
+QSize CDialogPage::minimumSizeHint() const
+{
+    return QWidget::minimumSizeHint().expandedTo(DialogUnitsToPixels(m_templateUnits, font()));
+}
+
+QSize CDialogPage::sizeHint() const
+{
+    return QWidget::sizeHint().expandedTo(minimumSizeHint());
 }
 
 bool CDialogPage::CreatePage(QWidget* parent)

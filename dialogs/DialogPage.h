@@ -14,8 +14,10 @@ class CDialogPage : public QWidget, public CDialogExt<CDialogPage>
     Q_OBJECT
 
 public:
-    // templateId names the page "page<templateId>".
-    explicit CDialogPage(int templateId);
+    // templateId names the page "page<templateId>"; the page is at least
+    // templateUnits large (dialog units at its font) and larger where its
+    // controls need more.
+    CDialogPage(int templateId, const QSize& templateUnits);
 
     // Builds the controls into parent and runs OnInitDialog; the page is created
     // from then on. True when it was created.
@@ -25,6 +27,9 @@ public:
     // Checks the controls and copies them into the page's values. False: the page
     // has told the user why and asked for the focus on the offending control.
     virtual bool SaveData() = 0;
+
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
 
     bool isCreated() const { return m_bCreated; }
     int TemplateId() const { return m_nTemplateId; }
@@ -47,5 +52,6 @@ protected:
 
 private:
     const int m_nTemplateId;
+    const QSize m_templateUnits;
     bool m_bCreated = false;
 };

@@ -47,9 +47,6 @@ constexpr TypeLook kLooks[] = {
     {334, "下载群组属性", IDI_DOWNLOAD_PROPERTIES},
 };
 
-// The tab area is at least as large as the pages' templates ask for.
-constexpr QSize kMinimumTabArea(420, 330);
-
 } // namespace
 
 CDownloadDialog::CDownloadDialog(DownloadDialogType type, CDownloadItem* item, QWidget* parent)
@@ -131,7 +128,6 @@ void CDownloadDialog::OnInitDialog()
     auto* layout = new QVBoxLayout(this);
     m_pTabs = new CTabSheet(*this, this);
     m_pTabs->setObjectName(ctrlName(IDC_TAB));
-    m_pTabs->setMinimumSize(kMinimumTabArea);
     layout->addWidget(m_pTabs);
     auto* row = new QHBoxLayout;
     layout->addLayout(row);

@@ -7,6 +7,9 @@
 
 namespace {
 
+// The tab's display area of the download dialogs, in dialog units.
+constexpr QSize kPageUnits(280, 185);
+
 CDownloadDialog* CheckedOwner(CDownloadDialog* owner)
 {
     if (!owner)
@@ -17,7 +20,7 @@ CDownloadDialog* CheckedOwner(CDownloadDialog* owner)
 } // namespace
 
 CDownloadPageBase::CDownloadPageBase(int templateId, CDownloadDialog* owner)
-    : CDialogPage(templateId), m_pOwner(CheckedOwner(owner))
+    : CDialogPage(templateId, kPageUnits), m_pOwner(CheckedOwner(owner))
 {
 }
 

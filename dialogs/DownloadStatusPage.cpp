@@ -19,6 +19,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
@@ -104,6 +105,7 @@ void CDownloadStatusPage::CreateControls()
     sections->setSortingEnabled(false);
     sections->header()->setSectionsClickable(false);
     sections->header()->setStretchLastSection(false);
+    MeasureSectionColumns();
     sections->viewport()->installEventFilter(this);
     layout->addWidget(sections, row++, 0, 1, 2);
     m_pBar = new CSectionBar(this);
@@ -130,21 +132,44 @@ bool CDownloadStatusPage::eventFilter(QObject* watched, QEvent* event)
     return CDownloadPageBase::eventFilter(watched, event);
 }
 
+void CDownloadStatusPage::MeasureSectionColumns()
+{
+    QTreeView* sections = SectionView();
+    // The item views' text margin on either side.
+    const int margins = 2 * (sections->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sections) + 1);
+    const QFontMetrics metrics = sections->fontMetrics();
+    m_sectionColumnLeast.clear();
+    int total = 0;
+    for (int column = 0; column < CSectionListModel::kColumnCount; ++column) {
+        int least = sections->header()->sectionSizeHint(column);
+        for (const QString& text : CSectionListModel::WidestTexts(column))
+            least = std::max(least, metrics.horizontalAdvance(text) + margins);
+        m_sectionColumnLeast.push_back(least);
+        total += least;
+    }
+    const int scrollBar = sections->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, sections);
+    sections->setMinimumWidth(total + scrollBar + 2 * sections->frameWidth());
+}
+
 void CDownloadStatusPage::FitSectionColumns()
 {
-    // The columns keep their designed proportions within the width the list has.
     QTreeView* sections = SectionView();
-    const int available = sections->viewport()->width();
     int designed = 0;
-    for (int column = 0; column < CSectionListModel::kColumnCount; ++column)
+    int least = 0;
+    for (int column = 0; column < CSectionListModel::kColumnCount; ++column) {
         designed += CSectionListModel::ColumnWidth(column);
+        least += m_sectionColumnLeast[size_t(column)];
+    }
+    const int available = sections->viewport()->width();
+    const int spare = std::max(available - least, 0);
     int used = 0;
     const int last = CSectionListModel::kColumnCount - 1;
     for (int column = 0; column < last; ++column) {
-        sections->setColumnWidth(column, available * CSectionListModel::ColumnWidth(column) / designed);
+        sections->setColumnWidth(column, m_sectionColumnLeast[size_t(column)]
+                                             + spare * CSectionListModel::ColumnWidth(column) / designed);
         used += sections->columnWidth(column);
     }
-    sections->setColumnWidth(last, std::max(available - used, 0));
+    sections->setColumnWidth(last, std::max(available - used, m_sectionColumnLeast[size_t(last)]));
 }
 
 void CDownloadStatusPage::SetTextColor(int id, const QColor& color)

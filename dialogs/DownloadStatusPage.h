@@ -2,6 +2,8 @@
 
 #include "dialogs/DownloadPageBase.h"
 
+#include <vector>
+
 class CHttpDownloader;
 class CElidedLabel;
 class CSectionBar;
@@ -34,11 +36,15 @@ private:
     QLabel* Label(int id) const;
     CElidedLabel* ErrorLabel() const;
     QTreeView* SectionView() const;
-    // Sized to the list's width, so that every column shows.
+    // Each column as wide as its title and widest text need, the room left
+    // over shared out in the designed proportions.
     void FitSectionColumns();
+    // The list as wide as its columns at their least, so that no figure is cut.
+    void MeasureSectionColumns();
     void SetTextColor(int id, const QColor& color);
     QString DownloadedText(const CHttpDownloader& download, int32_t state) const;
 
     CSectionListModel* m_pSections = nullptr;
+    std::vector<int> m_sectionColumnLeast;
     CSectionBar* m_pBar = nullptr;
 };

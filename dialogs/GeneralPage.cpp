@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "dialogs/DialogControls.h"
+#include "dialogs/WrapLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -72,8 +73,7 @@ void CGeneralPage::CreateControls()
 
     auto* confirm = new QGroupBox(QStringLiteral("确认(&C)"), this);
     auto* confirmLayout = new QHBoxLayout(confirm);
-    auto* text = new QLabel(QStringLiteral("如果您想显示带有“不要再问我”的确认信息，请单击重置"), confirm);
-    text->setWordWrap(true);
+    auto* text = new CWrapLabel(QStringLiteral("如果您想显示带有“不要再问我”的确认信息，请单击重置"), confirm);
     auto* reset = new QPushButton(QStringLiteral("重置(&R)"), confirm);
     reset->setObjectName(ctrlName(kResetId));
     reset->setAutoDefault(false);

@@ -4,6 +4,7 @@
 #include "app/gui/AppIcons.h"
 #include "app/gui/ClipboardText.h"
 #include "app/gui/Prompts.h"
+#include "app/gui/UIFont.h"
 #include "app/gui/UiServices.h"
 #include "platform/StringTable.h"
 
@@ -32,7 +33,7 @@ constexpr int kNumberWidth = 15;
 constexpr int kTimeWidth = 50;
 constexpr int kAddressWidth = 600;
 
-constexpr QSize kDialogSize(720, 420);
+constexpr QSize kDialogUnits(480, 258);
 
 QDate DateOf(const SYSTEMTIME& time)
 {
@@ -59,7 +60,7 @@ CHistoryDialog::CHistoryDialog(CHistory& history, QWidget* parent)
     setObjectName(QStringLiteral("HistoryDialog"));
     setWindowTitle(QStringLiteral("历史记录"));
     setWindowIcon(AppIcon(IDI_HISTORY));
-    resize(kDialogSize);
+    resize(DialogUnitsToPixels(kDialogUnits, font()));
     m_list->setObjectName(QStringLiteral("ctl1045"));
     m_list->setColumnCount(3);
     m_list->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Time"), QStringLiteral("Address")});

@@ -25,6 +25,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kTemplateId = 340;
@@ -33,10 +35,8 @@ constexpr int kPageAreaId = 1060;
 constexpr int kSetDefaultId = 1117;
 constexpr int kNotePoints = 9;
 constexpr int kItemHeight = 20;
-// The page area: 341 x 235 dialog units of the dialog font.
-constexpr int kPageAreaWidth = 512;
-constexpr int kPageAreaHeight = 382;
-constexpr int kTreeWidth = 180;
+// The tree is as wide as the template draws it, or as its texts need.
+constexpr QSize kTreeUnits(120, 0);
 
 // One tree item, in display order: its text, its parent's row in this table
 // (-1: top level), its image's bitmap and its page.
@@ -78,8 +78,6 @@ COptionsDialog::COptionsDialog(int startPage, QWidget* parent)
                std::make_unique<CSchedulerPage>(this),        std::make_unique<CSpeedMeterPage>(this)};
 
     m_sheet = new CTreeSheet(*this, this, kTreeId, kPageAreaId);
-    m_sheet->Stack()->setMinimumSize(kPageAreaWidth, kPageAreaHeight);
-    m_sheet->Tree()->setFixedWidth(kTreeWidth);
     connect(m_sheet, &CTreeSheet::PageActivated, this, &COptionsDialog::OnPageActivated);
     auto* right = new QVBoxLayout;
     right->addWidget(m_sheet->Stack(), 1);
@@ -137,6 +135,9 @@ void COptionsDialog::BuildTree()
         if (item->childCount() > 0)
             item->setExpanded(true);
     }
+    tree->resizeColumnToContents(0);
+    const int textWidth = tree->columnWidth(0) + 2 * tree->frameWidth();
+    tree->setFixedWidth(std::max(DialogUnitsToPixels(kTreeUnits, tree->font()).width(), textWidth));
 }
 
 void COptionsDialog::showEvent(QShowEvent* event)

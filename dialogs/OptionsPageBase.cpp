@@ -4,6 +4,7 @@
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/TextLimitValidator.h"
 #include "dialogs/UpDownCtrl.h"
+#include "dialogs/WrapLabel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +14,15 @@
 
 #include <algorithm>
 
+namespace {
+
+// Every page fills the dialog's page area: 341 x 235 dialog units.
+constexpr QSize kPageUnits(341, 235);
+
+} // namespace
+
 COptionsPageBase::COptionsPageBase(int templateId, COptionsDialog* dialog, bool hasDefaults)
-    : CDialogPage(templateId), m_bHasDefaults(hasDefaults), m_pOptionsDialog(dialog)
+    : CDialogPage(templateId, kPageUnits), m_bHasDefaults(hasDefaults), m_pOptionsDialog(dialog)
 {
 }
 
@@ -74,9 +82,8 @@ QComboBox* COptionsPageBase::MakeDropList(int id, const QStringList& entries)
 QLabel* COptionsPageBase::MakeNote(const QString& text)
 {
     constexpr int kNoteId = 1114;
-    auto* note = new QLabel(text, this);
+    auto* note = new CWrapLabel(text, this);
     note->setObjectName(ctrlName(kNoteId));
-    note->setWordWrap(true);
     note->setFont(m_pOptionsDialog->m_fontNote);
     return note;
 }

@@ -26,6 +26,13 @@ constexpr unsigned kIdsStopped = 187;
 constexpr unsigned kIdsCompleted = 178;
 constexpr uint64_t kPerMille = 1000;
 
+// Figures with the most digits a section shows: its size and progress, a rate
+// and a read's size.
+constexpr uint64_t kWidestBytes = (1ull << 40) - (1ull << 30) / 100;
+constexpr uint32_t kWidestRate = (1u << 30) - (1u << 20) / 100;
+constexpr uint64_t kWidestRead = (1ull << 20) - (1ull << 10) / 100;
+constexpr int kMostSections = 8;
+
 QString Rate(uint32_t rate)
 {
     return FormatByteSize(rate, false) + QStringLiteral("/s");
@@ -62,6 +69,32 @@ int CSectionListModel::columnCount(const QModelIndex& parent) const
 int CSectionListModel::ColumnWidth(int column)
 {
     return kColumns[column].width;
+}
+
+QStringList CSectionListModel::WidestTexts(int column)
+{
+    switch (column) {
+    case 0:
+        return {QString::number(kMostSections)};
+    case 1:
+    case 3:
+        return {FormatByteSize(kWidestBytes, false), QStringLiteral("<n/a>")};
+    case 2:
+        return {QStringLiteral("100.0%"), QStringLiteral("<n/a>")};
+    case 4:
+        return {Rate(kWidestRate)};
+    case 5:
+        return {FormatByteSize(kWidestRead, false)};
+    default: {
+        QStringList texts = {LoadResString(kIdsFailed), LoadResString(kIdsWaiting), LoadResString(kIdsStopped),
+                             LoadResString(kIdsCompleted)};
+        for (unsigned id : kWorkingTexts) {
+            if (id)
+                texts << LoadResString(id);
+        }
+        return texts;
+    }
+    }
 }
 
 QVariant CSectionListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -24,7 +24,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The designed width, in which the columns share out the room left over.
     static int ColumnWidth(int column);
+    // The texts of the column that stand widest: a column as wide as the
+    // widest of them never cuts a figure.
+    static QStringList WidestTexts(int column);
 
 private:
     QString CellText(const SectionSnapshot& section, int column) const;

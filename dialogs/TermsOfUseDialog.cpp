@@ -1,5 +1,7 @@
 #include "dialogs/TermsOfUseDialog.h"
 
+#include "app/gui/UIFont.h"
+
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,7 +11,7 @@ extern const char kTermsOfUseText[]; // generated from resources/TermsOfUse.txt
 
 namespace {
 
-constexpr QSize kDialogSize(464, 288); // 309 x 177 dialog units of the 8-point dialog font
+constexpr QSize kDialogUnits(309, 177);
 
 } // namespace
 
@@ -18,7 +20,7 @@ CTermsOfUseDialog::CTermsOfUseDialog(QWidget* parent)
 {
     setObjectName(QStringLiteral("TermsOfUseDialog"));
     setWindowTitle(QStringLiteral("使用条款"));
-    resize(kDialogSize);
+    resize(DialogUnitsToPixels(kDialogUnits, font()));
     auto* text = new QPlainTextEdit(Text(), this);
     text->setObjectName(QStringLiteral("ctl1006"));
     text->setReadOnly(true);

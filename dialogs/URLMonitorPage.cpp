@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "dialogs/DialogControls.h"
+#include "dialogs/WrapLabel.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -28,10 +29,9 @@ void CURLMonitorPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeCheck(kURLMonitorId, QStringLiteral("启用 URL 监控(&E)")));
-    auto* about = new QLabel(QStringLiteral("通过启用此选项，当您将 url 复制到剪贴板时，如果匹配以下选项，"
-                                            "则添加下载对话框会自动打开。"),
-                             this);
-    about->setWordWrap(true);
+    auto* about = new CWrapLabel(QStringLiteral("通过启用此选项，当您将 url 复制到剪贴板时，如果匹配以下选项，"
+                                                "则添加下载对话框会自动打开。"),
+                                 this);
     layout->addWidget(about);
     auto* extensions = new QPlainTextEdit(this);
     extensions->setObjectName(ctrlName(kFileExtensionsId));

@@ -17,10 +17,24 @@ CUpDownCtrl::CUpDownCtrl(QLineEdit* buddy, QWidget* parent) : QWidget(parent), m
         button->setArrowType(arrow);
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
         connect(button, &QToolButton::clicked, this, [this, delta = delta] { Step(delta); });
         layout->addWidget(button);
     }
     buddy->installEventFilter(this);
+}
+
+QSize CUpDownCtrl::sizeHint() const
+{
+    int width = 0;
+    for (const QToolButton* button : findChildren<QToolButton*>())
+        width = std::max(width, button->sizeHint().width());
+    return {width, m_pBuddy->sizeHint().height()};
+}
+
+QSize CUpDownCtrl::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 void CUpDownCtrl::SetRange(int minimum, int maximum)

@@ -7,7 +7,7 @@ class QLineEdit;
 // Arrow buttons beside a number edit (its buddy): each step reads the buddy's
 // number, moves it by one within the range and writes it back; Up and Down in the
 // buddy step too. The buddy itself may hold any text, a number beyond the range
-// or nothing: the range bounds only the steps.
+// or nothing: the range bounds only the steps. It stands as tall as its buddy.
 class CUpDownCtrl : public QWidget
 {
     Q_OBJECT
@@ -18,6 +18,10 @@ public:
     void SetRange(int minimum, int maximum);
     void SetPos(int position);
     void Step(int delta);
+
+    // As tall as the buddy, the two arrows sharing its height.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

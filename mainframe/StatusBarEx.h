@@ -33,8 +33,13 @@ public:
     void SetPaneText(int id, const QString& text);
     QString PaneText(int id) const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     QLabel* PaneTextLabel(int id) const;
+    // Each figure pane's text as wide as the widest figure at the font in use.
+    void FitFigures();
 
     QLabel* m_paneMessage;
 };

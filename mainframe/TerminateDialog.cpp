@@ -1,6 +1,7 @@
 #include "mainframe/TerminateDialog.h"
 
 #include "app/gui/PaintingWait.h"
+#include "app/gui/UIFont.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr QSize kPanelSize(470, 80); // 314 x 49 dialog units of the 8-point dialog font
+constexpr QSize kPanelUnits(314, 49);
 constexpr int kEdgeWidth = 2;
 // A window manager maps a window within milliseconds; without one it may never be.
 constexpr int kExposeWaitMs = 1000;
@@ -20,7 +21,6 @@ CTerminateDialog::CTerminateDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("TerminateDialog"));
-    setFixedSize(kPanelSize);
     auto* edge = new QFrame(this);
     edge->setFrameStyle(QFrame::Panel | QFrame::Raised);
     edge->setLineWidth(kEdgeWidth);
@@ -30,6 +30,7 @@ CTerminateDialog::CTerminateDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(edge);
+    setFixedSize(DialogUnitsToPixels(kPanelUnits, font()).expandedTo(sizeHint()));
 }
 
 void CTerminateDialog::ShowCentred()

@@ -26,9 +26,10 @@ constexpr uint8_t D = BTNS_WHOLEDROPDOWN | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
 constexpr uint8_t C = BTNS_CHECK | BTNS_SHOWTEXT | BTNS_AUTOSIZE;
 constexpr int kSeparator = 0;
 
+// The least widths of a sized-to-label button and of a fixed-width one; either
+// is as wide as its whole label needs.
 constexpr int kMinButtonWidth = 50;
-constexpr int kMaxButtonWidth = 60;
-constexpr int kLabelMargin = 6; // the button's frame around an elided label
+constexpr int kFixedButtonWidth = 60;
 constexpr int32_t kSpeedModes = 4;
 
 struct DefaultButton
@@ -226,21 +227,25 @@ void CToolBarCtrlEx::PlaceButton(const _TBEXBUTTON& button)
         return;
     const bool showText = m_nTextMode == ShowTextLabels && (button.fsStyle & BTNS_SHOWTEXT);
     toolButton->setToolButtonStyle(showText ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
-    toolButton->setMinimumWidth(kMinButtonWidth);
+    // Never narrower than the whole label: short of room, the bar moves buttons
+    // to its overflow menu instead of cutting their labels.
+    const int least = button.fsStyle & BTNS_AUTOSIZE ? kMinButtonWidth : kFixedButtonWidth;
+    toolButton->setMinimumWidth(std::max(least, toolButton->sizeHint().width()));
     toolButton->installEventFilter(this);
-    if (button.fsStyle & BTNS_AUTOSIZE) {
-        action->setIconText(action->text());
-    } else {
-        toolButton->setMaximumWidth(kMaxButtonWidth);
-        action->setIconText(
-            toolButton->fontMetrics().elidedText(action->text(), Qt::ElideRight, kMaxButtonWidth - kLabelMargin));
-    }
     QMenu* menu = m_dropDownMenus.value(button.idCommand);
     if (menu && (button.fsStyle & (BTNS_WHOLEDROPDOWN | BTNS_DROPDOWN))) {
         toolButton->setMenu(menu);
         toolButton->setPopupMode(button.fsStyle & BTNS_WHOLEDROPDOWN ? QToolButton::InstantPopup
                                                                      : QToolButton::MenuButtonPopup);
     }
+}
+
+void CToolBarCtrlEx::changeEvent(QEvent* event)
+{
+    QToolBar::changeEvent(event);
+    // The labels' widths follow the font.
+    if (event->type() == QEvent::FontChange && !actions().isEmpty())
+        RebuildButtons();
 }
 
 bool CToolBarCtrlEx::eventFilter(QObject* watched, QEvent* event)

@@ -90,6 +90,7 @@ public:
     static int32_t SpeedImage();
 
 protected:
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -7,12 +7,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBoundaryFinder>
 
 #include <map>
 
 namespace {
 
 constexpr int kTaskDialogIconSize = 32;
+constexpr QChar kWordJoiner(0x2060);
 
 QMessageBox::Icon BoxIcon(unsigned flags)
 {
@@ -46,6 +48,23 @@ QList<std::pair<QMessageBox::StandardButton, int>> BoxButtons(unsigned flags)
     case MB_RETRYCANCEL: return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
     default: return {{QMessageBox::Ok, IDOK}};
     }
+}
+
+// The text with a word joiner wherever a line could break inside a word
+// (between two Chinese characters, after a hyphen): a wrapped line then ends
+// only at a space or at the text's own line break, and "星期五" stays whole.
+QString BreakOnlyBetweenWords(const QString& text)
+{
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    QString joined;
+    qsizetype from = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < text.size(); at = breaks.toNextBoundary()) {
+        joined.append(QStringView(text).mid(from, at - from));
+        if (!text[at - 1].isSpace())
+            joined.append(kWordJoiner);
+        from = at;
+    }
+    return joined.append(QStringView(text).mid(from));
 }
 
 // One type of a file dialog: its name filter and the extension a name typed
@@ -105,7 +124,7 @@ TaskDialogResult CQtPrompts::TaskDialog(const TaskDialogSpec& spec)
     QMessageBox box(BoxIcon(spec.icon), spec.title, spec.mainInstruction, QMessageBox::NoButton, spec.owner);
     if (spec.icon == PromptIcon::Resource)
         box.setIconPixmap(AppIcon(spec.iconResource).pixmap(kTaskDialogIconSize));
-    box.setInformativeText(spec.content);
+    box.setInformativeText(BreakOnlyBetweenWords(spec.content));
     std::map<QAbstractButton*, int> results;
     for (const auto& [id, text] : spec.customButtons)
         results[box.addButton(text, QMessageBox::ActionRole)] = id;

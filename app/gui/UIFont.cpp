@@ -3,6 +3,7 @@
 #include "platform/MulDiv.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr int kPointsPerInch = 72;
 constexpr int kDefaultDpi = 96;
+constexpr int kUnitsPerCharWidth = 4;
+constexpr int kUnitsPerCharHeight = 8;
 
 bool IsFamilyInstalled(const QString& family)
 {
@@ -42,4 +45,14 @@ QFont CreateUIFont(int points, bool bold)
     font.setPixelSize(MulDiv(points, ScreenDpiY(), kPointsPerInch));
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;
+}
+
+QSize DialogUnitsToPixels(const QSize& units, const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    // The average over the Latin letters, rounded, as the dialog manager takes it.
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int charWidth = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+    return {MulDiv(units.width(), charWidth, kUnitsPerCharWidth),
+            MulDiv(units.height(), metrics.height(), kUnitsPerCharHeight)};
 }

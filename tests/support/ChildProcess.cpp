@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
@@ -24,8 +25,25 @@ ChildProcess::~ChildProcess()
 }
 
 bool ChildProcess::start(const QString& program, const QStringList& arguments, const QString& outputFile,
-                         const QString& workingDirectory)
+                         const QString& workingDirectory, const QStringList& environment)
 {
+    std::vector<QByteArray> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        const QByteArray variable(*entry);
+        const QByteArray name = variable.left(variable.indexOf('=') + 1);
+        const bool replaced = std::any_of(environment.cbegin(), environment.cend(), [&](const QString& given) {
+            return given.toLocal8Bit().startsWith(name);
+        });
+        if (!replaced)
+            variables.push_back(variable);
+    }
+    for (const QString& given : environment)
+        variables.push_back(given.toLocal8Bit());
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
     std::vector<QByteArray> storage{QFile::encodeName(program)};
     for (const QString& argument : arguments)
         storage.push_back(QFile::encodeName(argument));
@@ -44,7 +62,7 @@ bool ChildProcess::start(const QString& program, const QStringList& arguments, c
     const QByteArray directory = QFile::encodeName(workingDirectory);
     if (!workingDirectory.isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
-    const int result = posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int result = posix_spawnp(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (result != 0)
         m_pid = -1;

@@ -16,9 +16,11 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Standard output and error go to outputFile (or /dev/null when empty).
+    // Standard output and error go to outputFile (or /dev/null when empty). The
+    // child has this process's environment with the "NAME=value" entries of
+    // `environment` put over it.
     bool start(const QString& program, const QStringList& arguments, const QString& outputFile = {},
-               const QString& workingDirectory = {});
+               const QString& workingDirectory = {}, const QStringList& environment = {});
     bool isRunning();
     // Waits up to the limit; true with the exit code once it has ended.
     bool waitForExit(int milliseconds, int* exitCode = nullptr);

@@ -29,7 +29,7 @@ namespace {
 class TestPage : public CDialogPage
 {
 public:
-    explicit TestPage(int templateId) : CDialogPage(templateId) {}
+    explicit TestPage(int templateId) : CDialogPage(templateId, {}) {}
 
     bool SaveData() override
     {

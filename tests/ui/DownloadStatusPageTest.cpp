@@ -238,9 +238,12 @@ TEST_F(DownloadStatusPageTest, TheSectionTableShowsEachSectionsFigures)
 
 TEST_F(DownloadStatusPageTest, SectionColumnsAndTheErrorLineFitTheWidthTheyHave)
 {
+    // The widest figures: a whole section, sizes of four digits and a status of many words.
+    constexpr uint64_t kSection = 1023 * kMiB;
     Download().m_nState = Transferring;
-    SetSize(2 * kMiB);
-    SetSections({{0, kMiB - 1, 0, true, false, WaitingForNextAttempt}, {kMiB, 2 * kMiB - 1, kMiB, false}});
+    SetSize(2 * kSection);
+    SetSections({{0, kSection - 1, kSection, true, false, WaitingForNextAttempt, 1023 * 1024},
+                 {kSection, 2 * kSection - 1, kSection + kSection / 3, false}});
     Download().m_pError->SetError(146, QString(400, u'x'));
     CFixedDownloadDialog& dialog = Open();
     QCoreApplication::processEvents();
@@ -249,10 +252,17 @@ TEST_F(DownloadStatusPageTest, SectionColumnsAndTheErrorLineFitTheWidthTheyHave)
     const auto expectAllShown = [&](const char* when) {
         const QHeaderView* header = list->header();
         for (int column = 0; column < header->count(); ++column) {
-            EXPECT_GT(header->sectionSize(column), 0) << when << " column " << column;
+            EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << when << " column " << column;
             EXPECT_GE(header->sectionViewportPosition(column), 0) << when << " column " << column;
             EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), list->viewport()->width())
                 << when << " column " << column;
+        }
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            for (int column = 0; column < header->count(); ++column) {
+                const QModelIndex cell = list->model()->index(row, column);
+                EXPECT_LE(list->sizeHintForIndex(cell).width(), list->columnWidth(column))
+                    << when << ": " << cell.data().toString().toStdString() << " is cut";
+            }
         }
         const QString full = Download().m_pError->GetText();
         EXPECT_NE(error->text(), full) << when;

@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <functional>
@@ -106,4 +108,38 @@ TEST(QtPrompts, TaskDialogsReturnTheCustomButtonAndTheCheckBox)
 
     WhenOpen([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(prompts.TaskDialog(spec).button, IDCLOSE);
+}
+
+// "自 2024年3月5日星期五 使用以来共计 1.50 KB": a wrapped line may end at a
+// space or at the text's own line break, never inside "星期五".
+TEST(QtPrompts, ATaskDialogsContentBreaksOnlyBetweenWords)
+{
+    TaskDialogSpec spec;
+    spec.content = QStringLiteral("自 2024年3月5日星期五 使用以来共计 1.50 KB\n重置-以后");
+    CQtPrompts prompts;
+    WhenOpen([](QMessageBox* box) {
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        ASSERT_TRUE(label);
+        const QString text = label->text();
+        QString shown = text;
+        shown.remove(QChar(0x2060));
+        EXPECT_EQ(shown, QStringLiteral("自 2024年3月5日星期五 使用以来共计 1.50 KB\n重置-以后"));
+        QStringList lines;
+        for (int width = 1; width <= 400; ++width) {
+            QTextLayout layout(text, label->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                const int start = line.textStart();
+                EXPECT_TRUE(start == 0 || text[start - 1].isSpace() || text[start - 1] == QChar::LineSeparator)
+                    << "at " << width << " px a line starts with: " << text.mid(start).toStdString();
+            }
+            layout.endLayout();
+        }
+        box->reject();
+    });
+    prompts.TaskDialog(spec);
 }

@@ -198,6 +198,29 @@ TEST_F(ToolBarTest, AFreshBarShowsTheDefaultButtonsWithLabelsAndWritesTheDefault
         EXPECT_TRUE(ReadRecord(value, test.index) == test.record) << "record " << test.index;
 }
 
+// "删除已完成" cut to "删除已…" reads as "删除".
+TEST_F(ToolBarTest, EveryButtonShowsItsWholeLabelWhileTheWindowHasRoom)
+{
+    MakeFrame();
+    frame->resize(2400, 700);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    for (QAction* action : Bar().actions()) {
+        if (action->isSeparator())
+            continue;
+        const auto* button = qobject_cast<QToolButton*>(Bar().widgetForAction(action));
+        ASSERT_TRUE(button);
+        const std::string label = action->text().toStdString();
+        EXPECT_TRUE(button->isVisible()) << label << " went to the overflow";
+        EXPECT_EQ(button->text(), action->text());
+        EXPECT_GE(button->width(), button->sizeHint().width()) << label;
+        EXPECT_GT(button->width(), button->fontMetrics().horizontalAdvance(action->text())) << label;
+    }
+    // The least widths: 60 for a button of fixed width, 50 for one sized to its label.
+    EXPECT_GE(Bar().ButtonForCommand(ID_DOWNLOAD_COPY_URL)->minimumWidth(), 60);
+    EXPECT_GE(Bar().ButtonForCommand(ID_DOWNLOAD_ADD)->minimumWidth(), 50);
+}
+
 TEST_F(ToolBarTest, AStoredValueIsTakenOnlyAtItsExactSize)
 {
     MakeFrame();
