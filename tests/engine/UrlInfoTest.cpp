@@ -1,5 +1,6 @@
 #include "engine/UrlInfo.h"
 #include "engine/UrlInfoDoneEvent.h"
+#include "platform/SanitizerHandOff.h"
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
 
@@ -41,6 +42,7 @@ public:
 protected:
     bool event(QEvent* event) override
     {
+        HandOffReceived(m_info.get());
         if (event->type() != WM_URLINFO_DONE)
             return QObject::event(event);
         const auto* done = static_cast<UrlInfoDoneEvent*>(event);
