@@ -12,6 +12,7 @@
 #include "engine/UrlInfo.h"
 #include "engine/UrlInfoDoneEvent.h"
 #include "platform/MessageFormat.h"
+#include "platform/SanitizerHandOff.h"
 #include "platform/StringTable.h"
 
 #include <QCheckBox>
@@ -214,6 +215,7 @@ void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)
 
 bool CAddDownloadGeneralPage::event(QEvent* event)
 {
+    HandOffReceived(m_urlInfo.get());
     if (event->type() != WM_URLINFO_DONE)
         return CDownloadGeneralPage::event(event);
     const auto* done = static_cast<UrlInfoDoneEvent*>(event);

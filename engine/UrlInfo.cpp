@@ -4,6 +4,7 @@
 #include "engine/Url.h"
 #include "engine/UrlInfoDoneEvent.h"
 #include "platform/ParseUrl.h"
+#include "platform/SanitizerHandOff.h"
 #include "platform/inet/Inet.h"
 
 #include <QCoreApplication>
@@ -179,6 +180,8 @@ void CUrlInfo::EndProbe()
     auto event = std::make_unique<UrlInfoDoneEvent>(*this);
     const std::lock_guard lock(m_notifyMutex);
     m_bRunning.store(false, std::memory_order_release);
-    if (m_pNotifyWnd)
+    if (m_pNotifyWnd) {
+        HandOffPosted(this);
         QCoreApplication::postEvent(m_pNotifyWnd, event.release());
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "mainframe/DownloadNotifyEvent.h"
 #include "mainframe/MainFrame.h"
+#include "platform/SanitizerHandOff.h"
 
 #include <QCoreApplication>
 
@@ -18,11 +19,14 @@ CDownloadNotifyRelay& CDownloadNotifyRelay::Instance()
 
 void CDownloadNotifyRelay::OnDownloadNotify(uint64_t itemId, int32_t state)
 {
-    QCoreApplication::postEvent(this, new DownloadNotifyEvent(itemId, state));
+    auto* event = new DownloadNotifyEvent(itemId, state);
+    HandOffPosted(this);
+    QCoreApplication::postEvent(this, event);
 }
 
 void CDownloadNotifyRelay::customEvent(QEvent* event)
 {
+    HandOffReceived(this);
     if (event->type() != WM_DOWNLOAD_NOTIFY)
         return;
     const auto* notice = static_cast<const DownloadNotifyEvent*>(event);

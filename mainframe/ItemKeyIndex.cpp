@@ -3,10 +3,24 @@
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
 #include "mainframe/CaseFold.h"
+#include "platform/SanitizerHandOff.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 
 #include <utility>
+
+namespace {
+
+// Posted by a worker to have its changes taken in on the index's own thread.
+QEvent::Type ChangesWaitingEvent()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+} // namespace
 
 CItemKeyIndex::CItemKeyIndex(QObject* parent) : QObject(parent)
 {
@@ -111,9 +125,19 @@ void CItemKeyIndex::OnDownloadKeysChanged(uint64_t itemId)
         return;
     }
     std::lock_guard lock(m_csChanged);
-    if (m_changed.empty())
-        QMetaObject::invokeMethod(this, &CItemKeyIndex::ApplyChanges, Qt::QueuedConnection);
+    if (m_changed.empty()) {
+        auto* event = new QEvent(ChangesWaitingEvent());
+        HandOffPosted(this);
+        QCoreApplication::postEvent(this, event);
+    }
     m_changed.push_back(itemId);
+}
+
+void CItemKeyIndex::customEvent(QEvent* event)
+{
+    HandOffReceived(this);
+    if (event->type() == ChangesWaitingEvent())
+        ApplyChanges();
 }
 
 void CItemKeyIndex::ApplyChanges()

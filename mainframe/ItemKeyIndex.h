@@ -40,6 +40,9 @@ public:
     // ignoring case; an empty text matches nothing.
     bool Contains(const QString& url, const QString& downloadUrl, const QString& path);
 
+protected:
+    void customEvent(QEvent* event) override;
+
 private:
     enum Key
     {

@@ -3,6 +3,7 @@
 #include "engine/ResolveUrl.h"
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
+#include "support/PollUntil.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kPauseAfterMs = 200;
 constexpr int kSlowAnswerMs = 3000;
 const QByteArray kNoHeaders;
 
@@ -486,8 +486,9 @@ TEST_F(Prepare, APauseDuringASlowAnswerStopsWithoutAnError)
             return script + FaultServer::answer(200);
         });
         auto download = openDownload(server.url("/f"));
-        std::thread pause([&download] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPauseAfterMs));
+        std::thread pause([&download, &server] {
+            // Once the request is in, the send waits for the answer.
+            PollUntil([&server] { return !server.requests().isEmpty(); }, kSlowAnswerMs);
             download->m_pTerminateEvent->set();
         });
         const Outcome p = prepare(*download);

@@ -119,7 +119,7 @@ TEST_F(RunLifecycleTest, PausedDownloadKeepsItsProgressInTheStubAndResumes)
     const auto item = serve(u"slow/paused.bin"_qs, body);
     CHttpDownloader& download = *item->m_pDownloader;
     download.Start(false);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(waitFor([&] { return download.GetDownloadedSize() > 0; }));
     download.RequestPause();
     ASSERT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Paused);
 
@@ -355,8 +355,10 @@ TEST_F(RunLifecycleTest, PreparingIsRetriedAndAPauseEndsTheWaitAtOnce)
     const auto paused = makeItem(server.url(u"/reset-then-pause"_qs));
     sink().clear();
     paused->m_pDownloader->Start(false);
-    ASSERT_TRUE(waitFor([&] { return server.requests().size() == 4; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The failed attempt is on record: the wait before the next one has begun.
+    ASSERT_TRUE(waitFor([&] {
+        return server.requests().size() == 4 && paused->m_pDownloader->m_pError->m_nErrorCounter > 0;
+    }));
     paused->m_pDownloader->RequestPause();
     EXPECT_EQ(sink().waitForFinal(paused->m_nId, 5000), NeedToPrepare);
     EXPECT_EQ(server.requests().size(), 4);
@@ -446,7 +448,15 @@ TEST_F(RunLifecycleTest, PauseRequestsNeverUndoTheFinalState)
 TEST_F(RunLifecycleTest, RunTimeComesFromTheMonotonicClock)
 {
     static std::atomic<int64_t> now{1'000'000'000'000};
-    CSteadyClock::SetSourceForTest([] { return now.load(); });
+    static std::atomic<int> workerClockReads{0};
+    static std::thread::id testThread;
+    testThread = std::this_thread::get_id();
+    workerClockReads = 0;
+    CSteadyClock::SetSourceForTest([] {
+        if (std::this_thread::get_id() != testThread)
+            ++workerClockReads;
+        return now.load();
+    });
     const QByteArray body = pattern(4096);
     FaultServer server([&](const FaultServer::Request& request) {
         if (!request.hasHeader("Range"))
@@ -458,12 +468,13 @@ TEST_F(RunLifecycleTest, RunTimeComesFromTheMonotonicClock)
     CHttpDownloader& download = *item->m_pDownloader;
     sink().clear();
     download.Start(false);
-    // The section reads; its second read waits for the stalled rest.
-    ASSERT_TRUE(waitFor([&] {
+    // The one section reads the clock as its body starts and again after its
+    // first read; a later read waits for the stalled rest.
+    ASSERT_TRUE(waitFor([&] { return workerClockReads >= 2; }));
+    {
         const auto lock = download.LockSections();
-        return !download.m_sections.empty() && download.m_sections[0]->m_nTransferSize == 64;
-    }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_EQ(download.m_sections.size(), 1u);
+    }
     now += 7'000'000'000;
     download.RequestPause();
 

@@ -4,6 +4,7 @@
 #include "engine/Url.h"
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
+#include "support/PollUntil.h"
 
 #include <QScopeGuard>
 #include <QTcpServer>
@@ -14,7 +15,6 @@ using namespace inet;
 
 namespace {
 
-constexpr int kPauseAfterMs = 200;
 constexpr int kSlowAnswerMs = 3000;
 
 // One request of a download: open, send, status; the handles closed again.
@@ -278,8 +278,9 @@ TEST_F(Session, APauseEndsAWaitingSendWithoutAnError)
             return FaultServer::Script{FaultServer::wait(kSlowAnswerMs)} + FaultServer::answer(200);
         });
         auto download = openDownload(server.url("/x"));
-        std::thread pause([&download] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPauseAfterMs));
+        std::thread pause([&download, &server] {
+            // Once the request is in, the send waits for the answer.
+            PollUntil([&server] { return !server.requests().isEmpty(); }, kSlowAnswerMs);
             download->m_pTerminateEvent->set();
         });
         const Exchange result = exchange(*download, server.url("/x"));

@@ -424,7 +424,11 @@ TEST_F(TransferTest, SpeedLimitWaitsAfterEveryRead)
 TEST_F(TransferTest, ReadBufferDoublesOncePerSecondOfTheMonotonicClock)
 {
     static std::atomic<int64_t> now{5'000'000'000'000};
-    CSteadyClock::SetSourceForTest([] { return now.load(); });
+    static std::atomic<int> clockReads{0};
+    CSteadyClock::SetSourceForTest([] {
+        ++clockReads;
+        return now.load();
+    });
     set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
     constexpr qsizetype kPiece = 16 * 1024;
     m_body = pattern(256 * kPiece);
@@ -443,11 +447,17 @@ TEST_F(TransferTest, ReadBufferDoublesOncePerSecondOfTheMonotonicClock)
     const auto bufferIs = [&](uint32_t size) {
         return waitFor([&] { return section() && section()->m_nTransferSize == size; }, 5000);
     };
+    // The section reads the clock after every read that waited for the network.
+    const auto moreReads = [] {
+        const int from = clockReads;
+        return waitFor([from] { return clockReads >= from + 3; }, 5000);
+    };
     sink().clear();
     download.Start(false);
 
     ASSERT_TRUE(bufferIs(64));
     ASSERT_TRUE(waitFor([&] { return download.GetDownloadedSize() > 4096; }));
+    // More than a second of real time, the very thing that must not count.
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     EXPECT_EQ(section()->m_nTransferSize, 64u);
     EXPECT_EQ(section()->m_nTransferRate, 0u);
@@ -455,7 +465,7 @@ TEST_F(TransferTest, ReadBufferDoublesOncePerSecondOfTheMonotonicClock)
         now += 1'000'000'000;
         ASSERT_TRUE(bufferIs(expected)) << expected;
         EXPECT_GT(section()->m_nTransferRate, 0u);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ASSERT_TRUE(moreReads());
         EXPECT_EQ(section()->m_nTransferSize, expected);
     }
     download.RequestPause();

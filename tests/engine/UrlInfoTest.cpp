@@ -1,5 +1,6 @@
 #include "engine/UrlInfo.h"
 #include "engine/UrlInfoDoneEvent.h"
+#include "platform/SanitizerHandOff.h"
 #include "support/FaultServer.h"
 #include "support/NginxServer.h"
 
@@ -41,6 +42,7 @@ public:
 protected:
     bool event(QEvent* event) override
     {
+        HandOffReceived(m_info.get());
         if (event->type() != WM_URLINFO_DONE)
             return QObject::event(event);
         const auto* done = static_cast<UrlInfoDoneEvent*>(event);
@@ -127,8 +129,9 @@ TEST(UrlInfoLifetime, OneProbeAtATimeAndNothingReachesAPageThatWent)
         EXPECT_TRUE(info->IsRunning());
         EXPECT_FALSE(page.start(server.url("/other")));
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !info->IsRunning(); }, kProbeWaitMs));
-    QTest::qWait(100);
+    // The thread has let go of its share once it has posted whatever it would.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !info->IsRunning() && info.use_count() == 1; }, kProbeWaitMs));
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(counter.count, 0);
     EXPECT_TRUE(info->m_bDone);
     EXPECT_TRUE(info->m_bSucceeded);

@@ -3,6 +3,7 @@
 #include "InetTestRequest.h"
 #include "platform/ManualResetEvent.h"
 #include "support/FaultServer.h"
+#include "support/PollUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -327,6 +328,7 @@ TEST(InetFaultTest, CancellingEndsAStalledRead)
 
     QElapsedTimer sinceSet;
     std::thread canceller([&] {
+        // Time for the read to block: nothing outside the layer shows that it has.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         sinceSet.start();
         event.set();
@@ -348,7 +350,8 @@ TEST(InetFaultTest, CancellingEndsAWaitForTheHeaders)
     InetTestRequest request(server.url(QStringLiteral("/f")));
     ASSERT_TRUE(SetCancelEvent(request.handle(), &event));
     std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Once the request is in, the send waits for the headers.
+        PollUntil([&server] { return !server.requests().isEmpty(); }, kGenerousMs);
         event.set();
     });
     QElapsedTimer timer;
@@ -372,12 +375,11 @@ TEST(InetFaultTest, ACancelledReadHandsOutWhatIsBuffered)
     char buffer[64];
     DWORD got = 0;
     event.set();
-    for (int i = 0; i < 100 && got == 0; ++i) {
+    PollUntil([&] {
         const BOOL read = InternetReadFile(request.handle(), buffer, sizeof buffer, &got);
-        ASSERT_EQ(read != 0, got != 0) << "a cancelled read never looks like the end of the body";
-        if (!read)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        EXPECT_EQ(read != 0, got != 0) << "a cancelled read never looks like the end of the body";
+        return read != 0 || got != 0;
+    }, kGenerousMs);
     EXPECT_EQ(QByteArray(buffer, got), "abc");
     EXPECT_FALSE(InternetReadFile(request.handle(), buffer, sizeof buffer, &got));
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_OPERATION_CANCELLED);

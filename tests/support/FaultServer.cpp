@@ -163,7 +163,11 @@ QString FaultServer::url(const QString& path) const
 QList<FaultServer::Request> FaultServer::requests() const
 {
     std::lock_guard lock(m_requestsMutex);
-    return m_requests;
+    // Detached under the lock: Qt checks whether a list is shared without any
+    // ordering, so a caller's later detach would race with the next append.
+    QList<Request> copy = m_requests;
+    copy.detach();
+    return copy;
 }
 
 FaultServer::Action FaultServer::send(QByteArray bytes) { return {Action::Kind::Send, std::move(bytes), 0}; }

@@ -365,8 +365,11 @@ TEST_F(AddDownloadPageTest, TheSizeLinkProbesOneAddressAtATimeAndShowsTheAnswer)
     Combo(IDC_URL)->setEditText(server.url(QStringLiteral("/held")));
     ClickSize();
     EXPECT_TRUE(WaitFor([&] { return server.requests().size() == 4; }));
+    const std::weak_ptr<CUrlInfo> probe = page->m_urlInfo;
     dialog.reset();
-    QTest::qWait(900);
+    // The thread lets go of the record once it has posted whatever it would.
+    ASSERT_TRUE(WaitFor([&] { return probe.expired(); }));
+    QCoreApplication::sendPostedEvents();
 }
 
 TEST_F(AddDownloadPageTest, ARefererIsAnHttpAddressOrNothing)

@@ -349,7 +349,6 @@ TEST_F(DownloadsViewTest, TheRefreshTickRepaintsOnlyTheRowsWhoseValuesChanged)
     for (int k = 0; k < 5; ++k)
         SetSize(Add(Paused), 1000);
     CDownloadItem* marquee = Add(Preparing);
-    QTest::qWait(20);
     const auto rowAt = [this](int row) { return view.visualRect(view.model()->index(row, 0)).center(); };
     const auto tick = [this] {
         PaintRecorder recorder(view.viewport());

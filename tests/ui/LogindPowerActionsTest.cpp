@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QObject>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {
@@ -49,31 +50,36 @@ TEST(LogindPowerActionsTest, EachActionIsOneNonInteractiveCallOnTheBusItWasGiven
     const QString address = privateBus.Address();
     ASSERT_FALSE(address.isEmpty()) << "dbus-daemon did not start";
 
-    FakeLogindManager manager;
+    // Freed on its own thread as that ends, after the last call it served there.
+    auto* manager = new FakeLogindManager;
     QThread serviceThread;
-    manager.moveToThread(&serviceThread);
+    manager->moveToThread(&serviceThread);
+    QObject::connect(&serviceThread, &QThread::finished, manager, &QObject::deleteLater);
     serviceThread.start();
+    // Also when an assertion ends the test early: a running thread may not be destroyed.
+    const auto stopService = qScopeGuard([&serviceThread] {
+        serviceThread.quit();
+        serviceThread.wait();
+    });
     {
         QDBusConnection service = QDBusConnection::connectToBus(address, QStringLiteral("fake-login1"));
         ASSERT_TRUE(service.isConnected());
-        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/login1"), &manager,
+        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/login1"), manager,
                                            QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.login1")));
 
         const QDBusConnection client = QDBusConnection::connectToBus(address, QStringLiteral("vandrel-client"));
         CLogindPowerActions power(client);
         EXPECT_TRUE(power.Hibernate());
-        EXPECT_EQ(manager.Calls(), QStringList{QStringLiteral("Hibernate(false)")});
+        EXPECT_EQ(manager->Calls(), QStringList{QStringLiteral("Hibernate(false)")});
         EXPECT_TRUE(power.Suspend());
         EXPECT_TRUE(power.PowerOff());
-        EXPECT_EQ(manager.Calls(), (QStringList{QStringLiteral("Hibernate(false)"), QStringLiteral("Suspend(false)"),
-                                                QStringLiteral("PowerOff(false)")}));
+        EXPECT_EQ(manager->Calls(), (QStringList{QStringLiteral("Hibernate(false)"), QStringLiteral("Suspend(false)"),
+                                                 QStringLiteral("PowerOff(false)")}));
         service.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("vandrel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-login1"));
-    serviceThread.quit();
-    serviceThread.wait();
 }
 
 TEST(LogindPowerActionsTest, WithoutABusNothingHappensAndTheCallFails)
