@@ -10,9 +10,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -96,35 +93,6 @@ bool certificatesReady()
     return ready;
 }
 
-// Ports that were free a moment ago; nginx may still lose one to a race, so start() retries.
-QList<quint16> freePorts(int count)
-{
-    QList<int> sockets;
-    QList<quint16> ports;
-    for (int i = 0; i < count; ++i) {
-        const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-        sockets.append(socket);
-        ports.append(ntohs(address.sin_port));
-    }
-    for (const int socket : sockets)
-        ::close(socket);
-    return ports;
-}
-
-bool accepts(quint16 port)
-{
-    const int socket = ConnectLoopback(port);
-    if (socket >= 0)
-        ::close(socket);
-    return socket >= 0;
-}
-
 QString logField(const QString& text)
 {
     return text == u"-" ? QString() : text;
@@ -165,7 +133,7 @@ bool NginxServer::start()
 bool NginxServer::startOnce()
 {
     m_dir = std::make_unique<QTemporaryDir>(TestEnvironment::root() + u"/nginx-XXXXXX"_qs);
-    const QList<quint16> ports = freePorts(int(kCertNames.size()) + 1);
+    const QList<quint16> ports = FreeLoopbackPorts(int(kCertNames.size()) + 1);
     m_httpPort = ports[0];
     int next = 1;
     for (const auto& [cert, name] : kCertNames)
@@ -242,9 +210,9 @@ bool NginxServer::waitUntilListening()
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < kStartLimitMs && m_process.isRunning()) {
-        bool all = ownsItsPorts() && accepts(m_httpPort);
+        bool all = ownsItsPorts() && LoopbackAccepts(m_httpPort);
         for (const auto& [cert, port] : m_httpsPorts)
-            all = all && accepts(port);
+            all = all && LoopbackAccepts(port);
         if (all)
             return true;
         QThread::msleep(kPollMs);
