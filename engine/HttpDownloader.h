@@ -116,8 +116,8 @@ public:
     // StepOk, StepStopped or StepFailed.
     StepResult AllocateFile();
     // Writes the stub behind the data through file; the caller holds m_csStub
-    // (or runs alone). Failures are not reported.
-    void WriteDownloadStub(PosixFile& file) const;
+    // (or runs alone). 0 or the errno of the failed write, which it does not record.
+    int WriteDownloadStub(PosixFile& file) const;
     // StepOk or StepFailed.
     StepResult Finish();
 
@@ -126,20 +126,22 @@ public:
     // and records no error.
     // StepOk or StepFailed; closes a session that is still open first.
     StepResult OpenSession();
+    // Failures go to error, or to the download's record when it is null: a
+    // section records its own, which no other section clears meanwhile.
     // Connect and request handles for a GET of url, parsed into urlParts. The
     // preparing step allows the no-auto-redirect flag, the section transfer does
     // not. On any result but StepOk no handle is left open; the terminate event
     // cancels the request's waits.
     StepResult OpenRequest(bool allowNoAutoRedirect, const QString& url, CUrl& urlParts,
-                           inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
+                           inet::HINTERNET& hConnect, inet::HINTERNET& hRequest, CDownloadError* error = nullptr);
     // Sends an opened request and reads its status code; on a failure both
     // handles are closed.
     StepResult SendRequestAndQueryStatus(inet::HINTERNET& hConnect, inet::HINTERNET& hRequest,
-                                         int32_t& status);
+                                         int32_t& status, CDownloadError* error = nullptr);
     // The request handle first, then the connect handle; both become null.
     static void CloseRequest(inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
     // Records the layer's last error under messageId and gives result.
-    StepResult InternetFailure(unsigned messageId, StepResult result);
+    StepResult InternetFailure(unsigned messageId, StepResult result, CDownloadError* error = nullptr);
     // Follows redirects and learns the download URL, title, size, resume support
     // and last-modified time, without reading a body.
     StepResult Prepare();
@@ -178,9 +180,10 @@ private:
     void ChainWorker();
     void TransferSection(CSection& section);
     bool WaitBeforeNextAttempt(CSection& section, int32_t milliseconds);
+    void SetRunState(int32_t state);
     int32_t DecideFinalState();
     StepResult FinishUnlocked(std::unique_lock<std::mutex>& stateLock);
-    void RestoreSectionError();
+    void TakeSectionError();
     void EndInfoRun();
     void FailRun() noexcept;
     void RecordOutOfMemory() noexcept;
@@ -191,6 +194,7 @@ private:
     std::atomic<int32_t> m_nOutstanding{0};
     bool m_bEnding = false;        // m_csState: the final state is being settled
     uint64_t m_nRunStartTicks = 0; // monotonic clock at Start
+    std::atomic<int> m_nChainError{0}; // errno of a worker the chain could not create
 
 public:
     // The fields, in the order the inspector lists them.

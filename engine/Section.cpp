@@ -173,13 +173,14 @@ StepResult CSection::Transfer()
     m_nLastStatus = Connecting;
     RequestHandles handles;
     CUrl url;
-    StepResult result = download.OpenRequest(false, download.GetDownloadUrl(), url, handles.connect, handles.request);
+    StepResult result = download.OpenRequest(false, download.GetDownloadUrl(), url, handles.connect,
+                                             handles.request, &m_error);
     if (result != StepOk)
         return result;
     AddRangeHeader(handles.request);
     m_nLastStatus = SendingRequest;
     int32_t status = 0;
-    result = download.SendRequestAndQueryStatus(handles.connect, handles.request, status);
+    result = download.SendRequestAndQueryStatus(handles.connect, handles.request, status, &m_error);
     if (result == StepOk)
         result = CheckAnswer(handles.request, status);
     if (result != StepOk)
@@ -204,7 +205,7 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status)
     if (download.m_pTerminateEvent->isSet())
         return StepStopped;
     if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
-        download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
+        m_error.SetError(kMsgHtmlReturned, kNoDetail);
         // An HTML page in place of the file stops the whole download.
         download.m_pTerminateEvent->set();
         return StepFailed;
@@ -214,7 +215,7 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status)
     if (AnswersAnotherVersion(request, status))
         return FailChangedResource();
     if (!AnswerFitsSection(request, status)) {
-        download.m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
+        m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
         return StepFailed;
     }
     return StepOk;
@@ -234,7 +235,7 @@ StepResult CSection::RefuseStatus(HINTERNET request, int32_t status)
         m_nServerBusyWaitMs = ServerBusyWaitMs(request);
         return StepRetry;
     }
-    download.m_pError->SetError(kMsgTransferFailed, StatusCodeDetail(status));
+    m_error.SetError(kMsgTransferFailed, StatusCodeDetail(status));
     return IsServerBusy(status) ? StepRetry : StepFailed;
 }
 
@@ -287,10 +288,7 @@ bool CSection::TakesWholeBody(int32_t status) const
 // whatever StopDownloadOnSectionFail says, and stays failed until it is reset.
 StepResult CSection::FailChangedResource()
 {
-    m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
-    // Kept here too: another section's next attempt may clear the download's
-    // record before this attempt's end copies it.
-    m_lastError.SetError(kMsgBadContentLength, kMsgResourceChanged);
+    m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
     m_pDownloader->m_pTerminateEvent->set();
     return StepFailed;
 }
@@ -318,22 +316,20 @@ StepResult CSection::Receive(HINTERNET request, bool fromFirstByte)
     m_nLastStatus = OpeningLocalFile;
     PosixFile file;
     if (const int error = file.open(download.GetLocalFileName(), PosixFile::Access::WriteOnly)) {
-        download.m_pError->SetSystemError(kMsgOpenFileFailed, error);
+        m_error.SetSystemError(kMsgOpenFileFailed, error);
         return StepFailed;
     }
     if (fromFirstByte) {
         // What an earlier attempt wrote is not part of this body.
         m_nRangeStart = m_nRangeStartInitial;
-        if (const int error = file.truncate(0)) {
-            download.m_pError->SetSystemError(kMsgWriteFailed, error);
-            return StepFailed;
-        }
+        if (const int error = file.truncate(0))
+            return WriteFailure(error);
     }
     const StepResult result = ReadBody(request, file);
     // Without ranges what is missing cannot be asked for: a body that ended
     // short has failed the section, as a broken connection would.
     if (result == StepOk && !download.IsResumable() && !IsComplete()) {
-        download.m_pError->SetInternetError(kMsgReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
+        m_error.SetInternetError(kMsgReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
         return StepFailed;
     }
     return result;
@@ -361,7 +357,9 @@ StepResult CSection::ReadBody(HINTERNET request, PosixFile& file)
     else if (ended)
         m_bIsReachedZero = 1;
     AppCore().AddDataUsage(loop.received);
-    UpdateStub(file, true);
+    // A stub that could not be written outweighs all but an earlier failure for good.
+    if (const int error = UpdateStub(file, true); error && result != StepFailed)
+        result = WriteFailure(error);
     return result;
 }
 
@@ -384,7 +382,7 @@ StepResult CSection::ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended)
                 continue;
             }
             // A read the event cancelled is a stop, never the end of the body.
-            return download.InternetFailure(kMsgReceiveFailed, StepRetry);
+            return download.InternetFailure(kMsgReceiveFailed, StepRetry, &m_error);
         }
         loop.received += read;
         if (read == 0)
@@ -442,7 +440,7 @@ bool CSection::PrepareBuffer(ReadLoop& loop)
         room = false;
     }
     if (!room) {
-        m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
+        m_error.SetError(kMsgOutOfMemory, kNoDetail);
         return false;
     }
     loop.reallocate = false;
@@ -456,7 +454,7 @@ StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
     const uint64_t kept = std::min<uint64_t>(read, Room(loop.next + loop.gathered));
     loop.gathered += size_t(kept);
     if (kept < read) {
-        m_pDownloader->m_pError->SetError(kMsgBadContentLength, kMsgResourceChanged);
+        m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
         return StepFailed;
     }
     return StepOk;
@@ -479,7 +477,7 @@ StepResult CSection::Flush(ReadLoop& loop)
         return settled;
     }
     if (!loop.reader.exchange(loop.lane.spare)) {
-        m_pDownloader->m_pError->SetError(kMsgOutOfMemory, kNoDetail);
+        m_error.SetError(kMsgOutOfMemory, kNoDetail);
         return StepFailed;
     }
     m_pDownloader->m_pWriteQueue->Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
@@ -490,10 +488,8 @@ StepResult CSection::Flush(ReadLoop& loop)
 // Waits until the section's queued buffer is on disk; a failed write fails the attempt.
 StepResult CSection::Settle(ReadLoop& loop)
 {
-    if (const int error = m_pDownloader->m_pWriteQueue->Settle(loop.lane)) {
-        m_pDownloader->m_pError->SetSystemError(kMsgWriteFailed, error);
-        return StepFailed;
-    }
+    if (const int error = m_pDownloader->m_pWriteQueue->Settle(loop.lane))
+        return WriteFailure(error);
     return StepOk;
 }
 
@@ -522,9 +518,10 @@ StepResult CSection::LookAtStub(PosixFile& file, ReadLoop& loop)
 {
     loop.unlooked = 0;
     const StepResult result = Flush(loop);
-    if (result == StepOk)
-        UpdateStub(file, false);
-    return result;
+    if (result != StepOk)
+        return result;
+    const int error = UpdateStub(file, false);
+    return error ? WriteFailure(error) : StepOk;
 }
 
 uint64_t CSection::StubEvery()
@@ -534,22 +531,31 @@ uint64_t CSection::StubEvery()
 
 // Rewrites the stub each time the download has grown by UpdateDownloadStubEvery,
 // or always. The first test takes no lock, so that the sections of a download do
-// not meet at every read; the one under the lock decides.
-void CSection::UpdateStub(PosixFile& file, bool always)
+// not meet at every read; the one under the lock decides. 0 or the errno of a
+// failed write, after which the size of the last stub on disk stays recorded.
+int CSection::UpdateStub(PosixFile& file, bool always)
 {
     CHttpDownloader& download = *m_pDownloader;
     if (!download.IsResumable())
-        return;
+        return 0;
     const uint64_t every = StubEvery();
     if (!always && download.GetDownloadedSizeInRun() < download.m_nLastStubWrittenSize + every)
-        return;
+        return 0;
     std::lock_guard lock(download.m_csStub);
     const uint64_t downloaded = download.GetDownloadedSizeInRun();
     if (!always && downloaded < download.m_nLastStubWrittenSize + every)
-        return;
+        return 0;
     m_nLastStatus = UpdatingDownlodStub;
-    download.WriteDownloadStub(file);
+    if (const int error = download.WriteDownloadStub(file))
+        return error;
     download.m_nLastStubWrittenSize = downloaded;
+    return 0;
+}
+
+StepResult CSection::WriteFailure(int error)
+{
+    m_error.SetSystemError(kMsgWriteFailed, error);
+    return StepFailed;
 }
 
 // The rate of the last whole second of the monotonic clock, and at most one

@@ -65,9 +65,13 @@ public:
     RelaxedAtomic<uint32_t> m_nTransferRate; // bytes per second over the last whole second
     RelaxedAtomic<uint32_t> m_nTransferSize; // read buffer now in use
 
-    // The error of this section's last failed attempt, which another section's
-    // later attempt may have cleared from the download's record. Not shown.
-    CDownloadError m_lastError;
+    // The reason of this section's last failed attempt: the attempts record
+    // here, never in the download's record, which the other sections clear.
+    // Not shown.
+    CDownloadError m_error;
+    // The section failed, and not only because the run's end cut short its wait
+    // for another attempt. Not shown.
+    bool m_bFailedForGood = false;
     // After an attempt that met the server's limit on connections (StepRetry,
     // nothing recorded): how long to wait before asking again, in ms. Such an
     // attempt is no failure and costs none of MaxAttempts. -1 after any other.
@@ -98,6 +102,7 @@ private:
     bool LimitSpeed(int32_t mode);
     StepResult LookAtStub(PosixFile& file, ReadLoop& loop);
     static uint64_t StubEvery();
-    void UpdateStub(PosixFile& file, bool always);
+    int UpdateStub(PosixFile& file, bool always);
+    StepResult WriteFailure(int error);
     void Measure(ReadLoop& loop, uint64_t second);
 };

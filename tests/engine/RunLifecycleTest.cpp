@@ -316,7 +316,9 @@ TEST_F(RunLifecycleTest, FirstWorkerThatCannotBeCreatedIsRecorded)
     EXPECT_TRUE(sink().notices().empty());
 }
 
-TEST_F(RunLifecycleTest, ChainThatCannotGrowLeavesTheRestForTheNextRun)
+// Sections left over for want of a worker fail the run with the reason, not
+// Paused as if a pause had been asked; the next run takes them.
+TEST_F(RunLifecycleTest, ChainThatCannotGrowFailsTheRunAndLeavesTheRestForTheNext)
 {
     const QByteArray body = pattern(8 * 4096);
     s_nginx->putFile(u"short-chain.bin"_qs, body);
@@ -326,7 +328,9 @@ TEST_F(RunLifecycleTest, ChainThatCannotGrowLeavesTheRestForTheNextRun)
     item->m_pDownloader = download;
     download->failAt = 3;
 
-    ASSERT_EQ(runToEnd(*item), Paused);
+    ASSERT_EQ(runToEnd(*item), TransferringFailed);
+    EXPECT_EQ(download->m_pError->GetText(),
+              LoadResString(142) + u' ' + GetSystemErrorText(EAGAIN) + u" (%1)"_qs.arg(EAGAIN));
     EXPECT_EQ(download->m_nThreadsRunning, 2);
     EXPECT_EQ(download->m_nThreadsFailed, 1);
     EXPECT_EQ(download->m_nThreadsDone, 2);
@@ -440,6 +444,35 @@ TEST_F(RunLifecycleTest, PauseRequestsNeverUndoTheFinalState)
             download.RequestPause();
             EXPECT_EQ(download.m_nState, state);
         }
+    }
+}
+
+// A pause soon after a resumed run starts, at moments a few microseconds apart,
+// lands at some point while the first worker opens its session, between its
+// look at the state and its Transferring: no worker ever undoes it, and every
+// run ends Paused.
+TEST_F(RunLifecycleTest, APauseIsNeverUndoneByAWorker)
+{
+    const auto item = serve(u"slow/pausing.bin"_qs, pattern(8 * kMiB));
+    CHttpDownloader& download = *item->m_pDownloader;
+    download.Start(false);
+    ASSERT_TRUE(waitFor([&] { return download.GetDownloadedSize() > 0; }));
+    download.RequestPause();
+    ASSERT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Paused);
+    for (int run = 0; run < 100; ++run) {
+        SCOPED_TRACE(run);
+        sink().clear(&download);
+        download.Start(false);
+        const auto moment = std::chrono::steady_clock::now() + std::chrono::microseconds(3 * run);
+        while (std::chrono::steady_clock::now() < moment) {
+        }
+        download.RequestPause();
+        // The final state comes before the running flag is cleared.
+        while (download.m_bIsRunning) {
+            const int32_t state = download.m_nState;
+            ASSERT_TRUE(state == Pausing || state == Paused) << state;
+        }
+        ASSERT_EQ(sink().waitForFinal(item->m_nId, kRunWaitMs), Paused);
     }
 }
 

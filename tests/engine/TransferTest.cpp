@@ -377,6 +377,48 @@ TEST_F(TransferTest, AFailedWriteEndsTheSectionWithTheSystemsReason)
     EXPECT_TRUE(onDisk.first(downloaded) == m_body.first(downloaded));
 }
 
+// The stub cannot be written (here past the largest file size allowed, which
+// the data below it stays within): the attempt fails with the system's reason,
+// and the size recorded as in the stub stays that of the last stub on disk.
+TEST_F(TransferTest, AFailedStubWriteFailsTheAttemptAndKeepsTheOldSize)
+{
+    constexpr qsizetype kMiB = 1024 * 1024;
+    set(&CAppSettingsBase::MaxSectionCountPerDownload, 1);
+    set(&CAppSettingsBase::MaxAttempts, 1);
+    m_body = pattern(3 * kMiB);
+    std::atomic<bool> limited{false};
+    const auto server = serve([&](const Request& request, qsizetype, qsizetype) {
+        // Allocating writes the first stub; the limit comes after it.
+        waitFor([&] { return limited.load(); });
+        return rangedAnswer(request, m_body);
+    });
+    const auto item = makeItemOn(*server);
+    CHttpDownloader& download = *item->m_pDownloader;
+    sink().clear(&download);
+    download.Start(false);
+    ASSERT_TRUE(waitFor([&] { return !sink().statesOf(item->m_nId).empty(); }));
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit stubOutOfReach = previous;
+    stubOutOfReach.rlim_cur = rlim_t(m_body.size());
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &stubOutOfReach), 0);
+    limited = true;
+    const int32_t state = sink().waitForFinal(item->m_nId, kRunWaitMs);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(state, TransferringFailed);
+    EXPECT_EQ(download.m_pError->GetText(),
+              LoadResString(226) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
+    EXPECT_EQ(download.GetDownloadedSize(), uint64_t(m_body.size()));
+    EXPECT_EQ(download.m_nLastStubWrittenSize, 0u);
+    const QByteArray partial = readFile(download.GetLocalFileName());
+    DownloadStub stub;
+    ASSERT_TRUE(stub.Decode(partial.sliced(m_body.size())));
+    EXPECT_EQ(stub.m_sections[0].m_nRangeStart, 0u);
+}
+
 struct SpeedCase
 {
     int32_t mode;
