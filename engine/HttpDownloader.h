@@ -78,6 +78,23 @@ public:
     SYSTEMTIME GetLastModified() const;
     void SetLastModified(const SYSTEMTIME& time);
 
+    // The validators that tell one version of the file from another. The ETag
+    // lives only in memory, from the preparing answer or the first partial
+    // answer that gives one; the Last-Modified time is the one recorded above.
+    enum class ValidatorMatch
+    {
+        First,  // the download held none from the server; kept when asked to
+        Same,
+        Other,
+    };
+    QString GetETag() const;
+    void SetETag(const QString& etag);
+    ValidatorMatch MatchETag(const QString& etag, bool keepFirst);
+    ValidatorMatch MatchLastModified(const SYSTEMTIME& time, bool keepFirst);
+    // The modification time (UTC) of the partial file the download was made
+    // from alone; all zero for any other download.
+    const SYSTEMTIME& GetPartialFileTime() const { return m_timePartialFile; }
+
     // The options that workers read while the user may change them, written by
     // the user-interface thread only through these setters under m_csFields;
     // the user-interface thread may read them directly.
@@ -166,6 +183,11 @@ public:
     void EndRun();
     // GetDownloadedSize for the run's own workers, which need no lock.
     uint64_t GetDownloadedSizeInRun() const;
+    // A server that answers a range with the whole file: the first section to
+    // get it takes the body for the run, and the others leave it. True for
+    // that section.
+    bool ClaimWholeBody(int32_t section);
+    bool TakesWholeBody(int32_t section) const { return m_nWholeBodySection == section; }
 
 protected:
     // Starts a detached worker thread; throws std::system_error when the system
@@ -194,7 +216,8 @@ private:
     std::atomic<int32_t> m_nOutstanding{0};
     bool m_bEnding = false;        // m_csState: the final state is being settled
     uint64_t m_nRunStartTicks = 0; // monotonic clock at Start
-    std::atomic<int> m_nChainError{0}; // errno of a worker the chain could not create
+    std::atomic<int32_t> m_nWholeBodySection{-1}; // ClaimWholeBody; -1 = none in this run
+    std::atomic<int> m_nChainError{0};            // errno of a worker the chain could not create
 
 public:
     // The fields, in the order the inspector lists them.
@@ -239,6 +262,8 @@ private:
     void Init();
     void CloseSession();
 
+    QString m_strETag;          // m_csFields; never stored
+    SYSTEMTIME m_timePartialFile; // set once by the constructor
     mutable std::mutex m_csFields;
     mutable std::mutex m_csSections;
 };

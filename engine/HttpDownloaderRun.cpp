@@ -62,6 +62,7 @@ void CHttpDownloader::Start(bool justGetInfo)
     m_nThreadsFailed = 0;
     m_nThreadsRunning = 1;
     m_nOutstanding = 1;
+    m_nWholeBodySection = -1;
     m_nChainError = 0;
     {
         std::lock_guard lock(m_csState);
@@ -410,6 +411,12 @@ void CHttpDownloader::RecordOutOfMemory() noexcept
     } catch (...) {
         // Without memory for the text the state alone tells.
     }
+}
+
+bool CHttpDownloader::ClaimWholeBody(int32_t section)
+{
+    int32_t taker = -1;
+    return m_nWholeBodySection.compare_exchange_strong(taker, section) || taker == section;
 }
 
 uint64_t CHttpDownloader::ItemId() const
