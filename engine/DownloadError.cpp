@@ -15,26 +15,24 @@ void CDownloadError::Clear()
 
 void CDownloadError::SetError(unsigned messageId, QStringView detail)
 {
-    SetTexts(LoadResString(messageId), detail.toString());
+    Set(std::nullopt, LoadResString(messageId), detail.toString());
 }
 
 void CDownloadError::SetError(unsigned messageId, unsigned detailId)
 {
-    SetTexts(LoadResString(messageId), detailId ? LoadResString(detailId) : QString());
+    Set(std::nullopt, LoadResString(messageId), detailId ? LoadResString(detailId) : QString());
 }
 
 void CDownloadError::SetSystemError(unsigned messageId, int code)
 {
-    SetErrorId(uint32_t(code));
-    SetTexts(LoadResString(messageId), GetSystemErrorText(code));
+    Set(uint32_t(code), LoadResString(messageId), GetSystemErrorText(code));
 }
 
 void CDownloadError::SetInternetError(unsigned messageId, uint32_t code)
 {
-    SetErrorId(code);
     QString detail;
     GetInternetErrorText(code, detail);
-    SetTexts(LoadResString(messageId), std::move(detail));
+    Set(code, LoadResString(messageId), std::move(detail));
 }
 
 void CDownloadError::CopyFrom(const CDownloadError& other)
@@ -72,15 +70,13 @@ uint32_t CDownloadError::GetErrorId() const
     return m_nErrorId;
 }
 
-void CDownloadError::SetErrorId(uint32_t code)
+// One lock for the id and the texts, so that no reader or other setter ever
+// pairs the texts of one error with the number of another.
+void CDownloadError::Set(std::optional<uint32_t> code, QString message, QString detail)
 {
     std::lock_guard lock(m_cs);
-    m_nErrorId = code;
-}
-
-void CDownloadError::SetTexts(QString message, QString detail)
-{
-    std::lock_guard lock(m_cs);
+    if (code)
+        m_nErrorId = *code;
     m_strMessage = std::move(message);
     m_strDetail = std::move(detail);
     ++m_nErrorCounter;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 // The reason of a download's latest failure. Any worker of the download sets it
 // while the user interface reads its text. Texts are loaded and looked up before
@@ -36,8 +37,8 @@ public:
     std::atomic<int> m_nErrorCounter{0};
 
 private:
-    void SetErrorId(uint32_t code);
-    void SetTexts(QString message, QString detail);
+    // Without a code the id stays as it is.
+    void Set(std::optional<uint32_t> code, QString message, QString detail);
 
     mutable std::mutex m_cs;
     // Guarded by m_cs.

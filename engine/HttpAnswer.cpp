@@ -5,10 +5,15 @@
 #include "platform/MessageFormat.h"
 #include "platform/StringTable.h"
 
+#include <QLocale>
+
 namespace {
 
 constexpr unsigned kMsgStatusCode = 138;
 constexpr QStringView kHtmlType = u"text/html";
+constexpr QStringView kWeakPrefix = u"W/";
+// Day and month names in English, whatever the user's language.
+constexpr QStringView kHttpDateFormat = u"ddd, dd MMM yyyy hh:mm:ss 'GMT'";
 
 } // namespace
 
@@ -32,6 +37,18 @@ bool IsHtmlAnswer(inet::HINTERNET request)
     return ContentTypeContains(request, kHtmlType);
 }
 
+QString QueryETag(inet::HINTERNET request)
+{
+    QString etag;
+    QueryInfoString(request, inet::HTTP_QUERY_ETAG, etag);
+    return etag;
+}
+
+bool IsStrongETag(const QString& etag)
+{
+    return !etag.isEmpty() && !etag.startsWith(kWeakPrefix);
+}
+
 bool QueryLastModified(inet::HINTERNET request, SYSTEMTIME& time)
 {
     inet::DWORD bytes = sizeof time;
@@ -51,4 +68,9 @@ SYSTEMTIME ClockLastModified()
 bool IsServerLastModified(const SYSTEMTIME& time)
 {
     return time.wYear != 0 && time.wMilliseconds == 0;
+}
+
+QString FormatHttpDate(const SYSTEMTIME& time)
+{
+    return QLocale::c().toString(DateTimeFromSystemTime(time, Qt::UTC), kHttpDateFormat);
 }

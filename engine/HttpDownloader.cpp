@@ -2,6 +2,7 @@
 
 #include "engine/DownloadItem.h"
 #include "engine/DownloadKeyWatch.h"
+#include "engine/HttpAnswer.h"
 #include "engine/InvalidArgException.h"
 #include "engine/OwnFiles.h"
 
@@ -132,6 +133,7 @@ void CHttpDownloader::Reset()
         m_strFileTitle.clear();
         m_strLocalFileName.clear();
         m_strDownloadUrl.clear();
+        m_strETag.clear();
     }
     CDownloadKeyWatch::Post(ItemId());
     if (m_pItem)
@@ -214,6 +216,44 @@ void CHttpDownloader::SetLastModified(const SYSTEMTIME& time)
 {
     std::lock_guard lock(m_csFields);
     m_timeLastModified = time;
+}
+
+QString CHttpDownloader::GetETag() const
+{
+    std::lock_guard lock(m_csFields);
+    return m_strETag;
+}
+
+void CHttpDownloader::SetETag(const QString& etag)
+{
+    std::lock_guard lock(m_csFields);
+    m_strETag = etag;
+}
+
+// The test and the keeping are one step, so that two sections whose answers
+// come at once cannot each keep a different one.
+CHttpDownloader::ValidatorMatch CHttpDownloader::MatchETag(const QString& etag, bool keepFirst)
+{
+    std::lock_guard lock(m_csFields);
+    if (m_strETag.isEmpty()) {
+        if (keepFirst)
+            m_strETag = etag;
+        return ValidatorMatch::First;
+    }
+    return m_strETag == etag ? ValidatorMatch::Same : ValidatorMatch::Other;
+}
+
+// A recorded time that did not come from the server (the clock's, or none) is
+// no validator.
+CHttpDownloader::ValidatorMatch CHttpDownloader::MatchLastModified(const SYSTEMTIME& time, bool keepFirst)
+{
+    std::lock_guard lock(m_csFields);
+    if (!IsServerLastModified(m_timeLastModified)) {
+        if (keepFirst)
+            m_timeLastModified = time;
+        return ValidatorMatch::First;
+    }
+    return SystemTimeEqual(time, m_timeLastModified) ? ValidatorMatch::Same : ValidatorMatch::Other;
 }
 
 CHttpDownloader::RequestOptions CHttpDownloader::GetRequestOptions() const

@@ -78,6 +78,23 @@ public:
     SYSTEMTIME GetLastModified() const;
     void SetLastModified(const SYSTEMTIME& time);
 
+    // The validators that tell one version of the file from another. The ETag
+    // lives only in memory, from the preparing answer or the first partial
+    // answer that gives one; the Last-Modified time is the one recorded above.
+    enum class ValidatorMatch
+    {
+        First,  // the download held none from the server; kept when asked to
+        Same,
+        Other,
+    };
+    QString GetETag() const;
+    void SetETag(const QString& etag);
+    ValidatorMatch MatchETag(const QString& etag, bool keepFirst);
+    ValidatorMatch MatchLastModified(const SYSTEMTIME& time, bool keepFirst);
+    // The modification time (UTC) of the partial file the download was made
+    // from alone; all zero for any other download.
+    const SYSTEMTIME& GetPartialFileTime() const { return m_timePartialFile; }
+
     // The options that workers read while the user may change them, written by
     // the user-interface thread only through these setters under m_csFields;
     // the user-interface thread may read them directly.
@@ -116,8 +133,8 @@ public:
     // StepOk, StepStopped or StepFailed.
     StepResult AllocateFile();
     // Writes the stub behind the data through file; the caller holds m_csStub
-    // (or runs alone). Failures are not reported.
-    void WriteDownloadStub(PosixFile& file) const;
+    // (or runs alone). 0 or the errno of the failed write, which it does not record.
+    int WriteDownloadStub(PosixFile& file) const;
     // StepOk or StepFailed.
     StepResult Finish();
 
@@ -126,21 +143,23 @@ public:
     // and records no error.
     // StepOk or StepFailed; closes a session that is still open first.
     StepResult OpenSession();
+    // Failures go to error, or to the download's record when it is null: a
+    // section records its own, which no other section clears meanwhile.
     // Connect and request handles for a GET of url, parsed into urlParts. The
     // preparing step allows the no-auto-redirect flag, the section transfer does
     // not. On any result but StepOk no handle is left open; the terminate event
     // cancels the request's waits. The download's credentials go only to the
     // origin of the URL as entered, the proxy credentials only to the session's proxy.
     StepResult OpenRequest(bool allowNoAutoRedirect, const QString& url, CUrl& urlParts,
-                           inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
+                           inet::HINTERNET& hConnect, inet::HINTERNET& hRequest, CDownloadError* error = nullptr);
     // Sends an opened request and reads its status code; on a failure both
     // handles are closed.
     StepResult SendRequestAndQueryStatus(inet::HINTERNET& hConnect, inet::HINTERNET& hRequest,
-                                         int32_t& status);
+                                         int32_t& status, CDownloadError* error = nullptr);
     // The request handle first, then the connect handle; both become null.
     static void CloseRequest(inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
     // Records the layer's last error under messageId and gives result.
-    StepResult InternetFailure(unsigned messageId, StepResult result);
+    StepResult InternetFailure(unsigned messageId, StepResult result, CDownloadError* error = nullptr);
     // Follows redirects and learns the download URL, title, size, resume support
     // and last-modified time, without reading a body.
     StepResult Prepare();
@@ -165,6 +184,11 @@ public:
     void EndRun();
     // GetDownloadedSize for the run's own workers, which need no lock.
     uint64_t GetDownloadedSizeInRun() const;
+    // A server that answers a range with the whole file: the first section to
+    // get it takes the body for the run, and the others leave it. True for
+    // that section.
+    bool ClaimWholeBody(int32_t section);
+    bool TakesWholeBody(int32_t section) const { return m_nWholeBodySection == section; }
 
 protected:
     // Starts a detached worker thread; throws std::system_error when the system
@@ -179,9 +203,10 @@ private:
     void ChainWorker();
     void TransferSection(CSection& section);
     bool WaitBeforeNextAttempt(CSection& section, int32_t milliseconds);
+    void SetRunState(int32_t state);
     int32_t DecideFinalState();
     StepResult FinishUnlocked(std::unique_lock<std::mutex>& stateLock);
-    void RestoreSectionError();
+    void TakeSectionError();
     void EndInfoRun();
     void FailRun() noexcept;
     void RecordOutOfMemory() noexcept;
@@ -192,6 +217,8 @@ private:
     std::atomic<int32_t> m_nOutstanding{0};
     bool m_bEnding = false;        // m_csState: the final state is being settled
     uint64_t m_nRunStartTicks = 0; // monotonic clock at Start
+    std::atomic<int32_t> m_nWholeBodySection{-1}; // ClaimWholeBody; -1 = none in this run
+    std::atomic<int> m_nChainError{0};            // errno of a worker the chain could not create
 
 public:
     // The fields, in the order the inspector lists them.
@@ -236,6 +263,8 @@ private:
     void Init();
     void CloseSession();
 
+    QString m_strETag;          // m_csFields; never stored
+    SYSTEMTIME m_timePartialFile; // set once by the constructor
     mutable std::mutex m_csFields;
     mutable std::mutex m_csSections;
     // Which proxy the open session goes through (for proxy access): the HTTPS

@@ -122,8 +122,9 @@ StepResult CHttpDownloader::AllocateFile()
     if (IsResumable()) {
         error = GrowInBlocks(*this, file, &stopped);
         if (!error && !stopped) {
-            WriteDownloadStub(file);
-            error = file.truncate(m_nFileSize + DownloadStub::kSize);
+            error = WriteDownloadStub(file);
+            if (!error)
+                error = file.truncate(m_nFileSize + DownloadStub::kSize);
         }
     } else {
         error = file.truncate(0);
@@ -138,7 +139,7 @@ StepResult CHttpDownloader::AllocateFile()
 }
 
 // Runs on the run's own workers, which need no lock to read the sections.
-void CHttpDownloader::WriteDownloadStub(PosixFile& file) const
+int CHttpDownloader::WriteDownloadStub(PosixFile& file) const
 {
     DownloadStub stub;
     stub.m_strUrl = GetDownloadUrl();
@@ -150,7 +151,7 @@ void CHttpDownloader::WriteDownloadStub(PosixFile& file) const
                               section.m_nRangeEnd};
     }
     const QByteArray bytes = stub.Encode();
-    file.writeAt(bytes.constData(), size_t(bytes.size()), stub.m_nFileSize);
+    return file.writeAt(bytes.constData(), size_t(bytes.size()), stub.m_nFileSize);
 }
 
 StepResult CHttpDownloader::Finish()

@@ -109,6 +109,7 @@ StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl&
     download.m_bGotFileSize = QueryContentLength(request, size);
     download.m_nFileSize = size;
     download.SetLastModified(LastModified(request));
+    download.SetETag(QueryETag(request));
     return StepOk;
 }
 

@@ -175,6 +175,9 @@ CHttpDownloader::CHttpDownloader(const QString& partialFile, CDownloadItem* item
     RebuildFromStub(*this, stub);
     m_strDownloadLocation = partialFile.left(slash);
     m_strFileTitle = SafeStoredFileName(WithoutPartialFileSuffix(partialFile.mid(slash + 1)));
+    // A file changed on the server after this one was last written shows in a
+    // later Last-Modified, the only hint a partial file alone can give.
+    m_timePartialFile = SystemTimeFromDateTime(QFileInfo(partialFile).lastModified().toUTC());
     m_nState = Paused;
 }
 

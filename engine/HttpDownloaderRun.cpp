@@ -62,6 +62,8 @@ void CHttpDownloader::Start(bool justGetInfo)
     m_nThreadsFailed = 0;
     m_nThreadsRunning = 1;
     m_nOutstanding = 1;
+    m_nWholeBodySection = -1;
+    m_nChainError = 0;
     {
         std::lock_guard lock(m_csState);
         m_bEnding = false;
@@ -126,9 +128,9 @@ void CHttpDownloader::PrepareStep()
     const int32_t state = m_nState;
     if (state != NeedToPrepare && state != PrepairingFailed)
         return;
-    m_nState = Preparing;
+    SetRunState(Preparing);
     if (OpenSession() != StepOk) {
-        m_nState = PrepairingFailed;
+        SetRunState(PrepairingFailed);
         return;
     }
     for (int32_t attempt = 1; attempt <= Setting(&CAppSettingsBase::MaxAttempts); ++attempt) {
@@ -140,26 +142,26 @@ void CHttpDownloader::PrepareStep()
             } catch (const CInvalidArgException&) {
                 DeleteSections();
                 m_pError->SetError(kMsgPrepareFailed, kNoDetail);
-                m_nState = PrepairingFailed;
+                SetRunState(PrepairingFailed);
                 return;
             }
-            m_nState = Prepared;
+            SetRunState(Prepared);
             return;
         case StepStopped:
-            m_nState = NeedToPrepare;
+            SetRunState(NeedToPrepare);
             return;
         case StepFailed:
-            m_nState = PrepairingFailed;
+            SetRunState(PrepairingFailed);
             return;
         case StepRetry:
             if (m_pTerminateEvent->waitFor(Setting(&CAppSettingsBase::PauseBetweenAttempts))) {
-                m_nState = NeedToPrepare;
+                SetRunState(NeedToPrepare);
                 return;
             }
             break;
         }
     }
-    m_nState = PrepairingFailed;
+    SetRunState(PrepairingFailed);
 }
 
 void CHttpDownloader::AllocateStep()
@@ -167,18 +169,18 @@ void CHttpDownloader::AllocateStep()
     const int32_t state = m_nState;
     if (m_bJustGetInfo || (state != Prepared && state != FileAllocatingFailed))
         return;
-    m_nState = FileAllocating;
+    SetRunState(FileAllocating);
     switch (AllocateFile()) {
     case StepOk:
-        m_nState = FileAllocated;
+        SetRunState(FileAllocated);
         CDownloadNotifySink::Post(ItemId(), FileAllocated);
         break;
     case StepStopped:
         DeleteSections();
-        m_nState = NeedToPrepare;
+        SetRunState(NeedToPrepare);
         break;
     default:
-        m_nState = FileAllocatingFailed;
+        SetRunState(FileAllocatingFailed);
         break;
     }
 }
@@ -192,10 +194,10 @@ void CHttpDownloader::RunSection()
         && (state != Transferring || m_nThreadsRunning == 1))
         return;
     if (!m_hSession && OpenSession() != StepOk) {
-        m_nState = TransferringFailed;
+        SetRunState(TransferringFailed);
         return;
     }
-    m_nState = Transferring;
+    SetRunState(Transferring);
     CSection* section = TakeSection();
     if (!section)
         return;
@@ -225,7 +227,8 @@ void CHttpDownloader::ChainWorker()
     ++m_nOutstanding;
     try {
         LaunchWorker(false);
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        m_nChainError = error.code().value();
         --m_nThreadsRunning;
         ++m_nThreadsFailed;
         --m_nOutstanding;
@@ -235,8 +238,10 @@ void CHttpDownloader::ChainWorker()
 void CHttpDownloader::TransferSection(CSection& section)
 {
     section.m_bIsWorking = 1;
+    bool waitCut = false;
     for (int32_t attempt = 1; attempt <= Setting(&CAppSettingsBase::MaxAttempts); ++attempt) {
         m_pError->Clear();
+        section.m_error.Clear();
         section.m_bIsFailed = 0;
         section.m_nTransferRate = 0;
         section.m_nTransferSize = 0;
@@ -253,11 +258,15 @@ void CHttpDownloader::TransferSection(CSection& section)
             continue;
         }
         section.m_bIsFailed = 1;
-        // Another section's next attempt clears the download's record.
-        section.m_lastError.CopyFrom(*m_pError);
-        if (result == StepFailed || WaitBeforeNextAttempt(section, Setting(&CAppSettingsBase::PauseBetweenAttempts)))
+        // Shown until an attempt clears it; the end of the run takes the section's own.
+        m_pError->CopyFrom(section.m_error);
+        if (result == StepFailed)
+            break;
+        waitCut = WaitBeforeNextAttempt(section, Setting(&CAppSettingsBase::PauseBetweenAttempts));
+        if (waitCut)
             break;
     }
+    section.m_bFailedForGood = section.m_bIsFailed && !waitCut;
     if (section.m_bIsFailed && Setting(&CAppSettingsBase::StopDownloadOnSectionFail))
         m_pTerminateEvent->set();
     section.m_bIsWorking = 0;
@@ -286,7 +295,7 @@ void CHttpDownloader::EndRun()
             if (state == Transferred || state == FinishingFailed)
                 state = FinishUnlocked(lock) == StepOk ? Completed : FinishingFailed;
             if (state == TransferringFailed)
-                RestoreSectionError();
+                TakeSectionError();
         } catch (...) {
             if (!lock.owns_lock())
                 lock.lock();
@@ -316,6 +325,17 @@ void CHttpDownloader::EndInfoRun()
     m_bIsRunning = 0;
 }
 
+// Only a worker's own step changes the state during a run, and none undoes a
+// pause that came meanwhile: the pause decides how the run ends.
+void CHttpDownloader::SetRunState(int32_t state)
+{
+    std::lock_guard lock(m_csState);
+    if (m_nState != Pausing)
+        m_nState = state;
+}
+
+// Sections are left over without a failure only when a pause was asked or a
+// worker could not be made for them: only the pause makes the run Paused.
 int32_t CHttpDownloader::DecideFinalState()
 {
     const int32_t state = m_nState;
@@ -333,7 +353,13 @@ int32_t CHttpDownloader::DecideFinalState()
             return TransferringFailed;
         complete = complete && section->IsComplete();
     }
-    return complete ? Transferred : Paused;
+    if (complete)
+        return Transferred;
+    if (state == Pausing)
+        return Paused;
+    if (const int error = m_nChainError)
+        m_pError->SetSystemError(kMsgOutOfMemory, error);
+    return TransferringFailed;
 }
 
 // Nothing else takes the state lock but a pause request, which the ending flag
@@ -347,30 +373,33 @@ StepResult CHttpDownloader::FinishUnlocked(std::unique_lock<std::mutex>& stateLo
     return result;
 }
 
-// A run that failed says why, even when a later attempt of another section
-// cleared the record.
-void CHttpDownloader::RestoreSectionError()
+// A run that failed in its sections says why with a failed section's own
+// reason, whatever the others left in the download's record: one that failed
+// for good before one whose wait for its next attempt the run's end cut short.
+void CHttpDownloader::TakeSectionError()
 {
-    if (m_pError->m_nErrorCounter != 0)
-        return;
-    // A section's own record may have been cleared before it could copy it.
+    const CSection* chosen = nullptr;
     for (const auto& section : m_sections) {
-        if (section->m_bIsFailed && section->m_lastError.m_nErrorCounter != 0) {
-            m_pError->CopyFrom(section->m_lastError);
-            return;
-        }
+        if (section->m_bIsFailed && (!chosen || (section->m_bFailedForGood && !chosen->m_bFailedForGood)))
+            chosen = section.get();
     }
+    if (chosen)
+        m_pError->CopyFrom(chosen->m_error);
 }
 
-// What an exception in a worker leaves: the step under way has failed.
+// What an exception in a worker leaves: the step under way has failed, a pause
+// asked for meanwhile included.
 void CHttpDownloader::FailRun() noexcept
 {
-    switch (m_nState) {
-    case Preparing: m_nState = PrepairingFailed; break;
-    case FileAllocating: m_nState = FileAllocatingFailed; break;
-    case Transferring:
-    case Pausing: m_nState = TransferringFailed; break;
-    default: break;
+    {
+        std::lock_guard lock(m_csState);
+        switch (m_nState) {
+        case Preparing: m_nState = PrepairingFailed; break;
+        case FileAllocating: m_nState = FileAllocatingFailed; break;
+        case Transferring:
+        case Pausing: m_nState = TransferringFailed; break;
+        default: break;
+        }
     }
     RecordOutOfMemory();
 }
@@ -382,6 +411,12 @@ void CHttpDownloader::RecordOutOfMemory() noexcept
     } catch (...) {
         // Without memory for the text the state alone tells.
     }
+}
+
+bool CHttpDownloader::ClaimWholeBody(int32_t section)
+{
+    int32_t taker = -1;
+    return m_nWholeBodySection.compare_exchange_strong(taker, section) || taker == section;
 }
 
 uint64_t CHttpDownloader::ItemId() const

@@ -282,19 +282,20 @@ StepResult CHttpDownloader::OpenSession()
 }
 
 StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString& url, CUrl& urlParts,
-                                        HINTERNET& hConnect, HINTERNET& hRequest)
+                                        HINTERNET& hConnect, HINTERNET& hRequest, CDownloadError* error)
 {
+    CDownloadError& record = error ? *error : *m_pError;
     hConnect = nullptr;
     hRequest = nullptr;
     const HINTERNET session = m_hSession;
     if (!session)
         return StepFailed;
     if (!ParseUrl(url, urlParts.m_nServiceType, urlParts.m_strServer, urlParts.m_strObject, urlParts.m_nPort)) {
-        m_pError->SetError(kMsgUrlParseFailed, kNoDetail);
+        record.SetError(kMsgUrlParseFailed, kNoDetail);
         return StepFailed;
     }
     if (urlParts.m_nServiceType != AFX_INET_SERVICE_HTTP && urlParts.m_nServiceType != AFX_INET_SERVICE_HTTPS) {
-        m_pError->SetError(kMsgSchemeNotSupported, kNoDetail);
+        record.SetError(kMsgSchemeNotSupported, kNoDetail);
         return StepFailed;
     }
     const RequestOptions options = GetRequestOptions();
@@ -307,10 +308,10 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
     const HINTERNET connect = Connect(session, urlParts, authorize ? options.userName : QString(),
                                       authorize ? options.password : QString(), proxy);
     if (!connect)
-        return InternetFailure(kMsgConnectFailed, StepRetry);
+        return InternetFailure(kMsgConnectFailed, StepRetry, &record);
     const HINTERNET request = OpenGet(connect, urlParts, Referer(options.referer, m_strUrl), allowNoAutoRedirect);
     if (!request) {
-        const StepResult result = InternetFailure(kMsgOpenRequestFailed, StepRetry);
+        const StepResult result = InternetFailure(kMsgOpenRequestFailed, StepRetry, &record);
         InternetCloseHandle(connect);
         return result;
     }
@@ -321,7 +322,8 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
     return StepOk;
 }
 
-StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTERNET& hRequest, int32_t& status)
+StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTERNET& hRequest, int32_t& status,
+                                                      CDownloadError* error)
 {
     unsigned failure = kMsgSendFailed;
     if (HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0)) {
@@ -333,7 +335,7 @@ StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTE
         }
         failure = kMsgStatusQueryFailed;
     }
-    const StepResult result = InternetFailure(failure, StepRetry);
+    const StepResult result = InternetFailure(failure, StepRetry, error);
     CloseRequest(hConnect, hRequest);
     return result;
 }
@@ -348,11 +350,11 @@ void CHttpDownloader::CloseRequest(HINTERNET& hConnect, HINTERNET& hRequest)
     hConnect = nullptr;
 }
 
-StepResult CHttpDownloader::InternetFailure(unsigned messageId, StepResult result)
+StepResult CHttpDownloader::InternetFailure(unsigned messageId, StepResult result, CDownloadError* error)
 {
     // A pause cancels what the layer was waiting for; that is no failure.
     if (m_pTerminateEvent->isSet())
         return StepStopped;
-    m_pError->SetInternetError(messageId, GetLastError());
+    (error ? *error : *m_pError).SetInternetError(messageId, GetLastError());
     return result;
 }

@@ -46,9 +46,12 @@ public:
 
     // One attempt at what is left of the section: a ranged GET of the download
     // URL, written at the section's own offsets in the partial file. Never writes
-    // outside the section, and an answer that does not start where the section
-    // stands is refused, or, for a download without a stub, starts the section
-    // again from its first byte.
+    // outside the section, and an answer that does not start where it was asked
+    // to is refused, or, for a download without a stub, starts the section again
+    // from its first byte. Bytes before the section's start that are on disk
+    // already are asked for again and must be the same; a validator keeps the
+    // answer to the version of the file the download holds. A server that
+    // answers with the whole file has it taken by one section, over all of them.
     StepResult Transfer();
 
     CHttpDownloader* m_pDownloader = nullptr;
@@ -65,28 +68,38 @@ public:
     RelaxedAtomic<uint32_t> m_nTransferRate; // bytes per second over the last whole second
     RelaxedAtomic<uint32_t> m_nTransferSize; // read buffer now in use
 
-    // The error of this section's last failed attempt, which another section's
-    // later attempt may have cleared from the download's record. Not shown.
-    CDownloadError m_lastError;
+    // The reason of this section's last failed attempt: the attempts record
+    // here, never in the download's record, which the other sections clear.
+    // Not shown.
+    CDownloadError m_error;
+    // The section failed, and not only because the run's end cut short its wait
+    // for another attempt. Not shown.
+    bool m_bFailedForGood = false;
     // After an attempt that met the server's limit on connections (StepRetry,
     // nothing recorded): how long to wait before asking again, in ms. Such an
     // attempt is no failure and costs none of MaxAttempts. -1 after any other.
     int32_t m_nServerBusyWaitMs = -1;
 
 private:
+    struct Attempt;
     struct ReadLoop;
 
-    void AddRangeHeader(inet::HINTERNET request) const;
-    StepResult CheckAnswer(inet::HINTERNET request, int32_t status);
+    Attempt PlanAttempt() const;
+    uint64_t BytesOnDiskBefore() const;
+    void AddRangeHeaders(inet::HINTERNET request, Attempt& attempt) const;
+    StepResult CheckAnswer(inet::HINTERNET request, int32_t status, Attempt& attempt);
     StepResult RefuseStatus(inet::HINTERNET request, int32_t status);
-    bool AnswerFitsSection(inet::HINTERNET request, int32_t status) const;
-    bool AnswersAnotherVersion(inet::HINTERNET request, int32_t status) const;
-    bool TakesWholeBody(int32_t status) const;
+    bool AnswerFitsSection(inet::HINTERNET request, int32_t status, const Attempt& attempt) const;
+    bool IsWholeFile(inet::HINTERNET request, int32_t status) const;
+    bool AnswersAnotherVersion(inet::HINTERNET request, int32_t status, const Attempt& attempt) const;
+    bool RestartsFromFirstByte(int32_t status) const;
     StepResult FailChangedResource();
     bool IsTransferring() const;
     bool AnotherSectionTransfers() const;
-    StepResult Receive(inet::HINTERNET request, bool fromFirstByte);
-    StepResult ReadBody(inet::HINTERNET request, PosixFile& file);
+    StepResult Receive(inet::HINTERNET request, const Attempt& attempt);
+    StepResult ReadBody(inet::HINTERNET request, PosixFile& file, const Attempt& attempt);
+    StepResult CompareOverlap(PosixFile& file, ReadLoop& loop, const Attempt& attempt);
+    StepResult EndedShort();
     StepResult ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended);
     StepResult AfterRead(PosixFile& file, ReadLoop& loop, uint32_t read);
     void TakeSettings(ReadLoop& loop) const;
@@ -94,10 +107,12 @@ private:
     StepResult Keep(ReadLoop& loop, uint32_t read);
     StepResult Flush(ReadLoop& loop);
     StepResult Settle(ReadLoop& loop);
-    uint64_t Room(uint64_t next) const;
+    void SpreadWholeBody(uint64_t written) const;
+    uint64_t Room(const ReadLoop& loop, uint64_t next) const;
     bool LimitSpeed(int32_t mode);
     StepResult LookAtStub(PosixFile& file, ReadLoop& loop);
     static uint64_t StubEvery();
-    void UpdateStub(PosixFile& file, bool always);
+    int UpdateStub(PosixFile& file, bool always);
+    StepResult WriteFailure(int error);
     void Measure(ReadLoop& loop, uint64_t second);
 };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libcurl4-openssl-dev libssl-dev
           libgtest-dev libgmock-dev nettle-dev nginx caddy openssl dbus shared-mime-info desktop-file-utils
-          libxcb1-dev fonts-noto-cjk qt6-translations-l10n xdg-utils xvfb openbox xclip xdotool x11-utils)
+          libxcb1-dev fonts-noto-cjk qt6-translations-l10n xdg-utils xvfb openbox xclip xdotool x11-utils busybox)
 
 missing=()
 for p in "${packages[@]}"; do

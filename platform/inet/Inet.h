@@ -77,6 +77,7 @@ inline constexpr DWORD HTTP_QUERY_RETRY_AFTER = 36;
 inline constexpr DWORD HTTP_QUERY_ACCEPT_RANGES = 42;
 inline constexpr DWORD HTTP_QUERY_CONTENT_DISPOSITION = 47;
 inline constexpr DWORD HTTP_QUERY_CONTENT_RANGE = 53;
+inline constexpr DWORD HTTP_QUERY_ETAG = 54;
 inline constexpr DWORD HTTP_QUERY_FLAG_SYSTEMTIME = 0x40000000; // only with LAST_MODIFIED
 
 // Options (InternetSetOptionW / InternetQueryOptionW).

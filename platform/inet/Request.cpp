@@ -58,6 +58,7 @@ const char* headerName(DWORD level)
     case HTTP_QUERY_ACCEPT_RANGES: return "Accept-Ranges";
     case HTTP_QUERY_CONTENT_DISPOSITION: return "Content-Disposition";
     case HTTP_QUERY_CONTENT_RANGE: return "Content-Range";
+    case HTTP_QUERY_ETAG: return "ETag";
     default: return nullptr;
     }
 }

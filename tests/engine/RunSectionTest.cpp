@@ -9,6 +9,9 @@ constexpr qsizetype kShare = 64 * 1024;
 constexpr qsizetype kChunk = 8 * 1024;
 constexpr int kChunkWaitMs = 150;
 const QString kNotFoundText = u"传输失败。 状态代码：404 未找到"_qs;
+const QString kForbiddenText = u"传输失败。 状态代码：403 禁止访问"_qs;
+const QString kGoneText = u"传输失败。 状态代码：410 已不存在"_qs;
+const QString kServerErrorText = u"传输失败。 状态代码：500 内部服务器错误"_qs;
 
 } // namespace
 
@@ -100,7 +103,8 @@ TEST_F(RunSectionTest, SectionWhoseEveryAttemptBreaksFails)
         qsizetype last = 0;
         if (!requestedRange(request, first, last))
             return FaultServer::answer(200, "Accept-Ranges: bytes\r\n", m_body);
-        if (first == kShare)
+        // Section 1's, however far before its start an attempt asks.
+        if (last == 2 * kShare - 1)
             return {FaultServer::reset()};
         return rangedAnswer(request, m_body);
     });
@@ -112,7 +116,7 @@ TEST_F(RunSectionTest, SectionWhoseEveryAttemptBreaksFails)
     EXPECT_FALSE(download.m_sections[1]->IsComplete());
     int attempts = 0;
     for (const FaultServer::Request& request : server.requests())
-        attempts += request.header("Range").startsWith("bytes=" + QByteArray::number(kShare) + '-');
+        attempts += request.header("Range").endsWith('-' + QByteArray::number(2 * kShare - 1));
     EXPECT_EQ(attempts, 3);
     EXPECT_FALSE(download.m_pError->GetText().isEmpty());
 }
@@ -138,4 +142,72 @@ TEST_F(RunSectionTest, PauseWhileASectionWaitsToRetryEndsFailed)
 
     EXPECT_EQ(sink().waitForFinal(item->m_nId, 5000), TransferringFailed);
     EXPECT_EQ(server.requests().size(), 2);
+}
+
+// The four sections fail for good at the same moment, each for its own reason:
+// each keeps its own, and the run's is the first failed section's, never the
+// reason of one that failed later.
+TEST_F(RunSectionTest, ConcurrentFailuresKeepTheirOwnReasons)
+{
+    const int statuses[] = {404, 403, 410, 500};
+    const QString texts[] = {kNotFoundText, kForbiddenText, kGoneText, kServerErrorText};
+    for (const int32_t stop : {0, 1}) {
+        set(&CAppSettingsBase::StopDownloadOnSectionFail, stop);
+        for (int round = 0; round < 5; ++round) {
+            SCOPED_TRACE(testing::Message() << "stop " << stop << ", round " << round);
+            std::atomic<int> asked{0};
+            FaultServer server([&](const FaultServer::Request& request) -> FaultServer::Script {
+                qsizetype first = 0;
+                qsizetype last = 0;
+                if (!requestedRange(request, first, last))
+                    return FaultServer::answer(200, "Accept-Ranges: bytes\r\n", m_body);
+                ++asked;
+                waitFor([&] { return asked == 4; }, 5000);
+                return FaultServer::answer(statuses[last / kShare]);
+            });
+            const auto item = makeItem(server.url(u"/four.bin"_qs));
+            CHttpDownloader& download = *item->m_pDownloader;
+
+            ASSERT_EQ(runToEnd(*item), TransferringFailed);
+            // Stopping the others may cancel one whose answer has yet to come.
+            QString first;
+            for (const auto& section : download.m_sections) {
+                EXPECT_TRUE(section->m_bIsFailed || stop) << section->m_nIndex;
+                if (!section->m_bIsFailed)
+                    continue;
+                EXPECT_EQ(section->m_error.GetText(), texts[section->m_nIndex]) << section->m_nIndex;
+                if (first.isEmpty())
+                    first = texts[section->m_nIndex];
+            }
+            EXPECT_EQ(download.m_pError->GetText(), first);
+        }
+    }
+}
+
+// Section 1's connection breaks and it waits to try again when section 2 fails
+// for good and so stops the download: the run says section 2's reason.
+TEST_F(RunSectionTest, AFailureForGoodOutweighsAWaitCutShort)
+{
+    set(&CAppSettingsBase::StopDownloadOnSectionFail, 1);
+    set(&CAppSettingsBase::PauseBetweenAttempts, 30000);
+    FaultServer server([this](const FaultServer::Request& request) -> FaultServer::Script {
+        qsizetype first = 0;
+        qsizetype last = 0;
+        if (!requestedRange(request, first, last))
+            return FaultServer::answer(200, "Accept-Ranges: bytes\r\n", m_body);
+        if (last / kShare == 1)
+            return {FaultServer::reset()};
+        if (last / kShare == 2)
+            return {FaultServer::wait(500), FaultServer::send(FaultServer::response(404))};
+        return slowPart(m_body, first, last);
+    });
+    const auto item = makeItem(server.url(u"/four.bin"_qs));
+    CHttpDownloader& download = *item->m_pDownloader;
+
+    ASSERT_EQ(runToEnd(*item), TransferringFailed);
+    EXPECT_EQ(download.m_pError->GetText(), kNotFoundText);
+    EXPECT_TRUE(download.m_sections[1]->m_bIsFailed);
+    const QString broken = download.m_sections[1]->m_error.GetText();
+    EXPECT_FALSE(broken.isEmpty());
+    EXPECT_NE(broken, kNotFoundText);
 }

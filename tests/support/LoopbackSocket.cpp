@@ -19,6 +19,14 @@ int ConnectLoopback(quint16 port)
     return socket;
 }
 
+bool LoopbackAccepts(quint16 port)
+{
+    const int socket = ConnectLoopback(port);
+    if (socket >= 0)
+        ::close(socket);
+    return socket >= 0;
+}
+
 QList<quint16> FreeLoopbackPorts(int count)
 {
     QList<int> sockets;

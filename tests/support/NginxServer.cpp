@@ -93,14 +93,6 @@ bool certificatesReady()
     return ready;
 }
 
-bool accepts(quint16 port)
-{
-    const int socket = ConnectLoopback(port);
-    if (socket >= 0)
-        ::close(socket);
-    return socket >= 0;
-}
-
 QString logField(const QString& text)
 {
     return text == u"-" ? QString() : text;
@@ -218,9 +210,9 @@ bool NginxServer::waitUntilListening()
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < kStartLimitMs && m_process.isRunning()) {
-        bool all = ownsItsPorts() && accepts(m_httpPort);
+        bool all = ownsItsPorts() && LoopbackAccepts(m_httpPort);
         for (const auto& [cert, port] : m_httpsPorts)
-            all = all && accepts(port);
+            all = all && LoopbackAccepts(port);
         if (all)
             return true;
         QThread::msleep(kPollMs);
