@@ -2,8 +2,8 @@
 
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
-#include "mainframe/DownloadListFile.h"
 #include "mainframe/DownloadsView.h"
+#include "mainframe/core/DownloadListFile.h"
 #include "platform/BinaryWriter.h"
 
 #include <QFile>

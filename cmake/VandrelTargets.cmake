@@ -47,7 +47,8 @@ function(vandrel_library name flags)
   endif()
 endfunction()
 
-# platform <- core (app/) <- engine <- ui (app/gui, mainframe, dialogs)
+# platform <- core (app/) <- engine <- framecore (mainframe/core) <- ui (app/gui, mainframe, dialogs)
+# Only ui uses QtWidgets.
 function(vandrel_add_libraries sfx flags)
   vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
     EXTRA "${VANDREL_STRINGS_CPP}"
@@ -55,9 +56,10 @@ function(vandrel_add_libraries sfx flags)
   add_dependencies(vandrel_platform${sfx} vandrel_strings)
   vandrel_library(vandrel_core${sfx} "${flags}" DIRS app LINK vandrel_platform${sfx})
   vandrel_library(vandrel_engine${sfx} "${flags}" DIRS engine LINK vandrel_core${sfx})
+  vandrel_library(vandrel_framecore${sfx} "${flags}" DIRS mainframe/core LINK vandrel_engine${sfx})
   vandrel_library(vandrel_ui${sfx} "${flags}" DIRS app/gui mainframe dialogs
     EXTRA "${VANDREL_TERMS_CPP}"
-    LINK vandrel_engine${sfx} Qt6::Gui Qt6::Widgets Qt6::Network)
+    LINK vandrel_framecore${sfx} Qt6::Gui Qt6::Widgets Qt6::Network)
   add_dependencies(vandrel_ui${sfx} vandrel_terms)
 endfunction()
 
@@ -92,5 +94,6 @@ function(vandrel_add_tests sfx flags)
   vandrel_test_suite(platform "${sfx}" "${flags}" vandrel_platform${sfx} 0)
   vandrel_test_suite(core "${sfx}" "${flags}" vandrel_core${sfx} 0)
   vandrel_test_suite(engine "${sfx}" "${flags}" vandrel_engine${sfx} 0)
+  vandrel_test_suite(framecore "${sfx}" "${flags}" vandrel_framecore${sfx} 0)
   vandrel_test_suite(ui "${sfx}" "${flags}" vandrel_ui${sfx} 1)
 endfunction()

@@ -3,6 +3,7 @@
 #include "mainframe/ItemKeyIndex.h"
 #include "mainframe/ListCtrlEx.h"
 #include "mainframe/RowTally.h"
+#include "mainframe/core/DownloadRows.h"
 
 #include <cstdint>
 #include <list>
@@ -21,7 +22,8 @@ struct CmdUI;
 // completed column's progress bar, state colours and icons, and the context
 // menus of the rows, the empty area and the header. The view owns every item
 // and, through it, every download; it reads the downloads and never changes them.
-class CDownloadsView : public CListCtrlEx
+// The queue and the list files know it only as the rows.
+class CDownloadsView : public CListCtrlEx, public CDownloadRows
 {
     Q_OBJECT
 
@@ -73,13 +75,13 @@ public:
     // takes the running ones out first.
     ~CDownloadsView() override;
 
+    int GetItemCount() const final { return CListCtrlEx::GetItemCount(); }
+    std::vector<int> GetSelectedRows() const final { return CListCtrlEx::GetSelectedRows(); }
     // Appends the item to m_listItems and as the last row; returns the row.
-    int AddItem(CDownloadItem* item);
-    CDownloadItem* GetItem(int row) const;
+    int AddItem(CDownloadItem* item) final;
+    CDownloadItem* GetItem(int row) const final;
     CDownloadItem* FindItemById(uint64_t id) const;
-    // Some row whose URL as entered, download URL or file path equals the
-    // argument of the same kind, ignoring case; empty arguments match nothing.
-    bool FindItem(const QString& url, const QString& downloadUrl, const QString& path) const;
+    bool FindItem(const QString& url, const QString& downloadUrl, const QString& path) const final;
     // To be called after the URL as entered (m_strUrl) of a row's download was
     // changed, for FindItem to see it. The engine's changes of the download URL
     // and the file path need no call.

@@ -13,13 +13,14 @@
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadNotifyRelay.h"
 #include "mainframe/DownloadsView.h"
-#include "mainframe/QueueTerms.h"
 #include "mainframe/SetAsideDownloads.h"
 #include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/StatusBarEx.h"
 #include "mainframe/TerminateDialog.h"
 #include "mainframe/ToolBarCtrlEx.h"
 #include "mainframe/WindowPlacement.h"
+#include "mainframe/core/DownloadQueue.h"
+#include "mainframe/core/ListFiles.h"
 #include "platform/MessageFormat.h"
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
@@ -48,9 +49,6 @@ constexpr unsigned kIdsIdleMessage = 57345;
 constexpr unsigned kIdsConfirmExit = 227;
 constexpr unsigned kIdsTrayTipWaiting = 254;
 
-constexpr int32_t kMinConcurrency = 1;
-constexpr int32_t kMaxConcurrency = 8;
-
 const QString kPlacementSection = QStringLiteral("Settings\\WindowPlacement");
 const QString kBarStateSection = QStringLiteral("Settings\\DockState");
 
@@ -67,11 +65,6 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() = default;
 
-int32_t CMainFrame::ConcurrencyLimit()
-{
-    return std::clamp(SettingLoad(AppCore().m_settings.ConcurrentDownloads), kMinConcurrency, kMaxConcurrency);
-}
-
 void CMainFrame::Create()
 {
     setWindowTitle(AppTitle());
@@ -84,6 +77,8 @@ void CMainFrame::Create()
 
     CreateBars();
     m_wndView = new CDownloadsView(*m_commands, this);
+    m_queue = std::make_unique<CDownloadQueue>(*m_wndView);
+    m_listFiles = std::make_unique<CListFiles>(*m_wndView);
     setCentralWidget(m_wndView);
     setFocusProxy(m_wndView);
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
@@ -196,7 +191,7 @@ void CMainFrame::SaveBarState(CProfile& profile) const
 void CMainFrame::UpdateConcurrencyButton()
 {
     m_wndToolBar->SetButtonImage(m_wndToolBar->CommandToIndex(ID_CONCURRENCY_DROPDOWN),
-                                 kConcurrencyImageBase + ConcurrencyLimit());
+                                 kConcurrencyImageBase + CDownloadQueue::Limit());
 }
 
 void CMainFrame::ApplySettings()
@@ -210,15 +205,6 @@ void CMainFrame::ApplySettings()
         m_timerScheduler.stop();
         // Switched on again later, the scheduler must start afresh, not only stop.
         m_bSchedulerRunning = false;
-    }
-}
-
-void CMainFrame::PauseAllRunning()
-{
-    for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
-        CDownloadItem* item = m_wndView->GetItem(row);
-        if (IsBusyItem(*item))
-            item->m_pDownloader->RequestPause();
     }
 }
 
@@ -301,7 +287,7 @@ void CMainFrame::Exit(bool ask)
     if (m_bInExit || m_bDestroying)
         return;
     m_bInExit = true;
-    const bool running = CountRunning() > 0;
+    const bool running = m_queue->CountRunning() > 0;
     if (ask && SettingLoad(AppCore().m_settings.ConfirmExit) && running
         && AppMessageBox(this, kIdsConfirmExit, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         m_bInExit = false;
@@ -312,11 +298,11 @@ void CMainFrame::Exit(bool ask)
     m_bExiting = true;
     if (running) {
         m_timerScheduler.stop(); // nothing may start while the downloads stop
-        PauseAllRunning();
+        m_queue->PauseAllRunning();
         m_dlgTerminate = new CTerminateDialog(this);
         m_dlgTerminate->ShowCentred();
         // The panel and the window behind it are repainted meanwhile; notices return at once while exiting.
-        for (int pass = 0; pass < kExitWaitPasses && CountRunning() > 0; ++pass)
+        for (int pass = 0; pass < kExitWaitPasses && m_queue->CountRunning() > 0; ++pass)
             Ui().exitWaitMs(kExitWaitPassMs);
     }
     DestroyFrame();

@@ -19,12 +19,13 @@ class CChecksumDialog;
 class CCommandTable;
 class CDownloadDialog;
 class CDownloadItem;
+class CDownloadQueue;
+class CListFiles;
 class CProfile;
 class CSpeedMeterWnd;
 class CStatusBarEx;
 class CTerminateDialog;
 class CToolBarCtrlEx;
-class QFileDevice;
 class QToolBar;
 enum class TrayEvent;
 
@@ -86,7 +87,6 @@ public:
     void ShowHiddenOwnedWindows();
     void OnDownloadNotify(uint64_t itemId, int32_t state);
 
-    void PauseAllRunning();
     void SchedulerTick();
     void OnClipboardUpdate();
 
@@ -94,9 +94,6 @@ public:
     void SetMessageText(const QString& text);
     void SetMessageText(unsigned stringId);
 
-    // ConcurrentDownloads within 1 to 8: a hand-edited value must not leave the
-    // queue without a limit or ask for an image that does not exist.
-    static int32_t ConcurrencyLimit();
     // Shows the current limit on the concurrency button, wherever it stands.
     void UpdateConcurrencyButton();
 
@@ -155,6 +152,8 @@ private:
     CSpeedMeterWnd* m_wndSpeedMeter = nullptr;
     CStatusBarEx* m_wndStatusBar = nullptr;
     CDownloadsView* m_wndView = nullptr;
+    std::unique_ptr<CDownloadQueue> m_queue; // on the view's rows
+    std::unique_ptr<CListFiles> m_listFiles; // on the view's rows
     CTerminateDialog* m_dlgTerminate = nullptr;
     QTimer m_timerUpdate;
     QTimer m_timerScheduler;
@@ -167,11 +166,11 @@ private:
 
 public:
     // Queue and list files.
-    // Starts an idle item now, or queues it while the running rows fill the limit.
+    // The queue's (CDownloadQueue) start of one item.
     void StartOrQueue(CDownloadItem* item);
-    // Fills free places from the queued rows, top first, or pushes the running
-    // rows beyond a lowered limit back into the queue; then repaints the list.
+    // The queue's pass, none while exiting; then the list repainted.
     void ProcessQueue();
+    // The list files (CListFiles) with their messages and the wait cursor.
     // Binary lists; silent suppresses every message.
     bool ImportList(const QString& path, bool silent);
     bool ExportList(const QString& path, bool silent, bool all);
@@ -185,29 +184,14 @@ public:
 private:
     void RegisterQueueCommands();
     void RegisterListFileCommands();
-    int CountRunning() const;
-    // StartOrQueue with the running rows counted once for a whole pass.
-    void StartOrQueue(CDownloadItem* item, int& running);
-    // Starts an idle item and clears its queued flag; false when no worker could
-    // be created, which leaves it idle and its place free.
-    bool StartItem(CDownloadItem* item);
     std::vector<CDownloadItem*> SelectedItems() const;
     // For the commands' enabling rules, which run at every tick: they read only
     // as many selected rows as they must.
     using ItemTest = bool (*)(const CDownloadItem&);
     bool AnySelected(ItemTest test) const;
     int SelectedCount() const;
-    void OnStart();
     void OnPause();
-    void OnGetInformation();
-    void OnPauseAll();
     void OnConcurrency(int command);
-    // The rows an export takes, top first: all, or the selected ones.
-    std::vector<CDownloadItem*> ItemsToExport(bool all) const;
-    // The reason of a failure, or empty; count gets the records written.
-    QString WriteList(QFileDevice& file, bool all, uint32_t& count) const;
-    // Appends the item unless a row already has its URL, download URL or file.
-    bool AppendUnlessDuplicate(std::unique_ptr<CDownloadItem> item);
     void ShowListError(unsigned messageId, const QString& reason);
 
 public:

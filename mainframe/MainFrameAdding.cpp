@@ -15,7 +15,7 @@
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
-#include "mainframe/QueueTerms.h"
+#include "mainframe/core/DownloadQueue.h"
 #include "platform/MessageFormat.h"
 #include "platform/ParseUrl.h"
 #include "platform/StringTable.h"
@@ -227,9 +227,7 @@ void CMainFrame::AddDroppedUrl(const QString& dropped)
 
 void CMainFrame::PauseItem(CDownloadItem* item)
 {
-    if (IsBusyItem(*item))
-        item->m_pDownloader->RequestPause();
-    item->SetQueued(false);
+    CDownloadQueue::Pause(*item);
     ProcessQueue();
 }
 

@@ -9,9 +9,9 @@
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadsView.h"
-#include "mainframe/QueueTerms.h"
 #include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/ToolBarCtrlEx.h"
+#include "mainframe/core/QueueTerms.h"
 #include "platform/ParseUrl.h"
 
 #include <QDesktopServices>

@@ -7,6 +7,7 @@
 #include "app/gui/UiServices.h"
 #include "engine/DownloadItem.h"
 #include "mainframe/DownloadsView.h"
+#include "mainframe/core/DownloadQueue.h"
 #include "platform/PowerActions.h"
 #include "platform/StringTable.h"
 #include "platform/SystemTime.h"
@@ -63,8 +64,8 @@ void CMainFrame::StopScheduledDownloads()
     if (action == FinishNothing)
         return;
     // As Pause all: rows the start queued must not start once the pauses are noticed.
-    OnPauseAll();
-    for (int pass = 0; pass < kStopWaitPasses && CountRunning() > 0; ++pass)
+    m_queue->PauseAll();
+    for (int pass = 0; pass < kStopWaitPasses && m_queue->CountRunning() > 0; ++pass)
         Ui().sleepMs(kStopWaitPassMs);
     switch (action) {
     case FinishExit: RequestExit(false); break;

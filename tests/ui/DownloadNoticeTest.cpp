@@ -7,10 +7,10 @@
 #include "engine/DownloadItem.h"
 #include "engine/DownloadState.h"
 #include "engine/HttpDownloader.h"
-#include "mainframe/DownloadListFile.h"
 #include "mainframe/DownloadsView.h"
 #include "platform/BinaryReader.h"
 #include "mainframe/MainFrame.h"
+#include "mainframe/core/DownloadListFile.h"
 
 #include <QDialog>
 #include <QFile>

@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "framecore/ListFixtures.h"
 
 #include "app/VandrelCore.h"
 #include "engine/DownloadItem.h"
@@ -10,8 +11,8 @@
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/StatusBarEx.h"
-#include "mainframe/TextUrlList.h"
-#include "platform/BinaryWriter.h"
+#include "mainframe/core/TextUrlList.h"
+#include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -21,57 +22,12 @@
 #include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QStringEncoder>
 #include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
 
 namespace {
-
-// One scheduled Completed download, byte for byte as a list file holds it.
-const QByteArray kWorkedExample = QByteArray::fromHex(
-    "56524c460200000001000000010000000e000000e8070300040007000e000500"
-    "09007b00000000000000000000000000000000000e0000006800740074007000"
-    "3a002f002f0068002f0061002e007a00690070000e0000006800740074007000"
-    "3a002f002f0068002f0061002e007a0069007000000000000000000005000000"
-    "61002e007a0069007000070000002f0074006d0070002f0064006c000d000000"
-    "2f0074006d0070002f0064006c002f0061002e007a0069007000000000000000"
-    "0000000000000000000001000000e80300000000000001000000f0e0d0c0b070"
-    "da0180f0fa0200000000");
-
-// A Completed record with its scheduled flag, field by field.
-QByteArray CompletedRecord(const QString& url, const QString& localFile)
-{
-    BinaryWriter record;
-    record.writeUInt32(0);
-    record.writeInt32(Completed);
-    record.writeSystemTime(SYSTEMTIME{2024, 3, 4, 7, 14, 5, 9, 123});
-    record.writeSystemTime(SYSTEMTIME{});
-    const QString folder = QStringLiteral("/tmp/dl");
-    for (const QString& text : {url, url, QString(), QString(), QStringLiteral("f"), folder, localFile})
-        record.writeString(text);
-    record.writeInt32(0);
-    record.writeInt32(0);
-    record.writeString({});
-    record.writeString({});
-    record.writeInt32(1);
-    record.writeUInt64(1000);
-    record.writeInt32(1);
-    record.writeUInt64(0);
-    record.writeUInt64(0);
-    return record.data();
-}
-
-QByteArray ListHeader(uint32_t count)
-{
-    BinaryWriter header;
-    header.writeBytes("VRLF");
-    header.writeUInt16(2);
-    header.writeUInt16(0);
-    header.writeUInt32(count);
-    return header.data();
-}
 
 // The prompt double, answering the file dialogs from a script too.
 class FilePrompts : public ScriptedPrompts
@@ -107,23 +63,7 @@ protected:
         return created;
     }
 
-    static QString TempPath(const QString& name) { return TestEnvironment::root() + u'/' + name; }
     static QString AutosavePath() { return DataFolder() + QStringLiteral("/DefaultDownloadList.vrl"); }
-
-    static QString WriteFile(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = TempPath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return path;
-    }
-
-    static QByteArray ReadFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     // Runs a file command with the dialog answered by that path and filter.
     void RunFileCommand(int command, const QString& path, int filter = kListFilter)
@@ -132,22 +72,8 @@ protected:
         ASSERT_TRUE(frame->Commands().Dispatch(command));
     }
 
-    void AddRows(const QStringList& urls)
-    {
-        for (const QString& url : urls) {
-            auto* item = new CDownloadItem;
-            item->m_pDownloader = new CHttpDownloader(url, TestEnvironment::root(), item);
-            frame->View()->AddItem(item);
-        }
-    }
-
-    QStringList Urls(const CMainFrame& from) const
-    {
-        QStringList urls;
-        for (int row = 0; row < from.View()->GetItemCount(); ++row)
-            urls.append(from.View()->GetItem(row)->m_pDownloader->m_strUrl);
-        return urls;
-    }
+    void AddRows(const QStringList& urls) { AddUrlRows(*frame->View(), urls); }
+    static QStringList Urls(const CMainFrame& from) { return RowUrls(*from.View()); }
 
     QString LastText() const { return prompts.boxes.isEmpty() ? QString() : prompts.boxes.last().text; }
     unsigned LastIcon() const { return prompts.boxes.isEmpty() ? 0 : prompts.boxes.last().flags & MB_ICONMASK; }
@@ -156,76 +82,9 @@ protected:
     CMainFrame* frame;
 };
 
-TEST_F(ListFilesTest, HandMadeListImportsAndExportsBackByteForByte)
-{
-    ASSERT_TRUE(frame->ImportList(WriteFile(QStringLiteral("in.vrl"), kWorkedExample), false));
-    EXPECT_EQ(LastText(), QStringLiteral("1 项目成功导入。0 项目存在。"));
-    EXPECT_EQ(LastIcon(), MB_ICONINFORMATION);
-    ASSERT_EQ(frame->View()->GetItemCount(), 1);
-    const CDownloadItem& item = *frame->View()->GetItem(0);
-    EXPECT_TRUE(item.IsScheduled());
-    EXPECT_FALSE(item.IsQueued());
-    EXPECT_EQ(int32_t(item.m_pDownloader->m_nState), Completed);
-    EXPECT_EQ(item.m_pDownloader->GetLocalFileName(), QStringLiteral("/tmp/dl/a.zip"));
-
-    const QString out = TempPath(QStringLiteral("out.vrl"));
-    ASSERT_TRUE(frame->ExportList(out, false, true));
-    EXPECT_EQ(LastText(), QStringLiteral("1 项目成功导出。"));
-    EXPECT_EQ(ReadFile(out), kWorkedExample);
-}
-
-// A long list is written in pieces: none may be lost or written twice.
-TEST_F(ListFilesTest, AListLargerThanOnePieceExportsAndImportsBackByteForByte)
-{
-    constexpr int kRows = 300; // each record over 4 KB with its description
-    for (int row = 0; row < kRows; ++row) {
-        CDownloadItem& item = *AddRow(*frame, false);
-        item.m_pDownloader->m_strUrl = QStringLiteral("http://h/%1.zip").arg(row);
-        item.m_pDownloader->m_strDescription = QString(CHttpDownloader::kMaxStoredTextLength, QChar(u'\x4e00' + row));
-    }
-    const QString first = TempPath(QStringLiteral("first.vrl"));
-    ASSERT_TRUE(frame->ExportList(first, true, true));
-    const QByteArray written = ReadFile(first);
-    ASSERT_GT(written.size(), 1 << 20);
-
-    CMainFrame* other = NewFrame();
-    ASSERT_TRUE(other->ImportList(first, true));
-    ASSERT_EQ(other->View()->GetItemCount(), kRows);
-    const QString second = TempPath(QStringLiteral("second.vrl"));
-    ASSERT_TRUE(other->ExportList(second, true, true));
-    EXPECT_EQ(ReadFile(second), written);
-    delete other;
-}
-
-TEST_F(ListFilesTest, HeaderIsCheckedExceptForTheReservedBytes)
-{
-    const QByteArray record = kWorkedExample.mid(12);
-    const struct
-    {
-        const char* name;
-        QByteArray bytes;
-        bool valid;
-    } cases[] = {
-        {"reserved bytes set", QByteArray::fromHex("56524c460200ffff01000000") + record, true},
-        {"version 3", QByteArray::fromHex("56524c460300000001000000") + record, false},
-        {"wrong magic", QByteArray::fromHex("56524c580200000001000000") + record, false},
-        {"11 bytes", QByteArray::fromHex("56524c4602000000010000"), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(frame->ImportList(WriteFile(QStringLiteral("h.vrl"), c.bytes), false), c.valid);
-        EXPECT_EQ(frame->View()->GetItemCount(), c.valid ? 1 : 0);
-        EXPECT_EQ(LastText(), c.valid ? QStringLiteral("1 项目成功导入。0 项目存在。")
-                                      : QStringLiteral("无法读取下载列表。\nInvalid file."));
-        EXPECT_EQ(LastIcon(), c.valid ? MB_ICONINFORMATION : MB_ICONERROR);
-        if (c.valid)
-            frame->View()->RemoveItem(0, false);
-    }
-}
-
 TEST_F(ListFilesTest, ListCutShortKeepsTheRowsReadReportsTheReasonAndIsNotAutosaved)
 {
-    const QString path = WriteFile(QStringLiteral("short.vrl"),
+    const QString path = WriteTempFile(QStringLiteral("short.vrl"),
                                    ListHeader(3) + CompletedRecord(QStringLiteral("http://h/1"), {})
                                        + CompletedRecord(QStringLiteral("http://h/2"), {}));
     RunFileCommand(ID_FILE_IMPORT, path);
@@ -240,7 +99,7 @@ TEST_F(ListFilesTest, DuplicatesByUrlOrFileIgnoringCaseCountAsExisting)
 {
     AddRows({QStringLiteral("http://h/1")});
     frame->View()->GetItem(0)->m_pDownloader->SetLocalFileName(QStringLiteral("/tmp/dl/Same.bin"));
-    const QString path = WriteFile(QStringLiteral("dup.vrl"),
+    const QString path = WriteTempFile(QStringLiteral("dup.vrl"),
                                    ListHeader(3) + CompletedRecord(QStringLiteral("HTTP://H/1"), {})
                                        + CompletedRecord(QStringLiteral("http://h/other"),
                                                          QStringLiteral("/TMP/dl/same.bin"))
@@ -271,7 +130,7 @@ TEST_F(ListFilesTest, ExportSelectedWritesTheSelectedRowsInViewOrder)
     EXPECT_EQ(spec.flags & OFN_OVERWRITEPROMPT, 0u);
     EXPECT_EQ(LastText(), QStringLiteral("3 项目成功导出。"));
     EXPECT_EQ(LastIcon(), MB_ICONINFORMATION);
-    EXPECT_TRUE(ReadFile(path).startsWith(QByteArray::fromHex("56524c460200000003000000")));
+    EXPECT_TRUE(ReadFileBytes(path).startsWith(QByteArray::fromHex("56524c460200000003000000")));
 
     CMainFrame* other = NewFrame();
     EXPECT_TRUE(other->ImportList(path, true));
@@ -282,8 +141,8 @@ TEST_F(ListFilesTest, ExportSelectedWritesTheSelectedRowsInViewOrder)
 
 TEST_F(ListFilesTest, ImportAutosavesAnOwnerOnlyListThatTheNextStartLoadsSilently)
 {
-    RunFileCommand(ID_FILE_IMPORT, WriteFile(QStringLiteral("in.vrl"), kWorkedExample));
-    EXPECT_EQ(ReadFile(AutosavePath()), kWorkedExample);
+    RunFileCommand(ID_FILE_IMPORT, WriteTempFile(QStringLiteral("in.vrl"), kWorkedExample));
+    EXPECT_EQ(ReadFileBytes(AutosavePath()), kWorkedExample);
     struct stat info = {};
     ASSERT_EQ(stat(QFile::encodeName(AutosavePath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -296,67 +155,10 @@ TEST_F(ListFilesTest, ImportAutosavesAnOwnerOnlyListThatTheNextStartLoadsSilentl
     delete next;
 }
 
-TEST_F(ListFilesTest, StartupLoadCopiesAnUnreadableListAsideAndKeepsEarlierCopies)
-{
-    frame->LoadDownloadList(); // first start: nothing there
-    EXPECT_EQ(frame->View()->GetItemCount(), 0);
-    EXPECT_FALSE(QFile::exists(AutosavePath()));
-
-    QDir().mkpath(DataFolder());
-    const QByteArray damaged = ListHeader(2) + CompletedRecord(QStringLiteral("http://h/1"), {}) + "\x05";
-    for (const QString& copy : {QStringLiteral(".bad"), QStringLiteral(".bad.1")}) {
-        QFile::remove(AutosavePath());
-        QFile file(AutosavePath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(damaged);
-        file.close();
-        CMainFrame* next = NewFrame();
-        next->LoadDownloadList();
-        EXPECT_EQ(Urls(*next), QStringList{QStringLiteral("http://h/1")});
-        EXPECT_EQ(ReadFile(AutosavePath() + copy), damaged) << copy.toStdString();
-        delete next;
-    }
-    EXPECT_TRUE(prompts.boxes.isEmpty());
-}
-
-TEST(TextUrlListTest, EncodesBothEncodingsWithoutAByteOrderMark)
-{
-    const QStringList urls{QStringLiteral("http://h/1"), QStringLiteral("http://h/2")};
-    EXPECT_EQ(CTextUrlList::Encode(urls, false), QByteArray("http://h/1\r\nhttp://h/2\r\n"));
-    const QByteArray unicode = CTextUrlList::Encode(urls, true);
-    EXPECT_EQ(unicode.size(), 44);
-    EXPECT_EQ(unicode, QByteArray::fromHex("68007400740070003a002f002f0068002f0031000a00"
-                                           "68007400740070003a002f002f0068002f0032000a00"));
-}
-
-TEST(TextUrlListTest, DecodesLinesAsTheyWereWritten)
-{
-    const auto utf16 = [](const QString& text) {
-        return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    };
-    const struct
-    {
-        const char* name;
-        QByteArray bytes;
-        bool unicode;
-        QStringList lines;
-    } cases[] = {
-        {"8-bit CR LF, LF, empty line, no last end", "a\r\nb\n\r\nc", false, {"a", "b", "", "c"}},
-        {"8-bit BOM skipped once", "\xEF\xBB\xBF\xEF\xBB\xBFx\r\n", false, {QString(QChar(0xFEFF)) + "x"}},
-        {"8-bit UTF-8", "http://h/\xC3\xA4\r\n", false, {QStringLiteral("http://h/ä")}},
-        {"8-bit lone CR at the end stays", "a\r", false, {"a\r"}},
-        {"UTF-16 CR LF or LF ends", utf16(QStringLiteral("a\r\n\nb\r")), true, {"a", "", "b\r"}},
-        {"UTF-16 BOM skipped", utf16(QStringLiteral("\uFEFFx\n")), true, {"x"}},
-        {"empty file", "", true, {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CTextUrlList::Decode(c.bytes, c.unicode), c.lines) << c.name;
-}
-
 TEST_F(ListFilesTest, TextImportTakesEveryParsingLineIntoTheDefaultFolderAndAutosaves)
 {
     SettingStore(AppCore().m_settings.UnicodeImportExport, 0);
-    const QString path = WriteFile(QStringLiteral("urls.txt"),
+    const QString path = WriteTempFile(QStringLiteral("urls.txt"),
                                    "http://h/a.zip\r\n\r\nnot a url\r\nftp://h/b\r\nhttp://h/a.zip\r\n");
     RunFileCommand(ID_FILE_IMPORT, path, kTextFilter);
     EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导入。1 项目存在。"));
@@ -365,52 +167,7 @@ TEST_F(ListFilesTest, TextImportTakesEveryParsingLineIntoTheDefaultFolderAndAuto
     EXPECT_EQ(frame->View()->GetItem(1)->m_pDownloader->m_strDownloadLocation,
               AppCore().m_settings.DefaultDownloadLocation);
     EXPECT_FALSE(frame->View()->GetItem(1)->IsScheduled());
-    EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
-}
-
-// Lists as other programs write them: a byte-order mark decides the encoding
-// whatever the setting says; without one the setting does.
-TEST_F(ListFilesTest, TextListsImportByTheirByteOrderMarkAndCountBlankDuplicateAndInvalidLinesNowhere)
-{
-    const QString text = QStringLiteral("http://h/new1\r\n\r\nnot a url\r\nhttp://h/dup\r\nhttp://h/new2\r\n");
-    const auto encoded = [&text](QStringConverter::Encoding encoding, bool mark) {
-        QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
-        return QByteArray(encoder.encode(text));
-    };
-    const QString imported = QStringLiteral("2 项目成功导入。1 项目存在。");
-    const struct
-    {
-        const char* name;
-        QByteArray bytes;
-        bool unicode;
-        QString message; // imported, else no line used
-    } cases[] = {
-        {"UTF-16LE mark, Unicode on", encoded(QStringConverter::Utf16LE, true), true, imported},
-        {"UTF-16LE mark, Unicode off", encoded(QStringConverter::Utf16LE, true), false, imported},
-        {"UTF-16BE mark, Unicode on", encoded(QStringConverter::Utf16BE, true), true, imported},
-        {"UTF-16BE mark, Unicode off", encoded(QStringConverter::Utf16BE, true), false, imported},
-        {"UTF-8 mark, Unicode on", encoded(QStringConverter::Utf8, true), true, imported},
-        {"UTF-8 mark, Unicode off", encoded(QStringConverter::Utf8, true), false, imported},
-        {"8-bit, Unicode off", encoded(QStringConverter::Utf8, false), false, imported},
-        // Read as UTF-16LE, an 8-bit file holds no line end: one line, unusable.
-        {"8-bit, Unicode on", encoded(QStringConverter::Utf8, false), true, QStringLiteral("未导入任何项目。1 行无法使用。")},
-    };
-    const QString path = TempPath(QStringLiteral("list.txt"));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SettingStore(AppCore().m_settings.UnicodeImportExport, c.unicode ? 1 : 0);
-        delete frame;
-        frame = NewFrame();
-        AddRows({QStringLiteral("http://h/dup")});
-        WriteFile(QStringLiteral("list.txt"), c.bytes);
-        EXPECT_TRUE(frame->ImportTextList(path));
-        EXPECT_EQ(LastText(), c.message);
-        const bool used = c.message == imported;
-        EXPECT_EQ(LastIcon(), used ? MB_ICONINFORMATION : MB_ICONWARNING);
-        EXPECT_EQ(Urls(*frame), used ? QStringList({QStringLiteral("http://h/dup"), QStringLiteral("http://h/new1"),
-                                                    QStringLiteral("http://h/new2")})
-                                     : QStringList{QStringLiteral("http://h/dup")});
-    }
+    EXPECT_TRUE(ReadFileBytes(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
 }
 
 TEST_F(ListFilesTest, ATextListWithNoLineAddedOrFoundWarnsHowManyLinesWentUnused)
@@ -431,24 +188,11 @@ TEST_F(ListFilesTest, ATextListWithNoLineAddedOrFoundWarnsHowManyLinesWentUnused
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RunFileCommand(ID_FILE_IMPORT, WriteFile(QStringLiteral("unused.txt"), c.bytes), kTextFilter);
+        RunFileCommand(ID_FILE_IMPORT, WriteTempFile(QStringLiteral("unused.txt"), c.bytes), kTextFilter);
         EXPECT_EQ(LastText(), QString::fromUtf8(c.message));
         EXPECT_EQ(LastIcon(), c.icon);
         EXPECT_EQ(Urls(*frame), QStringList{QStringLiteral("http://h/1")});
     }
-}
-
-TEST_F(ListFilesTest, TextImportSkipsALineTooLongForAListSoTheAutosaveKeepsTheOthers)
-{
-    SettingStore(AppCore().m_settings.UnicodeImportExport, 0);
-    const QByteArray tooLong = "http://h/" + QByteArray(CHttpDownloader::kMaxStoredTextLength - 8, 'x');
-    const QByteArray longest = "http://h/" + QByteArray(CHttpDownloader::kMaxStoredTextLength - 9, 'y');
-    const QString path = WriteFile(QStringLiteral("long.txt"), "http://h/a\r\n" + tooLong + "\r\n" + longest + "\r\n");
-    RunFileCommand(ID_FILE_IMPORT, path, kTextFilter);
-    EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导入。0 项目存在。"));
-    ASSERT_EQ(Urls(*frame).size(), 2);
-    EXPECT_EQ(Urls(*frame)[1].size(), CHttpDownloader::kMaxStoredTextLength);
-    EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000002000000")));
 }
 
 TEST_F(ListFilesTest, FilterIndexNotTheExtensionPicksTheFormat)
@@ -457,7 +201,7 @@ TEST_F(ListFilesTest, FilterIndexNotTheExtensionPicksTheFormat)
     AddRows({QStringLiteral("http://h/1"), QStringLiteral("http://h/2")});
     const QString path = TempPath(QStringLiteral("x.vrl"));
     RunFileCommand(ID_FILE_EXPORT_ALL, path, kTextFilter);
-    EXPECT_EQ(ReadFile(path), CTextUrlList::Encode({QStringLiteral("http://h/1"), QStringLiteral("http://h/2")}, true));
+    EXPECT_EQ(ReadFileBytes(path), CTextUrlList::Encode({QStringLiteral("http://h/1"), QStringLiteral("http://h/2")}, true));
     EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导出。"));
 
     prompts.files.append({false, path, kListFilter});
@@ -505,14 +249,14 @@ TEST_F(ListFilesTest, UnfinishedDownloadIsAddedOnceFromItsPartialFile)
     ASSERT_EQ(frame->View()->GetItemCount(), 1);
     EXPECT_EQ(int32_t(frame->View()->GetItem(0)->m_pDownloader->m_nState), Paused);
     EXPECT_FALSE(frame->View()->GetItem(0)->m_pDownloader->m_bIsRunning);
-    EXPECT_TRUE(ReadFile(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000001000000")));
+    EXPECT_TRUE(ReadFileBytes(AutosavePath()).startsWith(QByteArray::fromHex("56524c460200000001000000")));
     EXPECT_TRUE(prompts.boxes.isEmpty());
 
     RunFileCommand(ID_FILE_IMPORT_UNFINISHED, partial);
     EXPECT_EQ(LastText(), QStringLiteral("您要添加的一个或多个下载已经存在。"));
     EXPECT_EQ(frame->View()->GetItemCount(), 1);
 
-    RunFileCommand(ID_FILE_IMPORT_UNFINISHED, WriteFile(QStringLiteral("cut.vrldownload"), QByteArray(4411, 0)));
+    RunFileCommand(ID_FILE_IMPORT_UNFINISHED, WriteTempFile(QStringLiteral("cut.vrldownload"), QByteArray(4411, 0)));
     EXPECT_EQ(LastText(), QStringLiteral("Vandrel 下载文件无效。"));
     EXPECT_EQ(LastIcon(), MB_ICONERROR);
     EXPECT_EQ(frame->View()->GetItemCount(), 1);
@@ -570,7 +314,7 @@ TEST_F(ListFilesTest, ANameTypedWithoutExtensionGetsTheChosenTypesOneAndImportsB
         AnswerFileDialog(c.typed, c.type);
         ASSERT_TRUE(frame->Commands().Dispatch(ID_FILE_EXPORT_ALL));
         EXPECT_EQ(LastText(), QStringLiteral("2 项目成功导出。"));
-        const QByteArray written = ReadFile(c.written);
+        const QByteArray written = ReadFileBytes(c.written);
         if (c.text)
             EXPECT_EQ(written, CTextUrlList::Encode(urls, false));
         else
@@ -589,7 +333,7 @@ TEST_F(ListFilesTest, ANameTypedWithoutExtensionGetsTheChosenTypesOneAndImportsB
 TEST_F(ListFilesTest, TheStatusPaneShowsWorkingOnlyWhileAListIsReadOrWritten)
 {
     const QString ready = QStringLiteral("就绪");
-    WriteFile(QStringLiteral("in.vrl"), kWorkedExample);
+    WriteTempFile(QStringLiteral("in.vrl"), kWorkedExample);
     QDir().mkpath(DataFolder());
     QFile::copy(TempPath(QStringLiteral("in.vrl")), AutosavePath());
     frame->LoadDownloadList();

@@ -2,7 +2,7 @@
 // the File menu and the toolkit's file dialog, driven with the keyboard.
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
-#include "mainframe/DownloadListFile.h"
+#include "mainframe/core/DownloadListFile.h"
 #include "platform/BinaryReader.h"
 #include "support/SessionProgram.h"
 #include "support/TestEnvironment.h"

@@ -1,4 +1,5 @@
 #include "UiFixture.h"
+#include "framecore/ScriptedDownloads.h"
 
 #include "app/VandrelCore.h"
 #include "engine/DownloadItem.h"
@@ -8,43 +9,15 @@
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/ToolBarCtrlEx.h"
-#include "support/TestEnvironment.h"
 
 #include <QItemSelectionModel>
 
-#include <system_error>
 #include <vector>
 
 namespace {
 
-// A download whose runs start no worker: the test ends each run itself, so
-// the queue can be watched one start at a time.
-class ScriptedRunDownload : public CHttpDownloader
-{
-public:
-    ScriptedRunDownload(const QString& url, CDownloadItem* item)
-        : CHttpDownloader(url, TestEnvironment::root(), item)
-    {
-    }
-
-    void EndRun(int32_t state)
-    {
-        m_nState = state;
-        m_bIsRunning = 0;
-    }
-
-    int launches = 0;
-    bool threadsExhausted = false; // no worker can be created
-
-protected:
-    void LaunchWorker(bool) override
-    {
-        if (threadsExhausted)
-            throw std::system_error(EAGAIN, std::generic_category());
-        ++launches;
-    }
-};
-
+// The queue's commands and the frame's pass over it; the policy itself is
+// tested without a window.
 class QueueTest : public UiFixture
 {
 protected:
@@ -56,24 +29,11 @@ protected:
 
     ~QueueTest() override
     {
-        for (ScriptedRunDownload* download : downloads)
-            download->m_bIsRunning = 0;
+        scripted.EndAllRuns();
         delete frame;
     }
 
-    void AddRows(int count, int32_t state = NeedToPrepare)
-    {
-        for (int i = 0; i < count; ++i) {
-            auto* item = new CDownloadItem;
-            const QString url = QStringLiteral("http://127.0.0.1:9/%1").arg(downloads.size());
-            auto* download = new ScriptedRunDownload(url, item);
-            download->m_nState = state;
-            item->m_pDownloader = download;
-            frame->View()->AddItem(item);
-            downloads.push_back(download);
-        }
-    }
-
+    void AddRows(int count, int32_t state = NeedToPrepare) { scripted.Add(*frame->View(), count, state); }
     static void SetLimit(int32_t limit) { SettingStore(AppCore().m_settings.ConcurrentDownloads, limit); }
 
     void Select(std::initializer_list<int> rows)
@@ -88,85 +48,29 @@ protected:
     bool Dispatch(int id) { return frame->Commands().Dispatch(id); }
     CDownloadItem* Item(int row) const { return frame->View()->GetItem(row); }
 
-    std::vector<int> Launches() const
-    {
-        std::vector<int> launches;
-        for (const ScriptedRunDownload* download : downloads)
-            launches.push_back(download->launches);
-        return launches;
-    }
-
-    std::vector<int> Queued() const
-    {
-        std::vector<int> queued;
-        for (int row = 0; row < frame->View()->GetItemCount(); ++row)
-            queued.push_back(Item(row)->IsQueued());
-        return queued;
-    }
-
-    QString Status(int row) const
-    {
-        QString text;
-        Item(row)->GetStatusText(text);
-        return text;
-    }
+    std::vector<int> Launches() const { return scripted.Launches(); }
+    std::vector<int> Queued() const { return scripted.Queued(); }
 
     CMainFrame* frame;
-    std::vector<ScriptedRunDownload*> downloads; // by row
+    ScriptedDownloads scripted;
+    std::vector<ScriptedRunDownload*>& downloads = scripted.downloads;
 };
 
-TEST_F(QueueTest, StartAllFillsTheLimitFromTheTopAndEachEndStartsTheTopmostQueuedRow)
+TEST_F(QueueTest, StartAllStartsAndQueuesAndNothingStartsWhileExiting)
 {
-    SetLimit(3);
-    AddRows(10);
+    SetLimit(1);
+    AddRows(2);
     ASSERT_TRUE(Dispatch(ID_START_ALL));
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0, 1, 1, 1, 1, 1, 1, 1}));
-    EXPECT_EQ(Status(3), QStringLiteral("新建 (排队)"));
+    EXPECT_EQ(Launches(), (std::vector<int>{1, 0}));
+    EXPECT_EQ(Queued(), (std::vector<int>{0, 1}));
 
-    downloads[1]->EndRun(Completed);
-    frame->ProcessQueue();
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 1, 1, 0, 0, 0, 0, 0, 0}));
-    downloads[0]->EndRun(TransferringFailed);
-    frame->ProcessQueue();
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 1, 1, 1, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
-
-    // A failed run is not retried by the queue, and nothing starts while exiting.
-    downloads[2]->EndRun(Completed);
+    downloads[0]->EndRun(Completed);
     frame->m_bExiting = true;
     frame->ProcessQueue();
-    EXPECT_EQ(downloads[5]->launches, 0);
-}
-
-// A start whose worker cannot be created leaves its row idle and takes no
-// place: the next queued row starts in its stead.
-TEST_F(QueueTest, AStartWithoutAWorkerTakesNoPlace)
-{
-    SetLimit(1);
-    AddRows(4);
-    downloads[0]->threadsExhausted = true;
-    ASSERT_TRUE(Dispatch(ID_START_ALL));
-    EXPECT_EQ(Launches(), (std::vector<int>{0, 1, 0, 0}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 1, 1}));
-    EXPECT_FALSE(downloads[0]->m_bIsRunning);
-
-    downloads[2]->threadsExhausted = true;
-    downloads[1]->EndRun(Completed);
+    EXPECT_EQ(Launches(), (std::vector<int>{1, 0}));
+    frame->m_bExiting = false;
     frame->ProcessQueue();
-    EXPECT_EQ(Launches(), (std::vector<int>{0, 1, 0, 1}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0, 0}));
-}
-
-TEST_F(QueueTest, StartAllNeverQueuesCompletedRows)
-{
-    SetLimit(1);
-    AddRows(1);
-    AddRows(2, Completed);
-    ASSERT_TRUE(Dispatch(ID_START_ALL));
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 0, 0}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0}));
-    EXPECT_EQ(Status(1), QStringLiteral("已完成"));
+    EXPECT_EQ(Launches(), (std::vector<int>{1, 1}));
 }
 
 // The tally reads only the rows that may have changed since they rested: a
@@ -196,33 +100,11 @@ TEST_F(QueueTest, TheTallySeesRowsThatRestedStartQueueEndAndReset)
     EXPECT_EQ(tally(), (std::vector<int>{0, 0, 2, 0})) << "a resting row removed";
 }
 
-TEST_F(QueueTest, LimitOutsideOneToEightIsClamped)
+TEST_F(QueueTest, TheConcurrencyCommandStoresTheLimitShowsItAndRunsTheQueue)
 {
-    const struct
-    {
-        int32_t stored;
-        int started;
-    } cases[] = {{0, 1}, {-4, 1}, {99, 8}};
-    AddRows(10);
-    for (const auto& c : cases) {
-        SetLimit(c.stored);
-        Dispatch(ID_START_ALL);
-        int running = 0;
-        for (size_t row = 0; row < downloads.size(); ++row) {
-            running += downloads[row]->m_bIsRunning ? 1 : 0;
-            downloads[row]->EndRun(NeedToPrepare);
-            Item(int(row))->SetQueued(false);
-        }
-        EXPECT_EQ(running, c.started) << "stored " << c.stored;
-    }
-}
-
-TEST_F(QueueTest, LoweringTheLimitPausesTheLowestRunningRowsAndRaisingItRestartsThem)
-{
-    SetLimit(5);
-    AddRows(6);
+    SetLimit(3);
+    AddRows(4);
     Dispatch(ID_START_ALL);
-    downloads[4]->RequestPause(); // the user is pausing this one already
 
     ASSERT_TRUE(Dispatch(ID_CONCURRENCY_FIRST + 1));
     EXPECT_EQ(SettingLoad(AppCore().m_settings.ConcurrentDownloads), 2);
@@ -230,16 +112,8 @@ TEST_F(QueueTest, LoweringTheLimitPausesTheLowestRunningRowsAndRaisingItRestarts
     EXPECT_EQ(bar.Buttons()[bar.CommandToIndex(ID_CONCURRENCY_DROPDOWN)].iBitmap, 12);
     EXPECT_EQ(frame->Commands().Query(ID_CONCURRENCY_FIRST + 1).check, 1);
     EXPECT_EQ(frame->Commands().Query(ID_CONCURRENCY_FIRST).check, 0);
-    for (int row : {2, 3, 4})
-        EXPECT_EQ(int32_t(downloads[row]->m_nState), Pausing) << row;
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 1, 1, 0, 1}));
-
-    for (int row : {2, 3, 4})
-        downloads[row]->EndRun(Paused);
-    EXPECT_EQ(Status(2), QStringLiteral("已暂停 (排队)"));
-    ASSERT_TRUE(Dispatch(ID_CONCURRENCY_FIRST + 4));
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 2, 2, 1, 1}));
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(int32_t(downloads[2]->m_nState), Pausing);
+    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 1, 1}));
 }
 
 TEST_F(QueueTest, PauseClearsTheQueueFlagsFirstAndRunsTheQueueOnce)
@@ -258,19 +132,6 @@ TEST_F(QueueTest, PauseClearsTheQueueFlagsFirstAndRunsTheQueueOnce)
     Select({2});
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_PAUSE));
     EXPECT_EQ(int32_t(downloads[2]->m_nState), Pausing);
-}
-
-TEST_F(QueueTest, GetInformationStartsBeyondTheLimitAndStartsNoQueuedRow)
-{
-    SetLimit(1);
-    AddRows(3);
-    Dispatch(ID_START_ALL);
-    Item(1)->SetQueued(false);
-    Select({1});
-    ASSERT_TRUE(Dispatch(ID_DOWNLOAD_GET_INFO));
-    EXPECT_EQ(Launches(), (std::vector<int>{1, 1, 0}));
-    EXPECT_EQ(downloads[1]->m_bJustGetInfo, 1);
-    EXPECT_EQ(Queued(), (std::vector<int>{0, 0, 1}));
 }
 
 TEST_F(QueueTest, CommandsOnRowsTheyCannotActOnAreDisabled)

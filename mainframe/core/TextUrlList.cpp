@@ -1,4 +1,4 @@
-#include "mainframe/TextUrlList.h"
+#include "mainframe/core/TextUrlList.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "mainframe/DownloadListFile.h"
+#include "mainframe/core/DownloadListFile.h"
 
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
