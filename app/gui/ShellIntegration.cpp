@@ -54,6 +54,11 @@ bool SetAutoStart(bool on)
     return !program.isEmpty() && WriteAutostartEntry(kAutostartName, {program, QStringLiteral("-Autorun")});
 }
 
+bool IsAutoStartOn()
+{
+    return QFileInfo::exists(AutostartEntryPath(kAutostartName));
+}
+
 bool SetShellIntegration(bool on)
 {
     const bool done = on ? WriteDocumentType() : RemoveDocumentType();
