@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 2;
     const QString name = QString::fromLocal8Bit(argv[1]);
-    for (const int size : kThemeIconSizes) {
+    for (const int size : kIconSizes) {
         if (!WriteThemeIcon(QStringLiteral("apps"), name, size, PngData(AppMarkIcon(size))))
             return 1;
     }

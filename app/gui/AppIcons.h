@@ -26,8 +26,10 @@ inline constexpr int IDI_AUTHORIZATION = 430;      // the authorization page
 // gives a null icon.
 QIcon AppIcon(int resourceId);
 
-// The sizes the program's icons take in the desktop's hicolor theme.
-inline constexpr int kThemeIconSizes[] = {16, 32, 48, 256};
+// The sizes every drawn icon comes in, each drawn from the art at that size, so
+// that windows, the tray and hi-dpi screens get sharp images. They are the sizes
+// of the desktop's hicolor theme too.
+inline constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 // The program's mark (the IDR_MAINFRAME icon), square, of any size; needs no display.
 QImage AppMarkIcon(int size);

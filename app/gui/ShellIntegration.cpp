@@ -30,7 +30,7 @@ bool WriteDocumentType()
 {
     const MimeTypeInfo type = DocumentType();
     bool written = WriteMimePackage(kPackage, type);
-    for (const int size : kThemeIconSizes)
+    for (const int size : kIconSizes)
         written = WriteThemeIcon(kIconContext, type.iconName, size, PngData(DocumentIcon(size))) && written;
     return written;
 }
@@ -39,7 +39,7 @@ bool RemoveDocumentType()
 {
     const MimeTypeInfo type = DocumentType();
     bool removed = RemoveMimePackage(kPackage);
-    for (const int size : kThemeIconSizes)
+    for (const int size : kIconSizes)
         removed = RemoveThemeIcon(kIconContext, type.iconName, size) && removed;
     return removed;
 }
@@ -52,6 +52,11 @@ bool SetAutoStart(bool on)
         return RemoveAutostartEntry(kAutostartName);
     const QString program = QCoreApplication::applicationFilePath();
     return !program.isEmpty() && WriteAutostartEntry(kAutostartName, {program, QStringLiteral("-Autorun")});
+}
+
+bool IsAutoStartOn()
+{
+    return QFileInfo::exists(AutostartEntryPath(kAutostartName));
 }
 
 bool SetShellIntegration(bool on)

@@ -7,6 +7,8 @@
 // On writes the user's autostart entry "Vandrel", which starts the program with
 // the Autorun switch; off removes it. False when nothing was written or removed.
 bool SetAutoStart(bool on);
+// Whether the user's autostart entry "Vandrel" is there, whoever wrote it.
+bool IsAutoStartOn();
 
 // On declares the list, history and partial-download files as one file type
 // with the program's document icon; off removes that declaration and the icons.

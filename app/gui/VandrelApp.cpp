@@ -262,6 +262,9 @@ void CVandrelApp::ShowOptionsDialog(int startPage)
         std::lock_guard lock(core.m_csDataUsage);
         dialog.m_settings = core.m_settings;
     }
+    // The desktop's autostart folder decides whether the program starts at login;
+    // the stored value may be stale or the factory one.
+    dialog.m_settings.LaunchAtStartup = IsAutoStartOn() ? 1 : 0;
     const CAppSettingsBase before = dialog.m_settings;
     m_openDialog = &dialog;
     const int result = dialog.exec();

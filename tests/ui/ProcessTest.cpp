@@ -29,7 +29,7 @@ namespace {
 
 constexpr int kStartMs = 10000;
 constexpr int kExitMs = 20000;
-constexpr int kIconSizes[] = {16, 32, 48, 256};
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 const QByteArray kMimePackage = R"(<?xml version="1.0" encoding="UTF-8"?>
 <mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">

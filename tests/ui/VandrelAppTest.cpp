@@ -328,29 +328,40 @@ TEST_F(AppTest, OptionsOkStoresWhatTheUserChangedAndKeepsWhatTheProgramChangedMe
     EXPECT_FALSE(Frame()->SchedulerTimer().isActive()) << "not revived";
 }
 
-TEST_F(AppTest, TurningStartAtLoginOnOrOffWritesOrRemovesTheAutostartEntry)
+TEST_F(AppTest, StartAtLoginShowsWhetherTheAutostartEntryIsThereAndTickingItWritesTheEntry)
 {
     ASSERT_TRUE(app->InitInstance(AppModeNone));
-    SettingStore(AppCore().m_settings.LaunchAtStartup, 0);
+    ASSERT_EQ(AppCore().m_settings.LaunchAtStartup, 1) << "the factory value";
     const QString entry = AutostartEntryPath(QStringLiteral("Vandrel"));
+    // Opens the options, takes what the box shows, ticks or unticks it when asked, then OK.
     const auto runOptions = [this](std::optional<bool> launchAtStartup) {
-        QTimer::singleShot(0, [launchAtStartup] {
+        bool shown = false;
+        QTimer::singleShot(0, [&shown, launchAtStartup] {
             auto* dialog = qobject_cast<COptionsDialog*>(QApplication::activeModalWidget());
             ASSERT_TRUE(dialog);
+            auto* box = FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1062);
+            shown = box->isChecked();
             if (launchAtStartup)
-                FindControl<QCheckBox>(dialog->Page(OptionsPageGeneral), 1062)->setChecked(*launchAtStartup);
+                box->setChecked(*launchAtStartup);
             FindControl<QPushButton>(dialog, IDOK)->click();
         });
         app->ShowOptionsDialog(OptionsPageGeneral);
+        return shown;
     };
-    runOptions(true);
+    EXPECT_FALSE(runOptions(std::nullopt)) << "a fresh profile has no entry";
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 1) << "the stored value stays";
+
+    EXPECT_FALSE(runOptions(true));
     EXPECT_TRUE(QFileInfo::exists(entry));
-    EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 1);
+    EXPECT_TRUE(runOptions(std::nullopt));
     ASSERT_TRUE(QFile::remove(entry));
-    runOptions(std::nullopt);
+    EXPECT_FALSE(runOptions(std::nullopt)) << "removed outside the program";
     EXPECT_FALSE(QFileInfo::exists(entry)) << "unchanged: the entry is left alone";
-    ASSERT_TRUE(SetAutoStart(true));
-    runOptions(false);
+
+    SettingStore(AppCore().m_settings.LaunchAtStartup, 0);
+    ASSERT_TRUE(SetAutoStart(true)); // as the Install mode writes it
+    EXPECT_TRUE(runOptions(false)) << "the entry shows, whatever was stored";
     EXPECT_FALSE(QFileInfo::exists(entry));
     EXPECT_EQ(AppCore().m_settings.LaunchAtStartup, 0);
 }
