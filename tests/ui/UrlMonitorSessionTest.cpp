@@ -79,6 +79,26 @@ public:
         return reply ? reply->focus : XCB_NONE;
     }
 
+    // The managed windows from the bottom of the stack to its top, as the window manager tells them.
+    std::vector<xcb_window_t> stacking() const
+    {
+        static const char kName[] = "_NET_CLIENT_LIST_STACKING";
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, sizeof kName - 1, kName), nullptr),
+            &std::free);
+        if (!atom)
+            return {};
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> list(
+            xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr),
+            &std::free);
+        if (!list)
+            return {};
+        const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
+        return {windows, windows + xcb_get_property_value_length(list.get()) / sizeof(xcb_window_t)};
+    }
+
     // The keys pressed in the window so far.
     int keyPresses()
     {
@@ -221,6 +241,8 @@ TEST_F(UrlMonitorSessionTest, EveryLinkCopiedInAnotherProgramOpensADialogThatTak
             << "the key typed after copy " << seed << " did not reach the program copied from";
         EXPECT_TRUE(Focused(m_other->window())) << "the dialog of copy " << seed << " took the focus";
         const xcb_window_t dialog = Dialogs().front();
+        const std::vector<xcb_window_t> stack = m_other->stacking();
+        EXPECT_TRUE(!stack.empty() && stack.back() == dialog) << "the dialog of copy " << seed << " is not on top";
         ClickMargin(dialog);
         ASSERT_TRUE(WaitFor([&] { return Focused(dialog); })) << "a click did not give the dialog the focus";
         Keys({u"Return"_qs});
