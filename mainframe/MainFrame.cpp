@@ -139,12 +139,9 @@ void CMainFrame::SaveWindowPlacement(CProfile& profile) const
 
 void CMainFrame::ShowAtStart(bool autorun)
 {
-    if (autorun) {
-        // Without a tray a hidden window could not be found again.
-        if (!Ui().tray->IsTrayAvailable())
-            showMinimized();
+    // Without a tray nothing could bring a hidden window back: the start is a plain one.
+    if (autorun && Ui().tray->IsTrayAvailable())
         return;
-    }
     if (m_nStartShowCmd == SW_SHOWMAXIMIZED)
         showMaximized();
     else
@@ -345,7 +342,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 void CMainFrame::OnClose()
 {
-    if (SettingLoad(AppCore().m_settings.MinimizeToTray))
+    // Without a tray a hidden window could only be found again by starting the
+    // program anew, so closing exits; the option is kept for a desktop that has one.
+    if (SettingLoad(AppCore().m_settings.MinimizeToTray) && Ui().tray->IsTrayAvailable())
         HideApplication();
     else
         RequestExit(true);
@@ -353,10 +352,6 @@ void CMainFrame::OnClose()
 
 void CMainFrame::HideApplication()
 {
-    if (!Ui().tray->IsTrayAvailable()) {
-        showMinimized(); // nothing could bring a hidden window back
-        return;
-    }
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window != this && window->parentWidget() == this && window->isVisible()) {
             window->hide();

@@ -60,7 +60,7 @@ public:
     // the settings, the refresh timer and the drop target.
     void Create();
     // The first show, as the stored placement says (maximised when it was).
-    // Autorun shows nothing, or a minimised window where no tray exists.
+    // Autorun shows nothing, unless no tray exists to bring the window back.
     void ShowAtStart(bool autorun);
     // The autosaved list; the frame saves the list at exit only once it was loaded.
     void LoadDownloadList();

@@ -77,9 +77,13 @@ void CMainFrame::ShowAddDownloadDialog(const QString& url, bool fromOutside)
     QRect place = dialog->frameGeometry();
     place.moveCenter(screen->availableGeometry().center());
     dialog->move(place.topLeft() + QPoint(kCascadeX, kCascadeY) * m_nOpenAddDialogs);
+    // A copy in another program must not take its keyboard: the user's next keys
+    // would replace the address. The dialog takes the focus when clicked.
+    dialog->setAttribute(Qt::WA_ShowWithoutActivating, fromOutside);
     dialog->show();
     dialog->raise();
-    dialog->activateWindow();
+    if (!fromOutside)
+        dialog->activateWindow();
     if (fromOutside && !keepOnTop)
         QApplication::alert(dialog, kAlertMs);
     ++m_nOpenAddDialogs;

@@ -24,7 +24,7 @@ SessionProgram::~SessionProgram()
     m_program.waitForFinished(kWaitMs);
 }
 
-bool SessionProgram::start()
+bool SessionProgram::start(const QStringList& arguments)
 {
     for (const char* folder : {"/home", "/config", "/data", "/runtime"}) {
         if (!QDir().mkpath(m_root + QLatin1String(folder))) {
@@ -40,7 +40,7 @@ bool SessionProgram::start()
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_root + QStringLiteral("/runtime"));
     m_program.setProcessEnvironment(m_session.environment(environment));
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vandrel"));
+    m_program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vandrel"), arguments);
     if (!m_program.waitForStarted(kWaitMs)) {
         m_errorText = m_program.errorString();
         return false;
@@ -50,11 +50,16 @@ bool SessionProgram::start()
 
 bool SessionProgram::stop()
 {
-    if (m_program.state() == QProcess::NotRunning)
-        return m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0;
-    ::kill(pid_t(m_program.processId()), SIGTERM);
-    return m_program.waitForFinished(kWaitMs) && m_program.exitStatus() == QProcess::NormalExit
-        && m_program.exitCode() == 0;
+    if (m_program.state() != QProcess::NotRunning)
+        ::kill(pid_t(m_program.processId()), SIGTERM);
+    return waitForExit();
+}
+
+bool SessionProgram::waitForExit()
+{
+    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(kWaitMs))
+        return false;
+    return m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0;
 }
 
 QString SessionProgram::run(const QString& program, const QStringList& arguments) const

@@ -26,9 +26,11 @@ public:
     SessionProgram& operator=(const SessionProgram&) = delete;
 
     // False with the reason in errorText() when the program did not start.
-    bool start();
+    bool start(const QStringList& arguments = {});
     // Ends it as a desktop session does (SIGTERM); true when it exited cleanly.
     bool stop();
+    // Waits for the program to end by itself; true when it exited cleanly.
+    bool waitForExit();
     QString errorText() const { return m_errorText; }
 
     QString home() const { return m_root + QStringLiteral("/home"); }

@@ -193,13 +193,32 @@ TEST_F(FrameTest, ClosingHidesToTheTrayWithItsWindowsAndTheHandOffBringsThemBack
     frame->ShowFromHandOff();
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(dialog->isVisible());
+}
 
-    tray.available = false; // nothing could bring a hidden window back
+// Nothing could bring a window hidden without a tray back, so closing exits as
+// the option's off state does, question included, and the option is kept.
+TEST_F(FrameTest, WithoutATrayClosingExitsAndAsksWhileDownloadsRun)
+{
+    tray.available = false;
+    MakeFrame();
+    frame->show();
+    CDownloadItem* running = AddRow(true);
+    prompts.answers = {IDNO};
     frame->close();
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_TRUE(frame->isMinimized());
-    frame->ShowFromHandOff();
+    RunDeferredDeletes();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame->isVisible()) << "declined: the window stays";
     EXPECT_FALSE(frame->isMinimized());
+    ASSERT_EQ(prompts.boxes.size(), 1);
+    EXPECT_EQ(prompts.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
+
+    running->m_pDownloader->m_bIsRunning = 0;
+    const int code = RunEventLoop([this] { frame->close(); });
+    RunDeferredDeletes();
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(frame);
+    EXPECT_EQ(prompts.boxes.size(), 1) << "nothing runs any more: no question";
+    EXPECT_NE(SettingLoad(AppCore().m_settings.MinimizeToTray), 0) << "the option is kept";
 }
 
 TEST_F(FrameTest, TheHandOffBringsAWindowMinimisedFromMaximisedBackMaximised)

@@ -45,7 +45,8 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Another program on the display: a plain window of the test's own connection.
+// Another program on the display: a plain window of the test's own
+// connection, which counts the keys it is given.
 class OtherProgram
 {
 public:
@@ -56,8 +57,9 @@ public:
             return;
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         m_window = xcb_generate_id(m_connection);
+        const uint32_t events = XCB_EVENT_MASK_KEY_PRESS;
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 400, 300, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_EVENT_MASK, &events);
         static const char kTitle[] = "other program";
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                             sizeof kTitle - 1, kTitle);
@@ -77,9 +79,40 @@ public:
         return reply ? reply->focus : XCB_NONE;
     }
 
+    // The managed windows from the bottom of the stack to its top, as the window manager tells them.
+    std::vector<xcb_window_t> stacking() const
+    {
+        static const char kName[] = "_NET_CLIENT_LIST_STACKING";
+        const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+            xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, sizeof kName - 1, kName), nullptr),
+            &std::free);
+        if (!atom)
+            return {};
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> list(
+            xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr),
+            &std::free);
+        if (!list)
+            return {};
+        const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(list.get()));
+        return {windows, windows + xcb_get_property_value_length(list.get()) / sizeof(xcb_window_t)};
+    }
+
+    // The keys pressed in the window so far.
+    int keyPresses()
+    {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            m_keyPresses += (event->response_type & ~0x80) == XCB_KEY_PRESS;
+            std::free(event);
+        }
+        return m_keyPresses;
+    }
+
 private:
     xcb_connection_t* m_connection;
     xcb_window_t m_window = XCB_NONE;
+    int m_keyPresses = 0;
 };
 
 class UrlMonitorSessionTest : public testing::Test
@@ -125,6 +158,13 @@ protected:
 
     void Keys(const QStringList& keys) const { m_program.keys(keys); }
 
+    // A click on the dialog's margin, where no control is.
+    void ClickMargin(xcb_window_t dialog) const
+    {
+        m_program.xdotool({u"mousemove"_qs, u"--sync"_qs, u"--window"_qs, QString::number(dialog), u"3"_qs, u"3"_qs,
+                           u"click"_qs, u"1"_qs});
+    }
+
     // As a program copies: xclip owns the clipboard until the next copy takes it.
     void Copy(const QString& text)
     {
@@ -164,7 +204,7 @@ protected:
 
 } // namespace
 
-TEST_F(UrlMonitorSessionTest, EveryLinkCopiedInAnotherProgramOpensADialogThatDownloadsIt)
+TEST_F(UrlMonitorSessionTest, EveryLinkCopiedInAnotherProgramOpensADialogThatTakesTheFocusOnlyWhenClicked)
 {
     const QString typed = ServeFile(u"typed.zip"_qs, 0);
     const QString ignored = ServeFile(u"ignored.zip"_qs, 9);
@@ -189,12 +229,22 @@ TEST_F(UrlMonitorSessionTest, EveryLinkCopiedInAnotherProgramOpensADialogThatDow
     ASSERT_TRUE(WaitFor([&] { return Dialogs().empty(); }));
     ExpectDownloaded(u"typed.zip"_qs, 0);
 
+    // The user goes on typing where they copied; the dialog waits for a click.
     ASSERT_NO_FATAL_FAILURE(Activate(m_other->window()));
     for (int seed = 1; seed <= 3; ++seed) {
         const QString name = QStringLiteral("copied-%1.zip").arg(seed);
         ASSERT_NO_FATAL_FAILURE(Copy(ServeFile(name, seed)));
         ASSERT_TRUE(WaitFor([&] { return Dialogs().size() == 1; })) << "no add dialog for copy " << seed;
-        ASSERT_NO_FATAL_FAILURE(Activate(Dialogs().front()));
+        const int typed = m_other->keyPresses();
+        Keys({u"x"_qs});
+        ASSERT_TRUE(WaitFor([&] { return m_other->keyPresses() > typed; }))
+            << "the key typed after copy " << seed << " did not reach the program copied from";
+        EXPECT_TRUE(Focused(m_other->window())) << "the dialog of copy " << seed << " took the focus";
+        const xcb_window_t dialog = Dialogs().front();
+        const std::vector<xcb_window_t> stack = m_other->stacking();
+        EXPECT_TRUE(!stack.empty() && stack.back() == dialog) << "the dialog of copy " << seed << " is not on top";
+        ClickMargin(dialog);
+        ASSERT_TRUE(WaitFor([&] { return Focused(dialog); })) << "a click did not give the dialog the focus";
         Keys({u"Return"_qs});
         ASSERT_TRUE(WaitFor([&] { return Dialogs().empty(); }));
         ASSERT_TRUE(WaitFor([&] { return Focused(m_other->window()); }))

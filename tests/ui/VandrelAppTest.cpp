@@ -138,12 +138,21 @@ TEST_F(AppTest, ALockNobodyHoldsIsTakenOverAndAnUnusablePathIsExplained)
     EXPECT_TRUE(QDir().rmdir(lockPath));
 }
 
-TEST_F(AppTest, AutorunWithoutATrayStartsMinimised)
+// A window hidden where no tray could bring it back would be lost: the start
+// at login is then a plain one, maximised as the window was left.
+TEST_F(AppTest, AutorunWithoutATrayShowsTheWindowAsAPlainStartDoes)
 {
+    WriteIniFixture(IniPath(), [](QSettings& ini) {
+        ini.setValue("Settings/WindowPlacement/MainWindowRect",
+                     QByteArray::fromHex("64000000" "64000000" "84030000" "bc020000"));
+        ini.setValue("Settings/WindowPlacement/ShowCmd", 3);
+    });
     tray.available = false;
     ASSERT_TRUE(app->InitInstance(AppModeAutorun));
     EXPECT_TRUE(Frame()->isVisible());
-    EXPECT_TRUE(Frame()->isMinimized());
+    EXPECT_FALSE(Frame()->isMinimized());
+    EXPECT_TRUE(Frame()->isMaximized());
+    ExitThroughTheCommand();
 }
 
 TEST_F(AppTest, TheSocketsExitClosesTheConnectionOnlyWhenDeclined)

@@ -1,0 +1,45 @@
+// The program itself on a real X server whose window manager (openbox) has no
+// tray: what the desktop answers about its tray is the real one, and a window
+// hidden there could never be brought back.
+#include "support/SessionProgram.h"
+#include "support/TestEnvironment.h"
+#include "support/XSession.h"
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <vector>
+
+namespace {
+
+class NoTraySessionTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QStringList missing = XSession::missingPrograms({u"Xvfb"_qs, u"openbox"_qs, u"xdotool"_qs});
+        if (!missing.isEmpty())
+            GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
+        ASSERT_TRUE(m_session.start()) << m_session.errorText().toStdString();
+    }
+
+    void TearDown() override { m_program.stop(); }
+
+    XSession m_session;
+    SessionProgram m_program{m_session, TestEnvironment::root() + u"/no-tray-session"_qs};
+};
+
+} // namespace
+
+TEST_F(NoTraySessionTest, TheStartAtLoginShowsTheWindowAndClosingItEndsTheProgram)
+{
+    ASSERT_TRUE(m_program.start({u"-Autorun"_qs})) << m_program.errorText().toStdString();
+    ASSERT_TRUE(SessionProgram::waitFor([&] {
+        const std::vector<xcb_window_t> windows = m_program.windows();
+        return windows.size() == 1 && m_program.focus() == windows.front();
+    })) << "the main window never showed with the focus";
+
+    m_program.keys({u"alt+F4"_qs}); // openbox's close
+    EXPECT_TRUE(m_program.waitForExit()) << "closing did not end the program cleanly";
+}
