@@ -55,9 +55,8 @@ QString ControlText(const QWidget* control)
     return {};
 }
 
-std::optional<int64_t> ReadDlgItemInt(const QWidget* scope, int id, bool isSigned)
+std::optional<int64_t> ReadDlgItemInt(const QWidget* control, bool isSigned)
 {
-    const QWidget* control = FindControl(scope, id);
     if (!control)
         return std::nullopt;
     const QString text = ControlText(control);

@@ -33,5 +33,5 @@ QString ControlText(const QWidget* control);
 
 // The control's text as a whole number, as the dialog manager reads one: white
 // space around it and a leading "+" are allowed; empty text, other characters, a
-// minus sign when unsigned, and values outside 32 bits are refused.
-std::optional<int64_t> ReadDlgItemInt(const QWidget* scope, int id, bool isSigned);
+// minus sign when unsigned, values outside 32 bits and a null control are refused.
+std::optional<int64_t> ReadDlgItemInt(const QWidget* control, bool isSigned);

@@ -120,7 +120,7 @@ bool CDownloadsPage::CheckFolder(QString* folder)
     QString text = FindControl<QLineEdit>(this, kFolderId)->text();
     if (const unsigned refusal = CheckFolderInput(text)) {
         AppMessageBox(window(), refusal, MB_OK | MB_ICONWARNING);
-        return FocusControl(kFolderId);
+        return FocusControl(FindControl(this, kFolderId));
     }
     *folder = text;
     return true;

@@ -119,12 +119,12 @@ void COptionsPageBase::SetNumber(int id, int64_t value) const
 
 uint32_t COptionsPageBase::PlainNumber(int id) const
 {
-    return uint32_t(ReadDlgItemInt(this, id, false).value_or(0));
+    return uint32_t(ReadDlgItemInt(FindControl(this, id), false).value_or(0));
 }
 
 bool COptionsPageBase::BoundedNumber(int id, int minimum, int maximum, int32_t* value)
 {
-    return GetDlgItemIntChecked(id, minimum, maximum, value, false);
+    return GetDlgItemIntChecked(FindControl(this, id), minimum, maximum, value, false);
 }
 
 int NumberListIndex(int64_t value, int first, int step, int count)
