@@ -12,11 +12,6 @@ QString ctrlName(int id)
     return QStringLiteral("id") + QString::number(id);
 }
 
-QWidget* FindControl(const QWidget* scope, int id)
-{
-    return scope ? scope->findChild<QWidget*>(ctrlName(id)) : nullptr;
-}
-
 void PostFocus(QWidget* control)
 {
     if (!control)

@@ -1,10 +1,10 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/DownloadsFolder.h"
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/DownloadInput.h"
 #include "dialogs/DownloadMorePage.h"
 #include "dialogs/RememberedAddSettings.h"

@@ -1,5 +1,7 @@
+#include "ControlLookup.h"
 #include "ScriptedPrompts.h"
 
+#include "dialogs/DialogControls.h"
 #include "dialogs/DialogPage.h"
 #include "dialogs/SheetManager.h"
 #include "dialogs/TabSheet.h"
