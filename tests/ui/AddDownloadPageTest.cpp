@@ -199,6 +199,21 @@ TEST_F(AddDownloadPageTest, GroupsNeedAPatternAndCheckedNumbersShownOnTheirTab)
     }
 }
 
+TEST_F(AddDownloadPageTest, TheGroupsHintAndNumbersAreUsableOnlyWhileTheGroupIsChecked)
+{
+    // The hint, then each number's label, edit and up-down: from, to, step.
+    const int fields[] = {1040, 1037, 1031, 1032, 1038, 1033, 1034, 1039, 1035, 1036};
+    Open(QStringLiteral("http://h/f$.bin"));
+    auto* group = FindControl<QCheckBox>(page, IDC_GROUP);
+    for (const bool checked : {false, true, false}) {
+        SCOPED_TRACE(checked);
+        if (group->isChecked() != checked)
+            group->click();
+        for (int id : fields)
+            EXPECT_EQ(FindControl(page, id)->isEnabled(), checked) << id;
+    }
+}
+
 TEST_F(AddDownloadPageTest, AGroupWhoseLongestAddressWouldNotFitIsRefused)
 {
     const QString url = QStringLiteral("http://h/$") + QString(kMaxUrlInputLength - 17, u'x');
