@@ -63,7 +63,8 @@ void CConnectionPage::CreateControls()
     // The page's width, not its longest entry's: the edit scrolls the rest.
     userAgent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     userAgent->setMinimumContentsLength(kUserAgentChars);
-    QComboBox* version = m_pHttpVersion = MakeDropList(kHttpVersionId, {QStringLiteral("HTTP/1.0"), QStringLiteral("HTTP/1.1")});
+    QComboBox* version = m_pHttpVersion =
+        MakeDropList(kHttpVersionId, {QStringLiteral("HTTP/1.0"), QStringLiteral("HTTP/1.1")});
     form->addRow(MakeLabel(QStringLiteral("用户代理(&U)："), userAgent), userAgent);
     form->addRow(MakeLabel(QStringLiteral("HTTP 版本(&H)："), version), version);
     const SpinEdit retries = MakeSpinEdit(kRetriesId, kRetriesSpinId, kRetriesDigits, kMinRetries, kMaxRetries);

@@ -86,7 +86,8 @@ bool CDownloadGeneralPage::SaveData()
 
 void CDownloadGeneralPage::OnBrowseLocation()
 {
-    const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsBrowseTitle), m_pLocation->currentText());
+    const std::optional<QString> folder =
+        BrowseForFolder(this, LoadResString(kIdsBrowseTitle), m_pLocation->currentText());
     if (!folder)
         return;
     m_pLocation->setEditText(*folder);

@@ -85,7 +85,7 @@ void CDownloadsPage::CreateControls()
         return spin.edit;
     };
     m_pMinSectionSize = addSpin(kMinSectionSizeId, kMinSectionSizeSpinId, kMegabyteDigits, 1, kMaxMegabytes,
-            QStringLiteral("最小切片尺寸(&M)："), QStringLiteral("(MB)"));
+                                QStringLiteral("最小切片尺寸(&M)："), QStringLiteral("(MB)"));
     QComboBox* attempts = m_pAttempts = MakeDropList(kAttemptsId, OneTo(kMaxAttempts));
     form->addRow(MakeLabel(QStringLiteral("最大尝试失败次数(&A)："), attempts), attempts);
     m_pPause = addSpin(kPauseId, kPauseSpinId, kPauseDigits, 0, kMaxPauseSeconds,
