@@ -38,9 +38,9 @@ CAddDownloadDialog::CAddDownloadDialog(QWidget* parent) : CDownloadDialog(Dialog
 
 void CAddDownloadDialog::CreateButtons(QHBoxLayout* row)
 {
-    auto* remember = new QCheckBox(QStringLiteral("记住设置/快速添加拖放链接(&R)"), this);
-    remember->setObjectName(ctrlName(IDC_REMEMBER));
-    row->addWidget(remember);
+    m_pRemember = new QCheckBox(QStringLiteral("记住设置/快速添加拖放链接(&R)"), this);
+    m_pRemember->setObjectName(ctrlName(IDC_REMEMBER));
+    row->addWidget(m_pRemember);
     row->addStretch();
     QPushButton* later = AddButton(row, IDC_LATER, QStringLiteral("稍后下载(&T)"));
     later->setIcon(m_bmpPause);
@@ -54,13 +54,12 @@ void CAddDownloadDialog::CreateButtons(QHBoxLayout* row)
 void CAddDownloadDialog::OnInitDialog()
 {
     CDownloadDialog::OnInitDialog();
-    FindControl<QCheckBox>(this, IDC_REMEMBER)->setChecked(g_rememberedAddSettings.m_bRemember);
+    m_pRemember->setChecked(g_rememberedAddSettings.m_bRemember);
 }
 
 bool CAddDownloadDialog::IsRememberChecked() const
 {
-    const auto* remember = FindControl<QCheckBox>(this, IDC_REMEMBER);
-    return remember && remember->isChecked();
+    return m_pRemember && m_pRemember->isChecked();
 }
 
 void CAddDownloadDialog::Confirm(DownloadDialogResult result)

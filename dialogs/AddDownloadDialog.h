@@ -2,6 +2,8 @@
 
 #include "dialogs/DownloadDialog.h"
 
+class QCheckBox;
+
 // The add dialog: a URL or a numbered group, its folder and request options.
 // Starts from the remembered values when remembering is on.
 class CAddDownloadDialog : public CDownloadDialog
@@ -21,4 +23,6 @@ private:
     void Confirm(DownloadDialogResult result);
     void RememberSettings() const;
     bool IsRememberChecked() const;
+
+    QCheckBox* m_pRemember = nullptr;
 };

@@ -38,7 +38,6 @@ constexpr int IDC_GET_INFO = 1022;
 constexpr int kGroupLabels[] = {1037, 1038, 1039};
 constexpr int kGroupEdits[] = {1031, 1033, 1035};
 constexpr int kGroupUpDowns[] = {1032, 1034, 1036};
-constexpr int IDC_STEP = 1035;
 
 constexpr qsizetype kNumberLimit = 10;
 constexpr int kUpDownMaximum = 32767;
@@ -73,39 +72,39 @@ void CAddDownloadGeneralPage::CreateControls()
     auto* urlColumn = new QVBoxLayout;
     auto* urlLabel = new QLabel(QStringLiteral("地址 (URL)(&A):"), this);
     urlColumn->addWidget(urlLabel);
-    auto* url = new QComboBox(this);
-    url->setObjectName(ctrlName(IDC_URL));
-    url->setEditable(true);
-    url->setInsertPolicy(QComboBox::NoInsert);
-    urlColumn->addWidget(url);
-    urlLabel->setBuddy(url);
-    auto* getSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
-    getSize->setObjectName(ctrlName(IDC_GET_SIZE));
-    getSize->setTextFormat(Qt::RichText);
-    getSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    getSize->setFocusPolicy(Qt::TabFocus);
-    urlColumn->addWidget(getSize);
+    m_pUrl = new QComboBox(this);
+    m_pUrl->setObjectName(ctrlName(IDC_URL));
+    m_pUrl->setEditable(true);
+    m_pUrl->setInsertPolicy(QComboBox::NoInsert);
+    urlColumn->addWidget(m_pUrl);
+    urlLabel->setBuddy(m_pUrl);
+    m_pGetSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
+    m_pGetSize->setObjectName(ctrlName(IDC_GET_SIZE));
+    m_pGetSize->setTextFormat(Qt::RichText);
+    m_pGetSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_pGetSize->setFocusPolicy(Qt::TabFocus);
+    urlColumn->addWidget(m_pGetSize);
     head->addLayout(urlColumn, 1);
     layout->addLayout(head);
 
     auto* group = new QGroupBox(this);
     auto* groupLayout = new QGridLayout(group);
-    auto* groupCheck = new QCheckBox(QStringLiteral("群组下载(&G)"), group);
-    groupCheck->setObjectName(ctrlName(IDC_GROUP));
-    groupLayout->addWidget(groupCheck, 0, 0, 1, 9);
-    auto* hint = new CWrapLabel(QStringLiteral("使用 $ 在一处或多处插入计数器编号。 对于前导零，请使用额外的 $。 "
-                                               "示例：$$$ 将替换为 001..."),
-                                group);
-    hint->setObjectName(ctrlName(IDC_GROUP_HINT));
-    groupLayout->addWidget(hint, 1, 0, 1, 9);
+    m_pGroup = new QCheckBox(QStringLiteral("群组下载(&G)"), group);
+    m_pGroup->setObjectName(ctrlName(IDC_GROUP));
+    groupLayout->addWidget(m_pGroup, 0, 0, 1, 9);
+    m_pGroupHint = new CWrapLabel(QStringLiteral("使用 $ 在一处或多处插入计数器编号。 对于前导零，请使用额外的 $。 "
+                                                 "示例：$$$ 将替换为 001..."),
+                                  group);
+    m_pGroupHint->setObjectName(ctrlName(IDC_GROUP_HINT));
+    groupLayout->addWidget(m_pGroupHint, 1, 0, 1, 9);
     const char* const labels[] = {"从：", "到：", "步骤："};
     for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(labels[i]), group);
+        auto* label = m_pGroupLabels[i] = new QLabel(QString::fromUtf8(labels[i]), group);
         label->setObjectName(ctrlName(kGroupLabels[i]));
-        auto* edit = new QLineEdit(group);
+        auto* edit = m_pGroupEdits[i] = new QLineEdit(group);
         edit->setObjectName(ctrlName(kGroupEdits[i]));
         CTextLimitValidator::Install(edit, kNumberLimit, CTextLimitValidator::Chars::Digits);
-        auto* upDown = new CUpDownCtrl(edit, group);
+        auto* upDown = m_pGroupUpDowns[i] = new CUpDownCtrl(edit, group);
         upDown->setObjectName(ctrlName(kGroupUpDowns[i]));
         groupLayout->addWidget(label, 2, i * 3);
         groupLayout->addWidget(edit, 2, i * 3 + 1);
@@ -114,57 +113,57 @@ void CAddDownloadGeneralPage::CreateControls()
     layout->addWidget(group);
 
     CreateLocationControls(layout);
-    auto* getInfo = new QCheckBox(QStringLiteral("获取下载信息"), this);
-    getInfo->setObjectName(ctrlName(IDC_GET_INFO));
-    layout->addWidget(getInfo);
+    m_pGetInfo = new QCheckBox(QStringLiteral("获取下载信息"), this);
+    m_pGetInfo->setObjectName(ctrlName(IDC_GET_INFO));
+    layout->addWidget(m_pGetInfo);
     layout->addStretch();
 
-    connect(groupCheck, &QCheckBox::clicked, this, &CAddDownloadGeneralPage::OnGroupCheck);
-    connect(getSize, &QLabel::linkActivated, this, &CAddDownloadGeneralPage::OnGetSizeClick);
+    connect(m_pGroup, &QCheckBox::clicked, this, &CAddDownloadGeneralPage::OnGroupCheck);
+    connect(m_pGetSize, &QLabel::linkActivated, this, &CAddDownloadGeneralPage::OnGetSizeClick);
 }
 
 bool CAddDownloadGeneralPage::OnInitDialog()
 {
     CDownloadGeneralPage::OnInitDialog();
-    auto* url = FindControl<QComboBox>(this, IDC_URL);
-    CTextLimitValidator::Install(url, kMaxUrlInputLength);
+    CTextLimitValidator::Install(m_pUrl, kMaxUrlInputLength);
     for (int i = 0; i < 3; ++i) {
-        auto* upDown = FindControl<CUpDownCtrl>(this, kGroupUpDowns[i]);
+        CUpDownCtrl* upDown = m_pGroupUpDowns[i];
         upDown->SetRange(0, kUpDownMaximum);
         upDown->SetPos(i == 0 ? m_nFrom : i == 1 ? m_nTo : m_nStep);
     }
-    FillComboBox(AppCore().m_urlsHistory, url);
-    url->setCurrentIndex(-1);
-    url->setEditText(m_strUrl);
-    FindControl<QCheckBox>(this, IDC_GET_INFO)->setChecked(m_bGetInfo);
+    FillComboBox(AppCore().m_urlsHistory, m_pUrl);
+    m_pUrl->setCurrentIndex(-1);
+    m_pUrl->setEditText(m_strUrl);
+    m_pGetInfo->setChecked(m_bGetInfo);
     OnGroupCheck();
     return true;
 }
 
 void CAddDownloadGeneralPage::OnGroupCheck()
 {
-    const bool group = FindControl<QCheckBox>(this, IDC_GROUP)->isChecked();
-    FindControl(this, IDC_GROUP_HINT)->setEnabled(group);
+    const bool group = m_pGroup->isChecked();
+    m_pGroupHint->setEnabled(group);
     for (int i = 0; i < 3; ++i) {
-        for (int id : {kGroupLabels[i], kGroupEdits[i], kGroupUpDowns[i]})
-            FindControl(this, id)->setEnabled(group);
+        m_pGroupLabels[i]->setEnabled(group);
+        m_pGroupEdits[i]->setEnabled(group);
+        m_pGroupUpDowns[i]->setEnabled(group);
     }
 }
 
 bool CAddDownloadGeneralPage::SaveData()
 {
-    QString url = FindControl<QComboBox>(this, IDC_URL)->currentText().trimmed();
+    QString url = m_pUrl->currentText().trimmed();
     const unsigned refusal = url.isEmpty() ? kIdsNoUrl : CheckUrlInput(url);
     if (refusal) {
         ActivateOwnTab(GeneralTabIndex());
         ShowWarning(refusal);
-        return FocusControl(IDC_URL);
+        return FocusControl(m_pUrl);
     }
     m_strUrl = url;
-    m_bGroup = FindControl<QCheckBox>(this, IDC_GROUP)->isChecked();
+    m_bGroup = m_pGroup->isChecked();
     if (m_bGroup && !CheckGroup())
         return false;
-    m_bGetInfo = FindControl<QCheckBox>(this, IDC_GET_INFO)->isChecked();
+    m_bGetInfo = m_pGetInfo->isChecked();
     return CDownloadGeneralPage::SaveData();
 }
 
@@ -173,7 +172,7 @@ bool CAddDownloadGeneralPage::CheckGroup()
     const auto refuse = [this](unsigned message) {
         ActivateOwnTab(GeneralTabIndex());
         ShowWarning(message);
-        return FocusControl(IDC_URL);
+        return FocusControl(m_pUrl);
     };
     if (!m_strUrl.contains(u'$'))
         return refuse(kIdsNoPattern);
@@ -182,9 +181,9 @@ bool CAddDownloadGeneralPage::CheckGroup()
     int from = m_nFrom;
     int to = m_nTo;
     int step = m_nStep;
-    if (!GetDlgItemIntChecked(kGroupEdits[0], 0, INT_MAX, &from, true)
-        || !GetDlgItemIntChecked(kGroupEdits[1], 0, INT_MAX, &to, true)
-        || !GetDlgItemIntChecked(IDC_STEP, 1, INT_MAX, &step, true))
+    if (!GetDlgItemIntChecked(m_pGroupEdits[0], 0, INT_MAX, &from, true)
+        || !GetDlgItemIntChecked(m_pGroupEdits[1], 0, INT_MAX, &to, true)
+        || !GetDlgItemIntChecked(m_pGroupEdits[2], 1, INT_MAX, &step, true))
         return false;
     m_nFrom = from;
     m_nTo = to;
@@ -197,14 +196,14 @@ bool CAddDownloadGeneralPage::CheckGroup()
 
 void CAddDownloadGeneralPage::SetSizeText(const QString& markup)
 {
-    FindControl<QLabel>(this, IDC_GET_SIZE)->setText(SysLinkHtml(markup));
+    m_pGetSize->setText(SysLinkHtml(markup));
 }
 
 void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)
 {
     if (link != u"0")
         return;
-    m_strUrl = FindControl<QComboBox>(this, IDC_URL)->currentText();
+    m_strUrl = m_pUrl->currentText();
     if (m_strUrl.isEmpty())
         return;
     SetSizeText(LoadResString(kIdsWorking));

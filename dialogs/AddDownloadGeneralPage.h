@@ -2,9 +2,13 @@
 
 #include "dialogs/DownloadGeneralPage.h"
 
+#include <array>
 #include <memory>
 
+class CUpDownCtrl;
 class CUrlInfo;
+class QCheckBox;
+class QLabel;
 
 // The add dialog's first tab: the address (with the URL history), its size on
 // request, the numbered group, the folder, the description and whether to fetch
@@ -39,4 +43,14 @@ private:
     void OnGetSizeClick(const QString& link);
     void SetSizeText(const QString& markup);
     bool CheckGroup();
+
+    QComboBox* m_pUrl = nullptr;
+    QLabel* m_pGetSize = nullptr;
+    QCheckBox* m_pGroup = nullptr;
+    QWidget* m_pGroupHint = nullptr;
+    // The group's from, to and step fields.
+    std::array<QLabel*, 3> m_pGroupLabels{};
+    std::array<QLineEdit*, 3> m_pGroupEdits{};
+    std::array<CUpDownCtrl*, 3> m_pGroupUpDowns{};
+    QCheckBox* m_pGetInfo = nullptr;
 };

@@ -55,7 +55,7 @@ void CConnectionPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    auto* userAgent = new QComboBox(this);
+    auto* userAgent = m_pUserAgent = new QComboBox(this);
     userAgent->setObjectName(ctrlName(kUserAgentId));
     userAgent->setEditable(true);
     userAgent->setInsertPolicy(QComboBox::NoInsert);
@@ -63,25 +63,31 @@ void CConnectionPage::CreateControls()
     // The page's width, not its longest entry's: the edit scrolls the rest.
     userAgent->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     userAgent->setMinimumContentsLength(kUserAgentChars);
-    QComboBox* version = MakeDropList(kHttpVersionId, {QStringLiteral("HTTP/1.0"), QStringLiteral("HTTP/1.1")});
+    QComboBox* version = m_pHttpVersion =
+        MakeDropList(kHttpVersionId, {QStringLiteral("HTTP/1.0"), QStringLiteral("HTTP/1.1")});
     form->addRow(MakeLabel(QStringLiteral("用户代理(&U)："), userAgent), userAgent);
     form->addRow(MakeLabel(QStringLiteral("HTTP 版本(&H)："), version), version);
-    QWidget* retries = MakeSpinEdit(kRetriesId, kRetriesSpinId, kRetriesDigits, kMinRetries, kMaxRetries);
-    form->addRow(MakeLabel(QStringLiteral("连接重试(&C)："), FindControl(this, kRetriesId)), retries);
+    const SpinEdit retries = MakeSpinEdit(kRetriesId, kRetriesSpinId, kRetriesDigits, kMinRetries, kMaxRetries);
+    m_pRetries = retries.edit;
+    form->addRow(MakeLabel(QStringLiteral("连接重试(&C)："), m_pRetries), retries.box);
     const auto addTimeout = [&](int id, const QString& label) {
         QLineEdit* edit = MakeNumberEdit(id, kTimeoutDigits);
         auto* row = new QHBoxLayout;
         row->addWidget(edit);
         row->addWidget(new QLabel(QStringLiteral("（以毫秒为单位）"), this));
         form->addRow(MakeLabel(label, edit), row);
+        return edit;
     };
-    addTimeout(kConnectTimeoutId, QStringLiteral("连接超时(&T)："));
-    addTimeout(kSendTimeoutId, QStringLiteral("发送超时(&S)："));
-    addTimeout(kReceiveTimeoutId, QStringLiteral("接收超时(&R)："));
+    m_pConnectTimeout = addTimeout(kConnectTimeoutId, QStringLiteral("连接超时(&T)："));
+    m_pSendTimeout = addTimeout(kSendTimeoutId, QStringLiteral("发送超时(&S)："));
+    m_pReceiveTimeout = addTimeout(kReceiveTimeoutId, QStringLiteral("接收超时(&R)："));
     layout->addLayout(form);
-    layout->addWidget(MakeCheck(kDoNotUseCacheId, QStringLiteral("不使用缓存(&D)")));
-    layout->addWidget(MakeCheck(kHandleRedirectId, QStringLiteral("在内部处理重定向(&I)")));
-    layout->addWidget(MakeCheck(kAutoRefererId, QStringLiteral("如果为空，则自动创建引用字符串(&F)")));
+    m_pDoNotUseCache = MakeCheck(kDoNotUseCacheId, QStringLiteral("不使用缓存(&D)"));
+    layout->addWidget(m_pDoNotUseCache);
+    m_pHandleRedirect = MakeCheck(kHandleRedirectId, QStringLiteral("在内部处理重定向(&I)"));
+    layout->addWidget(m_pHandleRedirect);
+    m_pAutoReferer = MakeCheck(kAutoRefererId, QStringLiteral("如果为空，则自动创建引用字符串(&F)"));
+    layout->addWidget(m_pAutoReferer);
     layout->addStretch();
     layout->addWidget(MakeNote(QStringLiteral("注意：增加超时和重试值可能会增加下载暂停时间。")));
 }
@@ -95,30 +101,30 @@ bool CConnectionPage::OnInitDialog()
 void CConnectionPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    FindControl<QComboBox>(this, kUserAgentId)->setEditText(s.UserAgent);
-    SelectPrefix(FindControl<QComboBox>(this, kHttpVersionId), s.HTTPVersion);
-    SetNumber(kRetriesId, s.ConnectRetries);
-    SetNumber(kConnectTimeoutId, s.ConnectTimeout);
-    SetNumber(kSendTimeoutId, s.SendTimeout);
-    SetNumber(kReceiveTimeoutId, s.ReceiveTimeout);
-    LoadCheck(kDoNotUseCacheId, s.DoNotUseCache);
-    LoadCheck(kHandleRedirectId, s.HandleRedirectInternally);
-    LoadCheck(kAutoRefererId, s.AutoCreateRefererString);
+    m_pUserAgent->setEditText(s.UserAgent);
+    SelectPrefix(m_pHttpVersion, s.HTTPVersion);
+    SetNumber(m_pRetries, s.ConnectRetries);
+    SetNumber(m_pConnectTimeout, s.ConnectTimeout);
+    SetNumber(m_pSendTimeout, s.SendTimeout);
+    SetNumber(m_pReceiveTimeout, s.ReceiveTimeout);
+    LoadCheck(m_pDoNotUseCache, s.DoNotUseCache);
+    LoadCheck(m_pHandleRedirect, s.HandleRedirectInternally);
+    LoadCheck(m_pAutoReferer, s.AutoCreateRefererString);
 }
 
 bool CConnectionPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.UserAgent = FindControl<QComboBox>(this, kUserAgentId)->currentText();
-    s.HTTPVersion = FindControl<QComboBox>(this, kHttpVersionId)->currentText();
-    if (!BoundedNumber(kRetriesId, kMinRetries, kMaxRetries, &s.ConnectRetries)
-        || !BoundedNumber(kConnectTimeoutId, 0, kMaxTimeoutMs, &s.ConnectTimeout)
-        || !BoundedNumber(kSendTimeoutId, 0, kMaxTimeoutMs, &s.SendTimeout)
-        || !BoundedNumber(kReceiveTimeoutId, 0, kMaxTimeoutMs, &s.ReceiveTimeout))
+    s.UserAgent = m_pUserAgent->currentText();
+    s.HTTPVersion = m_pHttpVersion->currentText();
+    if (!BoundedNumber(m_pRetries, kMinRetries, kMaxRetries, &s.ConnectRetries)
+        || !BoundedNumber(m_pConnectTimeout, 0, kMaxTimeoutMs, &s.ConnectTimeout)
+        || !BoundedNumber(m_pSendTimeout, 0, kMaxTimeoutMs, &s.SendTimeout)
+        || !BoundedNumber(m_pReceiveTimeout, 0, kMaxTimeoutMs, &s.ReceiveTimeout))
         return false;
-    s.DoNotUseCache = CheckValue(kDoNotUseCacheId);
-    s.HandleRedirectInternally = CheckValue(kHandleRedirectId);
-    s.AutoCreateRefererString = CheckValue(kAutoRefererId);
+    s.DoNotUseCache = CheckValue(m_pDoNotUseCache);
+    s.HandleRedirectInternally = CheckValue(m_pHandleRedirect);
+    s.AutoCreateRefererString = CheckValue(m_pAutoReferer);
     return true;
 }
 

@@ -18,4 +18,15 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QComboBox* m_pUserAgent = nullptr;
+    QComboBox* m_pHttpVersion = nullptr;
+    QLineEdit* m_pRetries = nullptr;
+    QLineEdit* m_pConnectTimeout = nullptr;
+    QLineEdit* m_pSendTimeout = nullptr;
+    QLineEdit* m_pReceiveTimeout = nullptr;
+    QCheckBox* m_pDoNotUseCache = nullptr;
+    QCheckBox* m_pHandleRedirect = nullptr;
+    QCheckBox* m_pAutoReferer = nullptr;
 };

@@ -12,11 +12,6 @@ QString ctrlName(int id)
     return QStringLiteral("id") + QString::number(id);
 }
 
-QWidget* FindControl(const QWidget* scope, int id)
-{
-    return scope ? scope->findChild<QWidget*>(ctrlName(id)) : nullptr;
-}
-
 void PostFocus(QWidget* control)
 {
     if (!control)
@@ -55,9 +50,8 @@ QString ControlText(const QWidget* control)
     return {};
 }
 
-std::optional<int64_t> ReadDlgItemInt(const QWidget* scope, int id, bool isSigned)
+std::optional<int64_t> ReadDlgItemInt(const QWidget* control, bool isSigned)
 {
-    const QWidget* control = FindControl(scope, id);
     if (!control)
         return std::nullopt;
     const QString text = ControlText(control);

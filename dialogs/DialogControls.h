@@ -9,15 +9,9 @@
 // Every numbered control of a dialog or page carries its id as its object name,
 // "id" followed by the decimal id ("id1002"); hosts are named "dlg<template>" and
 // pages "page<template>". Ids are unique within one dialog but repeat across pages,
-// so a control is always looked up within its page or dialog.
+// so a name picks out a control only within its page or dialog. The code keeps
+// its controls in members and never looks them up by name.
 QString ctrlName(int id);
-
-// The control of that id inside scope (scope itself excluded), or null.
-QWidget* FindControl(const QWidget* scope, int id);
-template <typename T> T* FindControl(const QWidget* scope, int id)
-{
-    return qobject_cast<T*>(FindControl(scope, id));
-}
 
 // Gives the control the focus once the current event has been handled, so that a
 // message box of the current check has closed first. A line edit selects its text,
@@ -33,5 +27,5 @@ QString ControlText(const QWidget* control);
 
 // The control's text as a whole number, as the dialog manager reads one: white
 // space around it and a leading "+" are allowed; empty text, other characters, a
-// minus sign when unsigned, and values outside 32 bits are refused.
-std::optional<int64_t> ReadDlgItemInt(const QWidget* scope, int id, bool isSigned);
+// minus sign when unsigned, values outside 32 bits and a null control are refused.
+std::optional<int64_t> ReadDlgItemInt(const QWidget* control, bool isSigned);

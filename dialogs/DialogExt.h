@@ -8,15 +8,11 @@ template <typename T> class CDialogExt
 public:
     virtual ~CDialogExt() = default;
 
-    // Posts the focus move to the control of that id, if T has one, and hands out
-    // the control (null when there is none). Always false, so that a check can
-    // return its result directly.
-    virtual bool FocusControl(int id, QWidget** control = nullptr)
+    // Posts the focus move to the control, if there is one. Always false, so
+    // that a check can return its result directly.
+    virtual bool FocusControl(QWidget* control)
     {
-        QWidget* found = FindControl(static_cast<T*>(this), id);
-        PostFocus(found);
-        if (control)
-            *control = found;
+        PostFocus(control);
         return false;
     }
 };

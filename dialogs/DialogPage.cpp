@@ -40,17 +40,16 @@ bool CDialogPage::CreatePage(QWidget* parent)
     return true;
 }
 
-bool CDialogPage::FocusControl(int id, QWidget**)
+bool CDialogPage::FocusControl(QWidget* control)
 {
-    QWidget* found = FindControl(this, id);
-    PostFocus(found);
-    m_hWndFocusControl = found;
+    PostFocus(control);
+    m_hWndFocusControl = control;
     return false;
 }
 
-bool CDialogPage::GetDlgItemIntChecked(int id, int minimum, int maximum, int* value, bool isSigned)
+bool CDialogPage::GetDlgItemIntChecked(QWidget* control, int minimum, int maximum, int* value, bool isSigned)
 {
-    const std::optional<int64_t> read = ReadDlgItemInt(this, id, isSigned);
+    const std::optional<int64_t> read = ReadDlgItemInt(control, isSigned);
     if (read) {
         const bool inRange = isSigned ? minimum <= *read && *read <= maximum
                                       : uint32_t(minimum) <= uint64_t(*read) && uint64_t(*read) <= uint32_t(maximum);
@@ -62,5 +61,5 @@ bool CDialogPage::GetDlgItemIntChecked(int id, int minimum, int maximum, int* va
     const QString text = isSigned ? FormatString(LoadResString(kIdsRangeSigned), minimum, maximum)
                                   : FormatString(LoadResString(kIdsRangeUnsigned), uint32_t(minimum), uint32_t(maximum));
     AppMessageBox(window(), text, MB_OK | MB_ICONERROR);
-    return FocusControl(id);
+    return FocusControl(control);
 }

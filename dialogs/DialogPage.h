@@ -34,19 +34,20 @@ public:
     bool isCreated() const { return m_bCreated; }
     int TemplateId() const { return m_nTemplateId; }
 
-    // Records the control as the one to focus again instead of handing it out.
-    bool FocusControl(int id, QWidget** control = nullptr) override;
+    // Also records the control as the one to focus again.
+    bool FocusControl(QWidget* control) override;
 
     // The control's number when it lies within minimum..maximum (compared as
     // unsigned numbers unless isSigned); otherwise an error box with the range,
     // the focus asked for on the control, *value left alone, and false.
-    bool GetDlgItemIntChecked(int id, int minimum, int maximum, int* value, bool isSigned);
+    bool GetDlgItemIntChecked(QWidget* control, int minimum, int maximum, int* value, bool isSigned);
 
-    // The control that FocusControl last asked for; null after an unknown id.
+    // The control that FocusControl last asked for; null after it was given none.
     QPointer<QWidget> m_hWndFocusControl;
 
 protected:
-    // The page's controls, named by ctrlName, created in tab order.
+    // The page's controls, named by ctrlName and kept in its members, created in
+    // tab order.
     virtual void CreateControls() = 0;
     virtual bool OnInitDialog() { return true; }
 

@@ -2,6 +2,10 @@
 
 #include "dialogs/DownloadPageBase.h"
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
 // The server's user name and password. Cleared, the box keeps the names it had,
 // so turning it on again brings them back.
 class CDownloadAuthorizationPage : public CDownloadPageBase
@@ -24,4 +28,10 @@ protected:
 
 private:
     void OnUseAuthorization();
+
+    QCheckBox* m_pUse = nullptr;
+    QLabel* m_pUserLabel = nullptr;
+    QLineEdit* m_pUser = nullptr;
+    QLabel* m_pPasswordLabel = nullptr;
+    QLineEdit* m_pPassword = nullptr;
 };

@@ -27,9 +27,10 @@ void CDownloadConnectionPage::CreateControls()
     row->addWidget(icon, 0, Qt::AlignTop);
     auto* buttons = new QVBoxLayout;
     const char* const texts[] = {"使用系统设置(&G)", "直接到互联网(&D)", "使用代理服务器(&P)"};
+    static_assert(std::tuple_size_v<decltype(m_pButtons)> == std::size(kButtons));
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         // Auto radio buttons of one group: one parent, exclusive among themselves.
-        auto* button = new QRadioButton(QString::fromUtf8(texts[i]), group);
+        auto* button = m_pButtons[i] = new QRadioButton(QString::fromUtf8(texts[i]), group);
         button->setObjectName(ctrlName(kButtons[i].second));
         buttons->addWidget(button);
         connect(button, &QRadioButton::clicked, this, [this] { m_bChanged = true; });
@@ -42,17 +43,17 @@ void CDownloadConnectionPage::CreateControls()
 bool CDownloadConnectionPage::OnInitDialog()
 {
     // A type no button stands for checks none.
-    for (const auto& [type, id] : kButtons)
-        FindControl<QRadioButton>(this, id)->setChecked(type == m_nAccessType);
+    for (size_t i = 0; i < std::size(kButtons); ++i)
+        m_pButtons[i]->setChecked(kButtons[i].first == m_nAccessType);
     m_bChanged = false;
     return true;
 }
 
 bool CDownloadConnectionPage::SaveData()
 {
-    for (const auto& [type, id] : kButtons) {
-        if (FindControl<QRadioButton>(this, id)->isChecked()) {
-            m_nAccessType = type;
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        if (m_pButtons[i]->isChecked()) {
+            m_nAccessType = kButtons[i].first;
             break;
         }
     }

@@ -3,6 +3,10 @@
 #include "dialogs/DownloadPageBase.h"
 #include "engine/DownloadState.h"
 
+#include <array>
+
+class QRadioButton;
+
 // How the download connects: the system's setting, directly, or through the proxy.
 class CDownloadConnectionPage : public CDownloadPageBase
 {
@@ -20,4 +24,8 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    // The access types' buttons, in the order the types are offered.
+    std::array<QRadioButton*, 3> m_pButtons{};
 };

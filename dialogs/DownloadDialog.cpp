@@ -23,8 +23,6 @@
 namespace {
 
 constexpr int IDC_TAB = 1168;
-constexpr int IDC_START = 1175;
-constexpr int IDC_PAUSE = 1176;
 constexpr int IDB_START = 328;
 constexpr int IDB_PAUSE = 326;
 
@@ -210,10 +208,10 @@ void CDownloadDialog::RefreshFromItem()
 void CDownloadDialog::UpdateStartPause()
 {
     const bool running = m_pItem->m_pDownloader->m_bIsRunning != 0;
-    if (QWidget* start = FindControl(this, IDC_START))
-        start->setEnabled(!running);
-    if (QWidget* pause = FindControl(this, IDC_PAUSE))
-        pause->setEnabled(running);
+    if (m_pStart)
+        m_pStart->setEnabled(!running);
+    if (m_pPause)
+        m_pPause->setEnabled(running);
 }
 
 void CDownloadDialog::reject()

@@ -108,6 +108,10 @@ protected:
     // The button of that id in the button row.
     QPushButton* AddButton(QHBoxLayout* row, int id, const QString& text);
 
+    // A properties dialog's buttons that follow the download's running flag.
+    QPushButton* m_pStart = nullptr;
+    QPushButton* m_pPause = nullptr;
+
 private:
     void CreatePages();
     void UpdateStartPause();

@@ -30,46 +30,39 @@ void CDownloadGeneralPage::CreateLocationControls(QVBoxLayout* layout)
     auto* locationLabel = new QLabel(QStringLiteral("下载位置(&C)："), this);
     layout->addWidget(locationLabel);
     auto* row = new QHBoxLayout;
-    auto* location = new QComboBox(this);
-    location->setObjectName(ctrlName(IDC_LOCATION));
-    location->setEditable(true);
-    location->setInsertPolicy(QComboBox::NoInsert);
-    row->addWidget(location, 1);
-    auto* browse = new QPushButton(QStringLiteral("..."), this);
-    browse->setObjectName(ctrlName(IDC_BROWSE));
-    browse->setAutoDefault(false);
-    row->addWidget(browse);
+    m_pLocation = new QComboBox(this);
+    m_pLocation->setObjectName(ctrlName(IDC_LOCATION));
+    m_pLocation->setEditable(true);
+    m_pLocation->setInsertPolicy(QComboBox::NoInsert);
+    row->addWidget(m_pLocation, 1);
+    m_pBrowse = new QPushButton(QStringLiteral("..."), this);
+    m_pBrowse->setObjectName(ctrlName(IDC_BROWSE));
+    m_pBrowse->setAutoDefault(false);
+    row->addWidget(m_pBrowse);
     layout->addLayout(row);
-    locationLabel->setBuddy(location);
+    locationLabel->setBuddy(m_pLocation);
     auto* descriptionLabel = new QLabel(QStringLiteral("描述(&D)："), this);
     layout->addWidget(descriptionLabel);
-    auto* description = new QLineEdit(this);
-    description->setObjectName(ctrlName(IDC_DESCRIPTION));
-    layout->addWidget(description);
-    descriptionLabel->setBuddy(description);
+    m_pDescription = new QLineEdit(this);
+    m_pDescription->setObjectName(ctrlName(IDC_DESCRIPTION));
+    layout->addWidget(m_pDescription);
+    descriptionLabel->setBuddy(m_pDescription);
 
-    connect(location, &QComboBox::activated, this, [this] { m_bLocationChanged = true; });
-    connect(location->lineEdit(), &QLineEdit::textEdited, this, [this] { m_bLocationChanged = true; });
-    connect(description, &QLineEdit::textChanged, this, [this] { m_bDescriptionChanged = true; });
-    connect(browse, &QPushButton::clicked, this, &CDownloadGeneralPage::OnBrowseLocation);
-}
-
-QComboBox* CDownloadGeneralPage::LocationBox() const
-{
-    return FindControl<QComboBox>(this, IDC_LOCATION);
+    connect(m_pLocation, &QComboBox::activated, this, [this] { m_bLocationChanged = true; });
+    connect(m_pLocation->lineEdit(), &QLineEdit::textEdited, this, [this] { m_bLocationChanged = true; });
+    connect(m_pDescription, &QLineEdit::textChanged, this, [this] { m_bDescriptionChanged = true; });
+    connect(m_pBrowse, &QPushButton::clicked, this, &CDownloadGeneralPage::OnBrowseLocation);
 }
 
 bool CDownloadGeneralPage::OnInitDialog()
 {
-    QComboBox* location = LocationBox();
-    auto* description = FindControl<QLineEdit>(this, IDC_DESCRIPTION);
-    CTextLimitValidator::Install(location, kLocationLimit);
-    CTextLimitValidator::Install(description, kDescriptionLimit);
+    CTextLimitValidator::Install(m_pLocation, kLocationLimit);
+    CTextLimitValidator::Install(m_pDescription, kDescriptionLimit);
     // The list first: filling an empty box would replace its text.
-    FillComboBox(AppCore().m_downloadLocationsHistory, location);
-    location->setCurrentIndex(-1);
-    location->setEditText(m_strLocation.isEmpty() ? AppCore().m_settings.DefaultDownloadLocation : m_strLocation);
-    description->setText(m_strDescription);
+    FillComboBox(AppCore().m_downloadLocationsHistory, m_pLocation);
+    m_pLocation->setCurrentIndex(-1);
+    m_pLocation->setEditText(m_strLocation.isEmpty() ? AppCore().m_settings.DefaultDownloadLocation : m_strLocation);
+    m_pDescription->setText(m_strDescription);
     m_bLocationChanged = false;
     m_bDescriptionChanged = false;
     return true;
@@ -77,27 +70,26 @@ bool CDownloadGeneralPage::OnInitDialog()
 
 bool CDownloadGeneralPage::SaveData()
 {
-    QComboBox* location = LocationBox();
     // A box the page has locked is neither checked nor taken.
-    if (location->isEnabledTo(this)) {
-        QString folder = location->currentText();
+    if (m_pLocation->isEnabledTo(this)) {
+        QString folder = m_pLocation->currentText();
         if (const unsigned refusal = CheckFolderInput(folder)) {
             ActivateOwnTab(GeneralTabIndex());
             ShowWarning(refusal);
-            return FocusControl(IDC_LOCATION);
+            return FocusControl(m_pLocation);
         }
         m_strLocation = folder;
     }
-    m_strDescription = FindControl<QLineEdit>(this, IDC_DESCRIPTION)->text().trimmed();
+    m_strDescription = m_pDescription->text().trimmed();
     return true;
 }
 
 void CDownloadGeneralPage::OnBrowseLocation()
 {
-    QComboBox* location = LocationBox();
-    const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsBrowseTitle), location->currentText());
+    const std::optional<QString> folder =
+        BrowseForFolder(this, LoadResString(kIdsBrowseTitle), m_pLocation->currentText());
     if (!folder)
         return;
-    location->setEditText(*folder);
+    m_pLocation->setEditText(*folder);
     m_bLocationChanged = true;
 }

@@ -3,6 +3,8 @@
 #include "dialogs/DownloadPageBase.h"
 
 class QComboBox;
+class QLineEdit;
+class QPushButton;
 class QVBoxLayout;
 
 // The folder and description shared by the general pages of the three download
@@ -28,5 +30,8 @@ protected:
     void CreateLocationControls(QVBoxLayout* layout);
     bool OnInitDialog() override;
     void OnBrowseLocation();
-    QComboBox* LocationBox() const;
+
+    QComboBox* m_pLocation = nullptr;
+    QPushButton* m_pBrowse = nullptr;
+    QLineEdit* m_pDescription = nullptr;
 };

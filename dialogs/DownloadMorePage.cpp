@@ -18,31 +18,31 @@ void CDownloadMorePage::CreateControls()
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("引用(&F):"), this);
-    auto* referer = new QLineEdit(this);
-    referer->setObjectName(ctrlName(IDC_REFERER));
-    label->setBuddy(referer);
+    m_pReferer = new QLineEdit(this);
+    m_pReferer->setObjectName(ctrlName(IDC_REFERER));
+    label->setBuddy(m_pReferer);
     row->addWidget(label);
-    row->addWidget(referer, 1);
+    row->addWidget(m_pReferer, 1);
     layout->addLayout(row);
     layout->addStretch();
-    connect(referer, &QLineEdit::textChanged, this, [this] { m_bChanged = true; });
+    connect(m_pReferer, &QLineEdit::textChanged, this, [this] { m_bChanged = true; });
 }
 
 bool CDownloadMorePage::OnInitDialog()
 {
-    FindControl<QLineEdit>(this, IDC_REFERER)->setText(m_strReferer);
+    m_pReferer->setText(m_strReferer);
     m_bChanged = false;
     return true;
 }
 
 bool CDownloadMorePage::SaveData()
 {
-    QString referer = FindControl<QLineEdit>(this, IDC_REFERER)->text().trimmed();
+    QString referer = m_pReferer->text().trimmed();
     if (!referer.isEmpty()) {
         if (const unsigned refusal = CheckUrlInput(referer)) {
             ActivateOwnTab(MoreTabIndex());
             ShowWarning(refusal);
-            return FocusControl(IDC_REFERER);
+            return FocusControl(m_pReferer);
         }
     }
     m_strReferer = referer;

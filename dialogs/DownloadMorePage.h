@@ -2,6 +2,8 @@
 
 #include "dialogs/DownloadPageBase.h"
 
+class QLineEdit;
+
 // The referer sent with the download's requests.
 class CDownloadMorePage : public CDownloadPageBase
 {
@@ -20,4 +22,7 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QLineEdit* m_pReferer = nullptr;
 };

@@ -23,6 +23,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -50,6 +51,13 @@ bool IsResumeKnown(const CHttpDownloader& download)
     return download.m_bAcceptRanges && download.m_bGotFileSize;
 }
 
+void SetTextColor(QLabel* label, const QColor& color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
 } // namespace
 
 const CHttpDownloader& CDownloadStatusPage::Download() const
@@ -57,36 +65,30 @@ const CHttpDownloader& CDownloadStatusPage::Download() const
     return *m_pOwner->m_pItem->m_pDownloader;
 }
 
-QLabel* CDownloadStatusPage::Label(int id) const
-{
-    return FindControl<QLabel>(this, id);
-}
-
-CElidedLabel* CDownloadStatusPage::ErrorLabel() const
-{
-    return FindControl<CElidedLabel>(this, IDC_ERROR);
-}
-
-QTreeView* CDownloadStatusPage::SectionView() const
-{
-    return FindControl<QTreeView>(this, IDC_SECTIONS);
-}
-
 void CDownloadStatusPage::CreateControls()
 {
     auto* layout = new QGridLayout(this);
-    auto* state = new QLabel(QStringLiteral("Static"), this);
-    state->setObjectName(ctrlName(IDC_STATE));
-    layout->addWidget(state, 0, 0, 1, 2);
-    const std::pair<const char*, int> rows[] = {
-        {"恢复支持：", IDC_RESUME}, {"错误：", IDC_ERROR},       {"已下载：", IDC_DOWNLOADED},
-        {"速率：", IDC_RATE},       {"已用时间：", IDC_ELAPSED}, {"剩余时间：", IDC_REMAINING},
+    m_pState = new QLabel(QStringLiteral("Static"), this);
+    m_pState->setObjectName(ctrlName(IDC_STATE));
+    layout->addWidget(m_pState, 0, 0, 1, 2);
+    // The error's row makes m_pError, an eliding label.
+    const std::tuple<const char*, int, QLabel**> rows[] = {
+        {"恢复支持：", IDC_RESUME, &m_pResume},
+        {"错误：", IDC_ERROR, nullptr},
+        {"已下载：", IDC_DOWNLOADED, &m_pDownloaded},
+        {"速率：", IDC_RATE, &m_pRate},
+        {"已用时间：", IDC_ELAPSED, &m_pElapsed},
+        {"剩余时间：", IDC_REMAINING, &m_pRemaining},
     };
     const char* const initial[] = {"n/a", "-", "xxxx MB 从 xxxx MB (99.99)", "0 KB/s", "00:00:00", "00:00:00"};
     int row = 1;
-    for (const auto& [label, id] : rows) {
+    for (const auto& [label, id, member] : rows) {
         layout->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
-        QLabel* value = id == IDC_ERROR ? new CElidedLabel(this) : new QLabel(this);
+        QLabel* value = nullptr;
+        if (member)
+            value = *member = new QLabel(this);
+        else
+            value = m_pError = new CElidedLabel(this);
         value->setText(QString::fromUtf8(initial[row - 1]));
         value->setObjectName(ctrlName(id));
         layout->addWidget(value, row, 1);
@@ -94,7 +96,7 @@ void CDownloadStatusPage::CreateControls()
     }
     layout->addWidget(new QLabel(QStringLiteral("部分："), this), row++, 0, 1, 2);
 
-    auto* sections = new QTreeView(this);
+    auto* sections = m_pSectionView = new QTreeView(this);
     sections->setObjectName(ctrlName(IDC_SECTIONS));
     m_pSections = new CSectionListModel(sections);
     sections->setModel(m_pSections);
@@ -117,9 +119,9 @@ void CDownloadStatusPage::CreateControls()
 bool CDownloadStatusPage::OnInitDialog()
 {
     const QFont bold = CreateUIFont(kBoldPoints, true);
-    Label(IDC_STATE)->setFont(bold);
-    Label(IDC_RESUME)->setFont(bold);
-    ErrorLabel()->SetFullText(kNoValue);
+    m_pState->setFont(bold);
+    m_pResume->setFont(bold);
+    m_pError->SetFullText(kNoValue);
     FitSectionColumns();
     Refresh();
     return true;
@@ -127,14 +129,14 @@ bool CDownloadStatusPage::OnInitDialog()
 
 bool CDownloadStatusPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Resize && watched == SectionView()->viewport())
+    if (event->type() == QEvent::Resize && watched == m_pSectionView->viewport())
         FitSectionColumns();
     return CDownloadPageBase::eventFilter(watched, event);
 }
 
 void CDownloadStatusPage::MeasureSectionColumns()
 {
-    QTreeView* sections = SectionView();
+    QTreeView* sections = m_pSectionView;
     // The item views' text margin on either side.
     const int margins = 2 * (sections->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, sections) + 1);
     const QFontMetrics metrics = sections->fontMetrics();
@@ -153,7 +155,7 @@ void CDownloadStatusPage::MeasureSectionColumns()
 
 void CDownloadStatusPage::FitSectionColumns()
 {
-    QTreeView* sections = SectionView();
+    QTreeView* sections = m_pSectionView;
     int designed = 0;
     int least = 0;
     for (int column = 0; column < CSectionListModel::kColumnCount; ++column) {
@@ -170,14 +172,6 @@ void CDownloadStatusPage::FitSectionColumns()
         used += sections->columnWidth(column);
     }
     sections->setColumnWidth(last, std::max(available - used, m_sectionColumnLeast[size_t(last)]));
-}
-
-void CDownloadStatusPage::SetTextColor(int id, const QColor& color)
-{
-    QLabel* label = Label(id);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
 }
 
 QString CDownloadStatusPage::DownloadedText(const CHttpDownloader& download, int32_t state) const
@@ -202,29 +196,28 @@ void CDownloadStatusPage::Refresh()
 
     QString status;
     m_pOwner->m_pItem->GetStatusText(status);
-    Label(IDC_STATE)->setText(status);
-    SetTextColor(IDC_STATE, ColorFromColorRef(GetStateTextColor(state)));
+    m_pState->setText(status);
+    SetTextColor(m_pState, ColorFromColorRef(GetStateTextColor(state)));
     if (state >= Prepared) {
         if (!m_bResumeShown) {
-            Label(IDC_RESUME)->setText(LoadResString(IsResumeKnown(download) ? kIdsYes : kIdsNo));
+            m_pResume->setText(LoadResString(IsResumeKnown(download) ? kIdsYes : kIdsNo));
             m_bResumeShown = true;
         }
-        SetTextColor(IDC_RESUME, IsResumeKnown(download) ? kResumable : kNotResumable);
+        SetTextColor(m_pResume, IsResumeKnown(download) ? kResumable : kNotResumable);
     }
     const int errors = download.m_pError->m_nErrorCounter;
     if (errors != m_nLastErrorCounter) {
         const QString error = download.m_pError->GetText();
-        ErrorLabel()->SetFullText(error.isEmpty() ? kNoValue : error);
+        m_pError->SetFullText(error.isEmpty() ? kNoValue : error);
         m_nLastErrorCounter = errors;
     }
-    Label(IDC_DOWNLOADED)->setText(DownloadedText(download, state));
-    Label(IDC_RATE)->setText(state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s")
-                                                   : kNoValue);
-    Label(IDC_ELAPSED)->setText(state == NeedToPrepare ? kNoDuration : FormatDuration(ElapsedTicks(download, state)));
+    m_pDownloaded->setText(DownloadedText(download, state));
+    m_pRate->setText(state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s")
+                                           : kNoValue);
+    m_pElapsed->setText(state == NeedToPrepare ? kNoDuration : FormatDuration(ElapsedTicks(download, state)));
     uint64_t remaining = 0;
-    Label(IDC_REMAINING)->setText(state == Transferring && download.GetRemainingTime(&remaining)
-                                      ? FormatDuration(remaining)
-                                      : kNoDuration);
+    m_pRemaining->setText(state == Transferring && download.GetRemainingTime(&remaining) ? FormatDuration(remaining)
+                                                                                         : kNoDuration);
 
     std::vector<SectionSnapshot> sections = SnapshotSections(download);
     CSectionBar::Figures figures;

@@ -33,17 +33,21 @@ protected:
 
 private:
     const CHttpDownloader& Download() const;
-    QLabel* Label(int id) const;
-    CElidedLabel* ErrorLabel() const;
-    QTreeView* SectionView() const;
     // Each column as wide as its title and widest text need, the room left
     // over shared out in the designed proportions.
     void FitSectionColumns();
     // The list as wide as its columns at their least, so that no figure is cut.
     void MeasureSectionColumns();
-    void SetTextColor(int id, const QColor& color);
     QString DownloadedText(const CHttpDownloader& download, int32_t state) const;
 
+    QLabel* m_pState = nullptr;
+    QLabel* m_pResume = nullptr;
+    CElidedLabel* m_pError = nullptr;
+    QLabel* m_pDownloaded = nullptr;
+    QLabel* m_pRate = nullptr;
+    QLabel* m_pElapsed = nullptr;
+    QLabel* m_pRemaining = nullptr;
+    QTreeView* m_pSectionView = nullptr;
     CSectionListModel* m_pSections = nullptr;
     std::vector<int> m_sectionColumnLeast;
     CSectionBar* m_pBar = nullptr;

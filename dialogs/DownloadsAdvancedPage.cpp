@@ -1,12 +1,12 @@
 #include "dialogs/DownloadsAdvancedPage.h"
 
 #include "app/AppSettings.h"
-#include "dialogs/DialogControls.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -39,7 +39,7 @@ void CDownloadsAdvancedPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    QComboBox* buffer = MakeDropList(kBufferSizeId, PowersOfTwo(kBufferEntries));
+    QComboBox* buffer = m_pBufferSize = MakeDropList(kBufferSizeId, PowersOfTwo(kBufferEntries));
     connect(buffer, &QComboBox::activated, this, [this] { m_bBufferPicked = true; });
     auto* bufferRow = new QHBoxLayout;
     bufferRow->addWidget(buffer);
@@ -51,11 +51,12 @@ void CDownloadsAdvancedPage::CreateControls()
                                               "应该进行调节。")));
     auto* stubForm = new QFormLayout;
     auto* stubRow = new QHBoxLayout;
-    stubRow->addWidget(MakeSpinEdit(kStubIntervalId, kStubIntervalSpinId, kMegabyteDigits, 1, kMaxMegabytes));
+    const SpinEdit stub = MakeSpinEdit(kStubIntervalId, kStubIntervalSpinId, kMegabyteDigits, 1, kMaxMegabytes);
+    m_pStubInterval = stub.edit;
+    stubRow->addWidget(stub.box);
     stubRow->addWidget(new QLabel(QStringLiteral("(MB)"), this));
     stubRow->addStretch();
-    stubForm->addRow(MakeLabel(QStringLiteral("每次更新下载恢复数据(&U)："), FindControl(this, kStubIntervalId)),
-                     stubRow);
+    stubForm->addRow(MakeLabel(QStringLiteral("每次更新下载恢复数据(&U)："), m_pStubInterval), stubRow);
     layout->addLayout(stubForm);
     layout->addStretch();
 }
@@ -69,18 +70,18 @@ bool CDownloadsAdvancedPage::OnInitDialog()
 void CDownloadsAdvancedPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    SelectPrefix(FindControl<QComboBox>(this, kBufferSizeId), QString::number(uint32_t(s.MaxTransferBufferSize) / kKilobyte));
+    SelectPrefix(m_pBufferSize, QString::number(uint32_t(s.MaxTransferBufferSize) / kKilobyte));
     m_bBufferPicked = false;
-    SetNumber(kStubIntervalId, s.UpdateDownloadStubEvery / kMegabyte);
+    SetNumber(m_pStubInterval, s.UpdateDownloadStubEvery / kMegabyte);
 }
 
 bool CDownloadsAdvancedPage::SaveData()
 {
     CAppSettings& s = Settings();
     if (m_bBufferPicked)
-        s.MaxTransferBufferSize = int32_t(PlainNumber(kBufferSizeId) * kKilobyte);
+        s.MaxTransferBufferSize = int32_t(PlainNumber(m_pBufferSize) * kKilobyte);
     int32_t stubMb = 0;
-    if (!BoundedNumber(kStubIntervalId, 1, kMaxMegabytes, &stubMb))
+    if (!BoundedNumber(m_pStubInterval, 1, kMaxMegabytes, &stubMb))
         return false;
     s.UpdateDownloadStubEvery = stubMb * kMegabyte;
     return true;

@@ -22,4 +22,7 @@ private:
     // The list may show a hand-edited size as another entry (3072 bytes as 32
     // kilobytes); it stores only once the user picks an entry.
     bool m_bBufferPicked = false;
+
+    QComboBox* m_pBufferSize = nullptr;
+    QLineEdit* m_pStubInterval = nullptr;
 };

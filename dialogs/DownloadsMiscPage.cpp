@@ -20,8 +20,10 @@ CDownloadsMiscPage::CDownloadsMiscPage(COptionsDialog* dialog) : COptionsPageBas
 void CDownloadsMiscPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCheck(kFileTimeFromServerId, QStringLiteral("从服务器获取文件日期和时间(&T)")));
-    layout->addWidget(MakeCheck(kCheckHistoryId, QStringLiteral("如果历史记录中存在新的下载地址，请提醒我(&A)")));
+    m_pFileTimeFromServer = MakeCheck(kFileTimeFromServerId, QStringLiteral("从服务器获取文件日期和时间(&T)"));
+    layout->addWidget(m_pFileTimeFromServer);
+    m_pCheckHistory = MakeCheck(kCheckHistoryId, QStringLiteral("如果历史记录中存在新的下载地址，请提醒我(&A)"));
+    layout->addWidget(m_pCheckHistory);
     layout->addStretch();
 }
 
@@ -34,15 +36,15 @@ bool CDownloadsMiscPage::OnInitDialog()
 void CDownloadsMiscPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    LoadCheck(kFileTimeFromServerId, s.GetFileDateTimeFromServer);
-    LoadCheck(kCheckHistoryId, s.CheckHistory);
+    LoadCheck(m_pFileTimeFromServer, s.GetFileDateTimeFromServer);
+    LoadCheck(m_pCheckHistory, s.CheckHistory);
 }
 
 bool CDownloadsMiscPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.GetFileDateTimeFromServer = CheckValue(kFileTimeFromServerId);
-    s.CheckHistory = CheckValue(kCheckHistoryId);
+    s.GetFileDateTimeFromServer = CheckValue(m_pFileTimeFromServer);
+    s.CheckHistory = CheckValue(m_pCheckHistory);
     return true;
 }
 

@@ -18,4 +18,8 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QCheckBox* m_pFileTimeFromServer = nullptr;
+    QCheckBox* m_pCheckHistory = nullptr;
 };

@@ -59,7 +59,7 @@ void CDownloadsPage::CreateControls()
     auto* layout = new QVBoxLayout(this);
     auto* location = new QGroupBox(QStringLiteral("默认下载位置(&L)"), this);
     auto* locationLayout = new QHBoxLayout(location);
-    auto* folder = new QLineEdit(location);
+    auto* folder = m_pFolder = new QLineEdit(location);
     folder->setObjectName(ctrlName(kFolderId));
     auto* browse = new QPushButton(QStringLiteral("..."), location);
     browse->setObjectName(ctrlName(kBrowseId));
@@ -70,27 +70,31 @@ void CDownloadsPage::CreateControls()
     layout->addWidget(location);
 
     auto* form = new QFormLayout;
-    QComboBox* concurrent = MakeDropList(kConcurrentId, OneTo(kMaxConcurrent));
-    QComboBox* sections = MakeDropList(kSectionsId, OneTo(kMaxSections));
+    QComboBox* concurrent = m_pConcurrent = MakeDropList(kConcurrentId, OneTo(kMaxConcurrent));
+    QComboBox* sections = m_pSections = MakeDropList(kSectionsId, OneTo(kMaxSections));
     form->addRow(MakeLabel(QStringLiteral("并发下载数(&C)："), concurrent), concurrent);
     form->addRow(MakeLabel(QStringLiteral("每次下载的最大节数(&S)："), sections), sections);
     const auto addSpin = [&](int id, int spinId, int digits, int minimum, int maximum, const QString& label,
                              const QString& unit) {
         auto* row = new QHBoxLayout;
-        row->addWidget(MakeSpinEdit(id, spinId, digits, minimum, maximum));
+        const SpinEdit spin = MakeSpinEdit(id, spinId, digits, minimum, maximum);
+        row->addWidget(spin.box);
         row->addWidget(new QLabel(unit, this));
         row->addStretch();
-        form->addRow(MakeLabel(label, FindControl(this, id)), row);
+        form->addRow(MakeLabel(label, spin.edit), row);
+        return spin.edit;
     };
-    addSpin(kMinSectionSizeId, kMinSectionSizeSpinId, kMegabyteDigits, 1, kMaxMegabytes,
-            QStringLiteral("最小切片尺寸(&M)："), QStringLiteral("(MB)"));
-    QComboBox* attempts = MakeDropList(kAttemptsId, OneTo(kMaxAttempts));
+    m_pMinSectionSize = addSpin(kMinSectionSizeId, kMinSectionSizeSpinId, kMegabyteDigits, 1, kMaxMegabytes,
+                                QStringLiteral("最小切片尺寸(&M)："), QStringLiteral("(MB)"));
+    QComboBox* attempts = m_pAttempts = MakeDropList(kAttemptsId, OneTo(kMaxAttempts));
     form->addRow(MakeLabel(QStringLiteral("最大尝试失败次数(&A)："), attempts), attempts);
-    addSpin(kPauseId, kPauseSpinId, kPauseDigits, 0, kMaxPauseSeconds, QStringLiteral("在尝试之间暂停(&B)："),
-            QStringLiteral("(秒)"));
+    m_pPause = addSpin(kPauseId, kPauseSpinId, kPauseDigits, 0, kMaxPauseSeconds,
+                       QStringLiteral("在尝试之间暂停(&B)："), QStringLiteral("(秒)"));
     layout->addLayout(form);
-    layout->addWidget(MakeCheck(kStopOnSectionFailId, QStringLiteral("部分失败时停止整个下载(&F)")));
-    layout->addWidget(MakeCheck(kStopIfHtmlId, QStringLiteral("如果返回 HTML 内容，则停止下载(&H)")));
+    m_pStopOnSectionFail = MakeCheck(kStopOnSectionFailId, QStringLiteral("部分失败时停止整个下载(&F)"));
+    layout->addWidget(m_pStopOnSectionFail);
+    m_pStopIfHtml = MakeCheck(kStopIfHtmlId, QStringLiteral("如果返回 HTML 内容，则停止下载(&H)"));
+    layout->addWidget(m_pStopIfHtml);
     layout->addStretch();
 }
 
@@ -103,24 +107,22 @@ bool CDownloadsPage::OnInitDialog()
 void CDownloadsPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    FindControl<QLineEdit>(this, kFolderId)->setText(s.DefaultDownloadLocation);
-    FindControl<QComboBox>(this, kConcurrentId)
-        ->setCurrentIndex(NumberListIndex(s.ConcurrentDownloads, 1, 1, kMaxConcurrent));
-    FindControl<QComboBox>(this, kSectionsId)
-        ->setCurrentIndex(NumberListIndex(s.MaxSectionCountPerDownload, 1, 1, kMaxSections));
-    SetNumber(kMinSectionSizeId, s.MinSectionSize / kMegabyte);
-    FindControl<QComboBox>(this, kAttemptsId)->setCurrentIndex(NumberListIndex(s.MaxAttempts, 1, 1, kMaxAttempts));
-    SetNumber(kPauseId, s.PauseBetweenAttempts / kMsPerSecond);
-    LoadCheck(kStopOnSectionFailId, s.StopDownloadOnSectionFail);
-    LoadCheck(kStopIfHtmlId, s.StopIfHtmlContentReturned);
+    m_pFolder->setText(s.DefaultDownloadLocation);
+    m_pConcurrent->setCurrentIndex(NumberListIndex(s.ConcurrentDownloads, 1, 1, kMaxConcurrent));
+    m_pSections->setCurrentIndex(NumberListIndex(s.MaxSectionCountPerDownload, 1, 1, kMaxSections));
+    SetNumber(m_pMinSectionSize, s.MinSectionSize / kMegabyte);
+    m_pAttempts->setCurrentIndex(NumberListIndex(s.MaxAttempts, 1, 1, kMaxAttempts));
+    SetNumber(m_pPause, s.PauseBetweenAttempts / kMsPerSecond);
+    LoadCheck(m_pStopOnSectionFail, s.StopDownloadOnSectionFail);
+    LoadCheck(m_pStopIfHtml, s.StopIfHtmlContentReturned);
 }
 
 bool CDownloadsPage::CheckFolder(QString* folder)
 {
-    QString text = FindControl<QLineEdit>(this, kFolderId)->text();
+    QString text = m_pFolder->text();
     if (const unsigned refusal = CheckFolderInput(text)) {
         AppMessageBox(window(), refusal, MB_OK | MB_ICONWARNING);
-        return FocusControl(kFolderId);
+        return FocusControl(m_pFolder);
     }
     *folder = text;
     return true;
@@ -133,19 +135,19 @@ bool CDownloadsPage::SaveData()
     if (!CheckFolder(&folder))
         return false;
     s.DefaultDownloadLocation = folder;
-    s.ConcurrentDownloads = int32_t(PlainNumber(kConcurrentId));
-    s.MaxSectionCountPerDownload = int32_t(PlainNumber(kSectionsId));
+    s.ConcurrentDownloads = int32_t(PlainNumber(m_pConcurrent));
+    s.MaxSectionCountPerDownload = int32_t(PlainNumber(m_pSections));
     int32_t sizeMb = 0;
-    if (!BoundedNumber(kMinSectionSizeId, 1, kMaxMegabytes, &sizeMb))
+    if (!BoundedNumber(m_pMinSectionSize, 1, kMaxMegabytes, &sizeMb))
         return false;
     s.MinSectionSize = sizeMb * kMegabyte;
-    s.MaxAttempts = int32_t(PlainNumber(kAttemptsId));
+    s.MaxAttempts = int32_t(PlainNumber(m_pAttempts));
     int32_t pauseSeconds = 0;
-    if (!BoundedNumber(kPauseId, 0, kMaxPauseSeconds, &pauseSeconds))
+    if (!BoundedNumber(m_pPause, 0, kMaxPauseSeconds, &pauseSeconds))
         return false;
     s.PauseBetweenAttempts = pauseSeconds * kMsPerSecond;
-    s.StopDownloadOnSectionFail = CheckValue(kStopOnSectionFailId);
-    s.StopIfHtmlContentReturned = CheckValue(kStopIfHtmlId);
+    s.StopDownloadOnSectionFail = CheckValue(m_pStopOnSectionFail);
+    s.StopIfHtmlContentReturned = CheckValue(m_pStopIfHtml);
     return true;
 }
 
@@ -159,7 +161,6 @@ void CDownloadsPage::SetDefaults()
 
 void CDownloadsPage::OnBnClickedBrowse()
 {
-    auto* edit = FindControl<QLineEdit>(this, kFolderId);
-    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsChooseFolder), edit->text()))
-        edit->setText(*folder);
+    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsChooseFolder), m_pFolder->text()))
+        m_pFolder->setText(*folder);
 }

@@ -23,4 +23,13 @@ private:
     void OnBnClickedBrowse();
     // The folder as it is stored, or false once the user was told why not.
     bool CheckFolder(QString* folder);
+
+    QLineEdit* m_pFolder = nullptr;
+    QComboBox* m_pConcurrent = nullptr;
+    QComboBox* m_pSections = nullptr;
+    QLineEdit* m_pMinSectionSize = nullptr;
+    QComboBox* m_pAttempts = nullptr;
+    QLineEdit* m_pPause = nullptr;
+    QCheckBox* m_pStopOnSectionFail = nullptr;
+    QCheckBox* m_pStopIfHtml = nullptr;
 };

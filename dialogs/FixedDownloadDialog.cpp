@@ -31,6 +31,7 @@ void CFixedDownloadDialog::CreateButtons(QHBoxLayout* row)
         button->setAccessibleName(QString::fromUtf8(name));
         connect(button, &QPushButton::clicked, this, id == IDC_START ? &CFixedDownloadDialog::OnStart
                                                                      : &CFixedDownloadDialog::OnPause);
+        (id == IDC_START ? m_pStart : m_pPause) = button;
     }
     row->addStretch();
     QPushButton* ok = AddButton(row, IDOK, QStringLiteral("确定"));

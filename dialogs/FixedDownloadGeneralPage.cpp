@@ -7,15 +7,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace {
 
 constexpr int IDC_URL = 1042;
 constexpr int IDC_DOWNLOAD_URL = 1174;
 constexpr int IDC_FILE_NAME = 1044;
-constexpr int IDC_LOCATION = 1003;
-constexpr int IDC_BROWSE = 1004;
 
 const CHttpDownloader& Download(const CDownloadDialog* owner)
 {
@@ -34,14 +35,16 @@ CFixedDownloadGeneralPage::CFixedDownloadGeneralPage(CDownloadDialog* owner) : C
 void CFixedDownloadGeneralPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    const std::pair<const char*, int> fields[] = {
-        {"URL：", IDC_URL}, {"实际资源网址：", IDC_DOWNLOAD_URL}, {"文件名：", IDC_FILE_NAME}};
-    for (const auto& [label, id] : fields) {
+    const std::tuple<const char*, int, QLineEdit**> fields[] = {{"URL：", IDC_URL, &m_pUrl},
+                                                                 {"实际资源网址：", IDC_DOWNLOAD_URL, &m_pDownloadUrl},
+                                                                 {"文件名：", IDC_FILE_NAME, &m_pFileName}};
+    for (const auto& [label, id, member] : fields) {
         layout->addWidget(new QLabel(QString::fromUtf8(label), this));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(ctrlName(id));
         edit->setReadOnly(true);
         layout->addWidget(edit);
+        *member = edit;
     }
     CreateLocationControls(layout);
     layout->addStretch();
@@ -50,7 +53,7 @@ void CFixedDownloadGeneralPage::CreateControls()
 bool CFixedDownloadGeneralPage::OnInitDialog()
 {
     CDownloadGeneralPage::OnInitDialog();
-    FindControl<QLineEdit>(this, IDC_URL)->setText(Download(m_pOwner).m_strUrl);
+    m_pUrl->setText(Download(m_pOwner).m_strUrl);
     FillFromItem();
     return true;
 }
@@ -60,18 +63,18 @@ void CFixedDownloadGeneralPage::FillFromItem()
     const CHttpDownloader& download = Download(m_pOwner);
     const int32_t state = download.m_nState;
     const bool editable = !m_bFilled && state == NeedToPrepare;
-    for (int id : {IDC_LOCATION, IDC_BROWSE})
-        FindControl(this, id)->setEnabled(editable);
+    m_pLocation->setEnabled(editable);
+    m_pBrowse->setEnabled(editable);
     if (state < Prepared || m_bFilled)
         return;
-    FindControl<QLineEdit>(this, IDC_DOWNLOAD_URL)->setText(download.GetDownloadUrl());
-    FindControl<QLineEdit>(this, IDC_FILE_NAME)->setText(download.GetFileTitle());
+    m_pDownloadUrl->setText(download.GetDownloadUrl());
+    m_pFileName->setText(download.GetFileTitle());
     m_strLocation = download.m_strDownloadLocation;
-    LocationBox()->setEditText(m_strLocation);
+    m_pLocation->setEditText(m_strLocation);
     m_bFilled = true;
 }
 
 bool CFixedDownloadGeneralPage::IsLocationEditable() const
 {
-    return !isCreated() || LocationBox()->isEnabledTo(this);
+    return !isCreated() || m_pLocation->isEnabledTo(this);
 }

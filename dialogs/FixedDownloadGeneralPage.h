@@ -24,4 +24,9 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QLineEdit* m_pUrl = nullptr;
+    QLineEdit* m_pDownloadUrl = nullptr;
+    QLineEdit* m_pFileName = nullptr;
 };

@@ -21,9 +21,13 @@ CGeneralMiscPage::CGeneralMiscPage(COptionsDialog* dialog) : COptionsPageBase(kT
 void CGeneralMiscPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCheck(kUnicodeImportExportId, QStringLiteral("在导入/导出时使用 Unicode(&U)")));
-    layout->addWidget(MakeCheck(kConfirmExitId, QStringLiteral("下载时确认退出(&C)")));
-    layout->addWidget(MakeCheck(kAutoFillDownloadAddressId, QStringLiteral("在添加下载对话框中自动填写下载地址")));
+    m_pUnicodeImportExport = MakeCheck(kUnicodeImportExportId, QStringLiteral("在导入/导出时使用 Unicode(&U)"));
+    layout->addWidget(m_pUnicodeImportExport);
+    m_pConfirmExit = MakeCheck(kConfirmExitId, QStringLiteral("下载时确认退出(&C)"));
+    layout->addWidget(m_pConfirmExit);
+    m_pAutoFillDownloadAddress =
+        MakeCheck(kAutoFillDownloadAddressId, QStringLiteral("在添加下载对话框中自动填写下载地址"));
+    layout->addWidget(m_pAutoFillDownloadAddress);
     layout->addStretch();
 }
 
@@ -36,17 +40,17 @@ bool CGeneralMiscPage::OnInitDialog()
 void CGeneralMiscPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    LoadCheck(kUnicodeImportExportId, s.UnicodeImportExport);
-    LoadCheck(kConfirmExitId, s.ConfirmExit);
-    LoadCheck(kAutoFillDownloadAddressId, s.AutoFillDownloadAddress);
+    LoadCheck(m_pUnicodeImportExport, s.UnicodeImportExport);
+    LoadCheck(m_pConfirmExit, s.ConfirmExit);
+    LoadCheck(m_pAutoFillDownloadAddress, s.AutoFillDownloadAddress);
 }
 
 bool CGeneralMiscPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.UnicodeImportExport = CheckValue(kUnicodeImportExportId);
-    s.ConfirmExit = CheckValue(kConfirmExitId);
-    s.AutoFillDownloadAddress = CheckValue(kAutoFillDownloadAddressId);
+    s.UnicodeImportExport = CheckValue(m_pUnicodeImportExport);
+    s.ConfirmExit = CheckValue(m_pConfirmExit);
+    s.AutoFillDownloadAddress = CheckValue(m_pAutoFillDownloadAddress);
     return true;
 }
 

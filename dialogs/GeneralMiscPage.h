@@ -18,4 +18,9 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QCheckBox* m_pUnicodeImportExport = nullptr;
+    QCheckBox* m_pConfirmExit = nullptr;
+    QCheckBox* m_pAutoFillDownloadAddress = nullptr;
 };

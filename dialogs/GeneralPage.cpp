@@ -49,14 +49,18 @@ CGeneralPage::CGeneralPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateI
 void CGeneralPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCheck(kLaunchAtStartupId, QStringLiteral("开机时启动(&S)")));
-    layout->addWidget(MakeCheck(kMinimizeToTrayId, QStringLiteral("关闭时最小化到系统托盘(&M)")));
-    layout->addWidget(MakeCheck(kAnimateTrayIconId, QStringLiteral("下载时为托盘图标设置动画(&Y)")));
+    m_pLaunchAtStartup = MakeCheck(kLaunchAtStartupId, QStringLiteral("开机时启动(&S)"));
+    layout->addWidget(m_pLaunchAtStartup);
+    m_pMinimizeToTray = MakeCheck(kMinimizeToTrayId, QStringLiteral("关闭时最小化到系统托盘(&M)"));
+    layout->addWidget(m_pMinimizeToTray);
+    m_pAnimateTrayIcon = MakeCheck(kAnimateTrayIconId, QStringLiteral("下载时为托盘图标设置动画(&Y)"));
+    layout->addWidget(m_pAnimateTrayIcon);
 
     auto* history = new QGroupBox(QStringLiteral("历史记录(&H)"), this);
     auto* form = new QFormLayout(history);
-    QComboBox* urls = MakeDropList(kUrlsHistoryId, Multiples(kUrlsStep, kUrlsCount));
-    QComboBox* locations = MakeDropList(kLocationsHistoryId, Multiples(kLocationsStep, kLocationsCount));
+    QComboBox* urls = m_pUrlsHistory = MakeDropList(kUrlsHistoryId, Multiples(kUrlsStep, kUrlsCount));
+    QComboBox* locations = m_pLocationsHistory =
+        MakeDropList(kLocationsHistoryId, Multiples(kLocationsStep, kLocationsCount));
     form->addRow(MakeLabel(QStringLiteral("保留在历史中的 URL 数量(&U)："), urls), urls);
     form->addRow(MakeLabel(QStringLiteral("保留在历史记录中的位置数量(&L)："), locations), locations);
     layout->addWidget(history);
@@ -65,10 +69,14 @@ void CGeneralPage::CreateControls()
 
     auto* notify = new QGroupBox(QStringLiteral("通知设置(&N)"), this);
     auto* notifyLayout = new QVBoxLayout(notify);
-    notifyLayout->addWidget(MakeCheck(kNotifyAllCompleteId, QStringLiteral("当所有下载完成时通知(&A)")));
-    notifyLayout->addWidget(MakeCheck(kNotifyCompleteId, QStringLiteral("每次下载完成时通知(&E)")));
-    notifyLayout->addWidget(MakeCheck(kNotifyFailId, QStringLiteral("下载失败时通知(&F)")));
-    notifyLayout->addWidget(MakeCheck(kNotifySchedulerId, QStringLiteral("通知计划任务开始/停止(&O)")));
+    m_pNotifyAllComplete = MakeCheck(kNotifyAllCompleteId, QStringLiteral("当所有下载完成时通知(&A)"));
+    notifyLayout->addWidget(m_pNotifyAllComplete);
+    m_pNotifyComplete = MakeCheck(kNotifyCompleteId, QStringLiteral("每次下载完成时通知(&E)"));
+    notifyLayout->addWidget(m_pNotifyComplete);
+    m_pNotifyFail = MakeCheck(kNotifyFailId, QStringLiteral("下载失败时通知(&F)"));
+    notifyLayout->addWidget(m_pNotifyFail);
+    m_pNotifyScheduler = MakeCheck(kNotifySchedulerId, QStringLiteral("通知计划任务开始/停止(&O)"));
+    notifyLayout->addWidget(m_pNotifyScheduler);
     layout->addWidget(notify);
 
     auto* confirm = new QGroupBox(QStringLiteral("确认(&C)"), this);
@@ -93,35 +101,34 @@ bool CGeneralPage::OnInitDialog()
 void CGeneralPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    LoadCheck(kLaunchAtStartupId, s.LaunchAtStartup);
-    LoadCheck(kMinimizeToTrayId, s.MinimizeToTray);
-    LoadCheck(kAnimateTrayIconId, s.AnimateTrayIcon);
-    FindControl<QComboBox>(this, kUrlsHistoryId)
-        ->setCurrentIndex(NumberListIndex(s.URLsHistorySize, 0, kUrlsStep, kUrlsCount));
-    FindControl<QComboBox>(this, kLocationsHistoryId)
-        ->setCurrentIndex(NumberListIndex(s.DownloadLocationsHistorySize, 0, kLocationsStep, kLocationsCount));
+    LoadCheck(m_pLaunchAtStartup, s.LaunchAtStartup);
+    LoadCheck(m_pMinimizeToTray, s.MinimizeToTray);
+    LoadCheck(m_pAnimateTrayIcon, s.AnimateTrayIcon);
+    m_pUrlsHistory->setCurrentIndex(NumberListIndex(s.URLsHistorySize, 0, kUrlsStep, kUrlsCount));
+    m_pLocationsHistory->setCurrentIndex(
+        NumberListIndex(s.DownloadLocationsHistorySize, 0, kLocationsStep, kLocationsCount));
     m_bUrlsPicked = false;
     m_bLocationsPicked = false;
-    LoadCheck(kNotifyAllCompleteId, s.NotifyAllComplete);
-    LoadCheck(kNotifyCompleteId, s.NotifyComplete);
-    LoadCheck(kNotifyFailId, s.NotifyFail);
-    LoadCheck(kNotifySchedulerId, s.NotifyScheduler);
+    LoadCheck(m_pNotifyAllComplete, s.NotifyAllComplete);
+    LoadCheck(m_pNotifyComplete, s.NotifyComplete);
+    LoadCheck(m_pNotifyFail, s.NotifyFail);
+    LoadCheck(m_pNotifyScheduler, s.NotifyScheduler);
 }
 
 bool CGeneralPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.LaunchAtStartup = CheckValue(kLaunchAtStartupId);
-    s.MinimizeToTray = CheckValue(kMinimizeToTrayId);
-    s.AnimateTrayIcon = CheckValue(kAnimateTrayIconId);
+    s.LaunchAtStartup = CheckValue(m_pLaunchAtStartup);
+    s.MinimizeToTray = CheckValue(m_pMinimizeToTray);
+    s.AnimateTrayIcon = CheckValue(m_pAnimateTrayIcon);
     if (m_bUrlsPicked)
-        s.URLsHistorySize = int32_t(PlainNumber(kUrlsHistoryId));
+        s.URLsHistorySize = int32_t(PlainNumber(m_pUrlsHistory));
     if (m_bLocationsPicked)
-        s.DownloadLocationsHistorySize = int32_t(PlainNumber(kLocationsHistoryId));
-    s.NotifyAllComplete = CheckValue(kNotifyAllCompleteId);
-    s.NotifyComplete = CheckValue(kNotifyCompleteId);
-    s.NotifyFail = CheckValue(kNotifyFailId);
-    s.NotifyScheduler = CheckValue(kNotifySchedulerId);
+        s.DownloadLocationsHistorySize = int32_t(PlainNumber(m_pLocationsHistory));
+    s.NotifyAllComplete = CheckValue(m_pNotifyAllComplete);
+    s.NotifyComplete = CheckValue(m_pNotifyComplete);
+    s.NotifyFail = CheckValue(m_pNotifyFail);
+    s.NotifyScheduler = CheckValue(m_pNotifyScheduler);
     return true;
 }
 

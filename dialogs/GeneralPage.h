@@ -26,4 +26,14 @@ private:
     // only once the user picks an entry, so a visit never shrinks the history.
     bool m_bUrlsPicked = false;
     bool m_bLocationsPicked = false;
+
+    QCheckBox* m_pLaunchAtStartup = nullptr;
+    QCheckBox* m_pMinimizeToTray = nullptr;
+    QCheckBox* m_pAnimateTrayIcon = nullptr;
+    QComboBox* m_pUrlsHistory = nullptr;
+    QComboBox* m_pLocationsHistory = nullptr;
+    QCheckBox* m_pNotifyAllComplete = nullptr;
+    QCheckBox* m_pNotifyComplete = nullptr;
+    QCheckBox* m_pNotifyFail = nullptr;
+    QCheckBox* m_pNotifyScheduler = nullptr;
 };

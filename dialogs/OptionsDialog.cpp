@@ -97,7 +97,7 @@ QLayout* COptionsDialog::MakeButtons()
         return button;
     };
     m_setDefault = makeButton(kSetDefaultId, QStringLiteral("设置为默认"));
-    QPushButton* ok = makeButton(IDOK, QStringLiteral("确定"));
+    QPushButton* ok = m_ok = makeButton(IDOK, QStringLiteral("确定"));
     ok->setDefault(true); // Enter is OK wherever the focus is
     QPushButton* cancel = makeButton(IDCANCEL, QStringLiteral("取消"));
     connect(m_setDefault, &QPushButton::clicked, this, &COptionsDialog::OnBnClickedSetDefault);
@@ -158,7 +158,7 @@ void COptionsDialog::SelectStartPage()
     }
     // The tree would make its first item current when it gets the focus, and
     // no page is to show until the user picks one.
-    FindControl(this, IDOK)->setFocus();
+    m_ok->setFocus();
 }
 
 void COptionsDialog::OnPageActivated()

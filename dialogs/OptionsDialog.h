@@ -74,4 +74,5 @@ private:
     std::array<std::unique_ptr<COptionsPageBase>, kOptionsPageCount> m_pages;
     CTreeSheet* m_sheet = nullptr;
     QPushButton* m_setDefault = nullptr;
+    QPushButton* m_ok = nullptr;
 };

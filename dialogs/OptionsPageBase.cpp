@@ -54,8 +54,8 @@ QLineEdit* COptionsPageBase::MakeNumberEdit(int id, int digits, Qt::Alignment al
     return edit;
 }
 
-QWidget* COptionsPageBase::MakeSpinEdit(int editId, int spinId, int digits, int minimum, int maximum,
-                                        Qt::Alignment alignment)
+COptionsPageBase::SpinEdit COptionsPageBase::MakeSpinEdit(int editId, int spinId, int digits, int minimum,
+                                                          int maximum, Qt::Alignment alignment)
 {
     auto* box = new QWidget(this);
     auto* layout = new QHBoxLayout(box);
@@ -67,7 +67,7 @@ QWidget* COptionsPageBase::MakeSpinEdit(int editId, int spinId, int digits, int 
     spin->setObjectName(ctrlName(spinId));
     spin->SetRange(minimum, maximum);
     layout->addWidget(spin);
-    return box;
+    return {box, edit, spin};
 }
 
 QComboBox* COptionsPageBase::MakeDropList(int id, const QStringList& entries)
@@ -102,29 +102,29 @@ QLabel* COptionsPageBase::MakeLabel(const QString& text, QWidget* buddy)
     return label;
 }
 
-void COptionsPageBase::LoadCheck(int id, int32_t value) const
+void COptionsPageBase::LoadCheck(QCheckBox* check, int32_t value)
 {
-    FindControl<QCheckBox>(this, id)->setChecked(value != 0);
+    check->setChecked(value != 0);
 }
 
-int32_t COptionsPageBase::CheckValue(int id) const
+int32_t COptionsPageBase::CheckValue(const QCheckBox* check)
 {
-    return FindControl<QCheckBox>(this, id)->isChecked() ? 1 : 0;
+    return check->isChecked() ? 1 : 0;
 }
 
-void COptionsPageBase::SetNumber(int id, int64_t value) const
+void COptionsPageBase::SetNumber(QLineEdit* edit, int64_t value)
 {
-    FindControl<QLineEdit>(this, id)->setText(QString::number(value));
+    edit->setText(QString::number(value));
 }
 
-uint32_t COptionsPageBase::PlainNumber(int id) const
+uint32_t COptionsPageBase::PlainNumber(const QWidget* control)
 {
-    return uint32_t(ReadDlgItemInt(this, id, false).value_or(0));
+    return uint32_t(ReadDlgItemInt(control, false).value_or(0));
 }
 
-bool COptionsPageBase::BoundedNumber(int id, int minimum, int maximum, int32_t* value)
+bool COptionsPageBase::BoundedNumber(QLineEdit* edit, int minimum, int maximum, int32_t* value)
 {
-    return GetDlgItemIntChecked(id, minimum, maximum, value, false);
+    return GetDlgItemIntChecked(edit, minimum, maximum, value, false);
 }
 
 int NumberListIndex(int64_t value, int first, int step, int count)

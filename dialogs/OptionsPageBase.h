@@ -9,6 +9,7 @@
 
 class CAppSettings;
 class COptionsDialog;
+class CUpDownCtrl;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -48,8 +49,15 @@ protected:
     QCheckBox* MakeCheck(int id, const QString& text);
     // A digits-only edit whose typing stops at `digits` characters.
     QLineEdit* MakeNumberEdit(int id, int digits, Qt::Alignment alignment = Qt::AlignRight);
-    // An edit with an up-down on its right that steps within minimum..maximum.
-    QWidget* MakeSpinEdit(int editId, int spinId, int digits, int minimum, int maximum,
+    // An edit with an up-down on its right that steps within minimum..maximum,
+    // in a box of their own.
+    struct SpinEdit
+    {
+        QWidget* box;
+        QLineEdit* edit;
+        CUpDownCtrl* upDown;
+    };
+    SpinEdit MakeSpinEdit(int editId, int spinId, int digits, int minimum, int maximum,
                           Qt::Alignment alignment = Qt::AlignRight);
     QComboBox* MakeDropList(int id, const QStringList& entries);
     // A note text in the dialog's note font.
@@ -61,14 +69,14 @@ protected:
     static QLabel* MakeLabel(const QString& text, QWidget* buddy);
 
     // Check boxes: checked for any non-zero value; 1 when checked, else 0.
-    void LoadCheck(int id, int32_t value) const;
-    int32_t CheckValue(int id) const;
-    // A number edit's text: a signed number shown; a plain number read as an
-    // unsigned one, 0 for text that is none.
-    void SetNumber(int id, int64_t value) const;
-    uint32_t PlainNumber(int id) const;
+    static void LoadCheck(QCheckBox* check, int32_t value);
+    static int32_t CheckValue(const QCheckBox* check);
+    // A number edit's text: a signed number shown; a plain number (of an edit or
+    // a list) read as an unsigned one, 0 for text that is none.
+    static void SetNumber(QLineEdit* edit, int64_t value);
+    static uint32_t PlainNumber(const QWidget* control);
     // A number within minimum..maximum, else message 212 and the focus on it.
-    bool BoundedNumber(int id, int minimum, int maximum, int32_t* value);
+    bool BoundedNumber(QLineEdit* edit, int minimum, int maximum, int32_t* value);
 };
 
 // The entry that shows value in a list of `count` numbers first, first + step,

@@ -59,7 +59,7 @@ CProxyPage::CProxyPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateId, d
 void CProxyPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    const auto addProxy = [&](const QString& heading, const ProxyIds& ids) {
+    const auto addProxy = [&](const QString& heading, const ProxyIds& ids, ProxyEdits& edits) {
         auto* title = new QLabel(heading, this);
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::HLine);
@@ -85,49 +85,50 @@ void CProxyPage::CreateControls()
         grid->addWidget(userName, 1, 1);
         grid->addWidget(MakeLabel(QStringLiteral("密码："), password), 1, 2);
         grid->addWidget(password, 1, 3);
+        edits = {server, port, userName, password};
         layout->addWidget(title);
         layout->addWidget(line);
         layout->addLayout(grid);
     };
-    addProxy(QStringLiteral("HTTP 代理(&H)"), kHttp);
-    addProxy(QStringLiteral("HTTPS 代理(&S)"), kHttps);
+    addProxy(QStringLiteral("HTTP 代理(&H)"), kHttp, m_http);
+    addProxy(QStringLiteral("HTTPS 代理(&S)"), kHttps, m_https);
     auto* sameAsHttp = new QPushButton(QStringLiteral("设置为 HTTP"), this);
     sameAsHttp->setObjectName(ctrlName(kSameAsHttpId));
     sameAsHttp->setAutoDefault(false);
     layout->addWidget(sameAsHttp, 0, Qt::AlignRight);
-    QCheckBox* useBypass = MakeCheck(kUseBypassId, QStringLiteral("绕过以下地址的代理服务器(&B)："));
-    auto* bypass = new QLineEdit(this);
-    bypass->setObjectName(ctrlName(kBypassId));
-    layout->addWidget(useBypass);
-    layout->addWidget(bypass);
+    m_pUseBypass = MakeCheck(kUseBypassId, QStringLiteral("绕过以下地址的代理服务器(&B)："));
+    m_pBypass = new QLineEdit(this);
+    m_pBypass->setObjectName(ctrlName(kBypassId));
+    layout->addWidget(m_pUseBypass);
+    layout->addWidget(m_pBypass);
     layout->addStretch();
     connect(sameAsHttp, &QPushButton::clicked, this, &CProxyPage::OnBnClickedSameAsHttp);
-    connect(useBypass, &QCheckBox::clicked, this, &CProxyPage::OnBnClickedUseBypass);
+    connect(m_pUseBypass, &QCheckBox::clicked, this, &CProxyPage::OnBnClickedUseBypass);
 }
 
 bool CProxyPage::OnInitDialog()
 {
     const CAppSettings& s = Settings();
-    for (const auto& [ids, fields] : {std::pair(kHttp, kHttpFields), std::pair(kHttps, kHttpsFields)}) {
-        FindControl<QLineEdit>(this, ids.server)->setText(s.*fields.server);
-        SetNumber(ids.port, s.*fields.port);
-        FindControl<QLineEdit>(this, ids.userName)->setText(s.*fields.userName);
-        FindControl<QLineEdit>(this, ids.password)->setText(s.*fields.password);
+    for (const auto& [edits, fields] : {std::pair(m_http, kHttpFields), std::pair(m_https, kHttpsFields)}) {
+        edits.server->setText(s.*fields.server);
+        SetNumber(edits.port, s.*fields.port);
+        edits.userName->setText(s.*fields.userName);
+        edits.password->setText(s.*fields.password);
     }
-    LoadCheck(kUseBypassId, s.UseProxyBypass);
-    FindControl<QLineEdit>(this, kBypassId)->setText(s.ProxyBypass);
+    LoadCheck(m_pUseBypass, s.UseProxyBypass);
+    m_pBypass->setText(s.ProxyBypass);
     OnBnClickedUseBypass();
     return true;
 }
 
-bool CProxyPage::SavePort(int id, uint16_t* port)
+bool CProxyPage::SavePort(QLineEdit* edit, uint16_t* port)
 {
-    if (ControlText(FindControl(this, id)).trimmed().isEmpty()) {
+    if (edit->text().trimmed().isEmpty()) {
         *port = 0;
         return true;
     }
     int32_t value = 0;
-    if (!BoundedNumber(id, 0, kMaxPort, &value))
+    if (!BoundedNumber(edit, 0, kMaxPort, &value))
         return false;
     *port = uint16_t(value);
     return true;
@@ -136,29 +137,29 @@ bool CProxyPage::SavePort(int id, uint16_t* port)
 bool CProxyPage::SaveData()
 {
     CAppSettings& s = Settings();
-    for (const auto& [ids, fields] : {std::pair(kHttp, kHttpFields), std::pair(kHttps, kHttpsFields)}) {
-        s.*fields.server = FindControl<QLineEdit>(this, ids.server)->text();
-        if (!SavePort(ids.port, &(s.*fields.port)))
+    for (const auto& [edits, fields] : {std::pair(m_http, kHttpFields), std::pair(m_https, kHttpsFields)}) {
+        s.*fields.server = edits.server->text();
+        if (!SavePort(edits.port, &(s.*fields.port)))
             return false;
-        s.*fields.userName = FindControl<QLineEdit>(this, ids.userName)->text();
-        s.*fields.password = FindControl<QLineEdit>(this, ids.password)->text();
+        s.*fields.userName = edits.userName->text();
+        s.*fields.password = edits.password->text();
     }
-    s.UseProxyBypass = CheckValue(kUseBypassId);
-    s.ProxyBypass = FindControl<QLineEdit>(this, kBypassId)->text();
+    s.UseProxyBypass = CheckValue(m_pUseBypass);
+    s.ProxyBypass = m_pBypass->text();
     return true;
 }
 
 void CProxyPage::OnBnClickedSameAsHttp()
 {
-    const std::array<std::pair<int, int>, 4> pairs{{{kHttp.server, kHttps.server},
-                                                    {kHttp.port, kHttps.port},
-                                                    {kHttp.userName, kHttps.userName},
-                                                    {kHttp.password, kHttps.password}}};
+    const std::array<std::pair<QLineEdit*, QLineEdit*>, 4> pairs{{{m_http.server, m_https.server},
+                                                                  {m_http.port, m_https.port},
+                                                                  {m_http.userName, m_https.userName},
+                                                                  {m_http.password, m_https.password}}};
     for (const auto& [from, to] : pairs)
-        FindControl<QLineEdit>(this, to)->setText(FindControl<QLineEdit>(this, from)->text());
+        to->setText(from->text());
 }
 
 void CProxyPage::OnBnClickedUseBypass()
 {
-    FindControl(this, kBypassId)->setEnabled(CheckValue(kUseBypassId) != 0);
+    m_pBypass->setEnabled(CheckValue(m_pUseBypass) != 0);
 }

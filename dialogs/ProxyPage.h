@@ -21,7 +21,20 @@ protected:
 private:
     // An empty port is 0; one above 65535 is refused (message 212), since it
     // would not fit the 16-bit setting.
-    bool SavePort(int id, uint16_t* port);
+    bool SavePort(QLineEdit* edit, uint16_t* port);
     void OnBnClickedSameAsHttp();
     void OnBnClickedUseBypass();
+
+    // The four fields of one proxy.
+    struct ProxyEdits
+    {
+        QLineEdit* server = nullptr;
+        QLineEdit* port = nullptr;
+        QLineEdit* userName = nullptr;
+        QLineEdit* password = nullptr;
+    };
+    ProxyEdits m_http;
+    ProxyEdits m_https;
+    QCheckBox* m_pUseBypass = nullptr;
+    QLineEdit* m_pBypass = nullptr;
 };

@@ -43,11 +43,6 @@ constexpr int kAutoTurnOnId = 1160;
 
 constexpr unsigned kIdsStopTooEarly = 249;
 
-// What the scheduler's switch enables.
-constexpr std::array<int, 11> kScheduleControls{kAllItemsId,  kScheduledItemsId, kStartLabelId, kStartDateId,
-                                                kStartTimeId, kActionLabelId,    kStopLabelId,  kStopDateId,
-                                                kStopTimeId,  kStopActionLabelId, kStopActionId};
-
 // The stop actions' texts, by FinishAction.
 constexpr std::array<unsigned, 6> kStopActionTexts{248, 197, 247, 245, 246, 244};
 
@@ -57,22 +52,6 @@ QLabel* MakeNamedLabel(QWidget* parent, int id, const QString& text, QWidget* bu
     label->setObjectName(ctrlName(id));
     label->setBuddy(buddy);
     return label;
-}
-
-// A date picker and a time picker of hours and minutes ("hh:mm tt").
-void AddMoment(QGridLayout* grid, int row, QWidget* parent, int labelId, const QString& text, int dateId,
-               int timeId)
-{
-    auto* date = new QDateEdit(parent);
-    date->setObjectName(ctrlName(dateId));
-    date->setCalendarPopup(true);
-    date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    auto* time = new QTimeEdit(parent);
-    time->setObjectName(ctrlName(timeId));
-    time->setDisplayFormat(QStringLiteral("hh:mm AP"));
-    grid->addWidget(MakeNamedLabel(parent, labelId, text, date), row, 0);
-    grid->addWidget(date, row, 1);
-    grid->addWidget(time, row, 2);
 }
 
 FILETIME FileTimeOf(const SYSTEMTIME& time)
@@ -86,19 +65,36 @@ FILETIME FileTimeOf(const SYSTEMTIME& time)
 
 CSchedulerPage::CSchedulerPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateId, dialog, false) {}
 
+CSchedulerPage::MomentEdits CSchedulerPage::AddMoment(QGridLayout* grid, int row, int labelId, const QString& text,
+                                                      int dateId, int timeId)
+{
+    auto* date = new QDateEdit(this);
+    date->setObjectName(ctrlName(dateId));
+    date->setCalendarPopup(true);
+    date->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    auto* time = new QTimeEdit(this);
+    time->setObjectName(ctrlName(timeId));
+    time->setDisplayFormat(QStringLiteral("hh:mm AP"));
+    QLabel* label = MakeNamedLabel(this, labelId, text, date);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(date, row, 1);
+    grid->addWidget(time, row, 2);
+    return {label, date, time};
+}
+
 void CSchedulerPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
     // A plain group under the switch: a checkable group box would disable 1160 too.
-    QCheckBox* on = MakeCheck(kSchedulerOnId, QStringLiteral("打开计划任务(&T)"));
+    QCheckBox* on = m_pSchedulerOn = MakeCheck(kSchedulerOnId, QStringLiteral("打开计划任务(&T)"));
     connect(on, &QCheckBox::clicked, this, &CSchedulerPage::UpdateEnabling);
     layout->addWidget(on);
     auto* group = new QGroupBox(this);
     auto* grid = new QGridLayout(group);
-    AddMoment(grid, 0, this, kStartLabelId, QStringLiteral("开始在(&S)："), kStartDateId, kStartTimeId);
-    auto* all = new QRadioButton(QStringLiteral("下载所有项目(&A)"), this);
+    m_start = AddMoment(grid, 0, kStartLabelId, QStringLiteral("开始在(&S)："), kStartDateId, kStartTimeId);
+    auto* all = m_pAllItems = new QRadioButton(QStringLiteral("下载所有项目(&A)"), this);
     all->setObjectName(ctrlName(kAllItemsId));
-    auto* scheduled = new QRadioButton(QStringLiteral("仅下载计划任务项目(&H)"), this);
+    auto* scheduled = m_pScheduledItems = new QRadioButton(QStringLiteral("仅下载计划任务项目(&H)"), this);
     scheduled->setObjectName(ctrlName(kScheduledItemsId));
     auto* items = new QButtonGroup(this);
     items->addButton(all);
@@ -106,17 +102,20 @@ void CSchedulerPage::CreateControls()
     auto* itemsRow = new QHBoxLayout;
     itemsRow->addWidget(all);
     itemsRow->addWidget(scheduled);
-    grid->addWidget(MakeNamedLabel(this, kActionLabelId, QStringLiteral("操作："), all), 1, 0);
+    m_pActionLabel = MakeNamedLabel(this, kActionLabelId, QStringLiteral("操作："), all);
+    grid->addWidget(m_pActionLabel, 1, 0);
     grid->addLayout(itemsRow, 1, 1, 1, 2);
-    AddMoment(grid, 2, this, kStopLabelId, QStringLiteral("停止在：(&B)"), kStopDateId, kStopTimeId);
+    m_stop = AddMoment(grid, 2, kStopLabelId, QStringLiteral("停止在：(&B)"), kStopDateId, kStopTimeId);
     QStringList actions;
     for (unsigned id : kStopActionTexts)
         actions << LoadResString(id);
-    QComboBox* action = MakeDropList(kStopActionId, actions);
-    grid->addWidget(MakeNamedLabel(this, kStopActionLabelId, QStringLiteral("操作(&I)："), action), 3, 0);
+    QComboBox* action = m_pStopAction = MakeDropList(kStopActionId, actions);
+    m_pStopActionLabel = MakeNamedLabel(this, kStopActionLabelId, QStringLiteral("操作(&I)："), action);
+    grid->addWidget(m_pStopActionLabel, 3, 0);
     grid->addWidget(action, 3, 1, 1, 2);
     layout->addWidget(group);
-    layout->addWidget(MakeCheck(kAutoTurnOnId, QStringLiteral("在当前日期启动程序时打开计划任务(&P)")));
+    m_pAutoTurnOn = MakeCheck(kAutoTurnOnId, QStringLiteral("在当前日期启动程序时打开计划任务(&P)"));
+    layout->addWidget(m_pAutoTurnOn);
     layout->addStretch();
 }
 
@@ -125,58 +124,62 @@ bool CSchedulerPage::OnInitDialog()
     // A picker starts at a fixed date of its own; a stored time it cannot show
     // leaves it at now instead.
     const SYSTEMTIME now = Ui().nowLocal();
-    LoadMoment(kStartDateId, kStartTimeId, now);
-    LoadMoment(kStopDateId, kStopTimeId, now);
+    LoadMoment(m_start, now);
+    LoadMoment(m_stop, now);
     LoadData();
     return true;
 }
 
-void CSchedulerPage::LoadMoment(int dateId, int timeId, const SYSTEMTIME& moment) const
+void CSchedulerPage::LoadMoment(const MomentEdits& edits, const SYSTEMTIME& moment)
 {
     const QDate date(moment.wYear, moment.wMonth, moment.wDay);
     const QTime time(moment.wHour, moment.wMinute, moment.wSecond, moment.wMilliseconds);
     if (!date.isValid() || !time.isValid())
         return;
-    FindControl<QDateEdit>(this, dateId)->setDate(date);
-    FindControl<QTimeEdit>(this, timeId)->setTime(time);
+    edits.date->setDate(date);
+    edits.time->setTime(time);
 }
 
 void CSchedulerPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    LoadCheck(kSchedulerOnId, s.SchedulerOn);
-    FindControl<QRadioButton>(this, s.ScheduleAllItems ? kAllItemsId : kScheduledItemsId)->setChecked(true);
-    LoadMoment(kStartDateId, kStartTimeId, s.SchedulerStartTime);
-    LoadMoment(kStopDateId, kStopTimeId, s.SchedulerStopTime);
+    LoadCheck(m_pSchedulerOn, s.SchedulerOn);
+    (s.ScheduleAllItems ? m_pAllItems : m_pScheduledItems)->setChecked(true);
+    LoadMoment(m_start, s.SchedulerStartTime);
+    LoadMoment(m_stop, s.SchedulerStopTime);
     if (s.SchedulerStopAction >= 0 && s.SchedulerStopAction < int(kStopActionTexts.size()))
-        FindControl<QComboBox>(this, kStopActionId)->setCurrentIndex(s.SchedulerStopAction);
-    LoadCheck(kAutoTurnOnId, s.SchedulerAutoTurnOn);
+        m_pStopAction->setCurrentIndex(s.SchedulerStopAction);
+    LoadCheck(m_pAutoTurnOn, s.SchedulerAutoTurnOn);
     UpdateEnabling();
 }
 
 void CSchedulerPage::UpdateEnabling()
 {
-    const bool on = CheckValue(kSchedulerOnId) != 0;
-    for (int id : kScheduleControls)
-        FindControl(this, id)->setEnabled(on);
+    const bool on = CheckValue(m_pSchedulerOn) != 0;
+    // What the scheduler's switch enables.
+    const std::array<QWidget*, 11> controls{m_pAllItems,  m_pScheduledItems, m_start.label, m_start.date,
+                                            m_start.time, m_pActionLabel,    m_stop.label,  m_stop.date,
+                                            m_stop.time,  m_pStopActionLabel, m_pStopAction};
+    for (QWidget* control : controls)
+        control->setEnabled(on);
 }
 
-SYSTEMTIME CSchedulerPage::Moment(int dateId, int timeId) const
+SYSTEMTIME CSchedulerPage::Moment(const MomentEdits& edits)
 {
     // The picked fields as they are: a UTC date-time has no local gaps to move them.
-    const QTime time = FindControl<QTimeEdit>(this, timeId)->time();
-    return SystemTimeFromDateTime(QDateTime(FindControl<QDateEdit>(this, dateId)->date(),
+    const QTime time = edits.time->time();
+    return SystemTimeFromDateTime(QDateTime(edits.date->date(),
                                             QTime(time.hour(), time.minute()), QTimeZone::utc()));
 }
 
 bool CSchedulerPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.SchedulerOn = CheckValue(kSchedulerOnId);
+    s.SchedulerOn = CheckValue(m_pSchedulerOn);
     if (s.SchedulerOn) {
-        s.ScheduleAllItems = FindControl<QRadioButton>(this, kAllItemsId)->isChecked() ? 1 : 0;
-        const SYSTEMTIME start = Moment(kStartDateId, kStartTimeId);
-        const SYSTEMTIME stop = Moment(kStopDateId, kStopTimeId);
+        s.ScheduleAllItems = m_pAllItems->isChecked() ? 1 : 0;
+        const SYSTEMTIME start = Moment(m_start);
+        const SYSTEMTIME stop = Moment(m_stop);
         // Local times compared field by field, as stored: no time zone comes in.
         if (FileTimeOf(start) >= FileTimeOf(stop) || FileTimeOf(stop) <= FileTimeOf(Ui().nowLocal())) {
             AppMessageBox(window(), kIdsStopTooEarly, MB_OK | MB_ICONWARNING);
@@ -184,10 +187,10 @@ bool CSchedulerPage::SaveData()
         }
         s.SchedulerStartTime = start;
         s.SchedulerStopTime = stop;
-        const int action = FindControl<QComboBox>(this, kStopActionId)->currentIndex();
+        const int action = m_pStopAction->currentIndex();
         if (action >= 0)
             s.SchedulerStopAction = action;
     }
-    s.SchedulerAutoTurnOn = CheckValue(kAutoTurnOnId);
+    s.SchedulerAutoTurnOn = CheckValue(m_pAutoTurnOn);
     return true;
 }

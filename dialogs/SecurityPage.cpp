@@ -35,9 +35,12 @@ CSecurityPage::CSecurityPage(COptionsDialog* dialog) : COptionsPageBase(kTemplat
 
 void CSecurityPage::CreateControls()
 {
+    static_assert(std::tuple_size_v<decltype(kChecks)> == std::tuple_size_v<decltype(m_pChecks)>);
     auto* layout = new QVBoxLayout(this);
-    for (const Check& check : kChecks)
-        layout->addWidget(MakeCheck(check.id, QString::fromUtf16(check.text)));
+    for (size_t i = 0; i < kChecks.size(); ++i) {
+        m_pChecks[i] = MakeCheck(kChecks[i].id, QString::fromUtf16(kChecks[i].text));
+        layout->addWidget(m_pChecks[i]);
+    }
     layout->addStretch();
 }
 
@@ -49,14 +52,14 @@ bool CSecurityPage::OnInitDialog()
 
 void CSecurityPage::LoadData()
 {
-    for (const Check& check : kChecks)
-        LoadCheck(check.id, Settings().*check.field);
+    for (size_t i = 0; i < kChecks.size(); ++i)
+        LoadCheck(m_pChecks[i], Settings().*kChecks[i].field);
 }
 
 bool CSecurityPage::SaveData()
 {
-    for (const Check& check : kChecks)
-        Settings().*check.field = CheckValue(check.id);
+    for (size_t i = 0; i < kChecks.size(); ++i)
+        Settings().*kChecks[i].field = CheckValue(m_pChecks[i]);
     return true;
 }
 

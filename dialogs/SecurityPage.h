@@ -2,6 +2,8 @@
 
 #include "dialogs/OptionsPageBase.h"
 
+#include <array>
+
 // Which certificate faults an HTTPS download tolerates.
 class CSecurityPage : public COptionsPageBase
 {
@@ -17,4 +19,8 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    // One box for each certificate check that can be waived.
+    std::array<QCheckBox*, 6> m_pChecks{};
 };

@@ -49,6 +49,7 @@ CSpeedLimiterPage::CSpeedLimiterPage(COptionsDialog* dialog) : COptionsPageBase(
 
 void CSpeedLimiterPage::CreateControls()
 {
+    static_assert(std::tuple_size_v<decltype(kModes)> == std::tuple_size_v<decltype(m_pSliders)>);
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral("带宽使用模式(&B)"), this);
     auto* grid = new QGridLayout(group);
@@ -59,8 +60,8 @@ void CSpeedLimiterPage::CreateControls()
     grid->addWidget(new QLabel(QStringLiteral("0"), this), 0, 2);
     for (size_t row = 0; row < kModes.size(); ++row) {
         const Mode& mode = kModes[row];
-        QSlider* slider = MakeSlider(this, mode.sliderId);
-        auto* label = new QLabel(this);
+        QSlider* slider = m_pSliders[row] = MakeSlider(this, mode.sliderId);
+        auto* label = m_pLabels[row] = new QLabel(this);
         label->setObjectName(ctrlName(mode.labelId));
         connect(slider, &QSlider::valueChanged, this, &CSpeedLimiterPage::UpdateLabels);
         grid->addWidget(MakeLabel(QString::fromUtf16(mode.text), slider), int(row) + 1, 0);
@@ -75,31 +76,29 @@ void CSpeedLimiterPage::CreateControls()
 
 bool CSpeedLimiterPage::OnInitDialog()
 {
-    for (const Mode& mode : kModes)
-        FindControl<QSlider>(this, mode.sliderId)->setRange(kMinDelayMs, kMaxDelayMs);
+    for (QSlider* slider : m_pSliders)
+        slider->setRange(kMinDelayMs, kMaxDelayMs);
     LoadData();
     return true;
 }
 
 void CSpeedLimiterPage::LoadData()
 {
-    for (const Mode& mode : kModes)
-        FindControl<QSlider>(this, mode.sliderId)->setValue(Settings().*mode.delay);
+    for (size_t i = 0; i < kModes.size(); ++i)
+        m_pSliders[i]->setValue(Settings().*kModes[i].delay);
     UpdateLabels();
 }
 
 void CSpeedLimiterPage::UpdateLabels()
 {
-    for (const Mode& mode : kModes) {
-        const int position = FindControl<QSlider>(this, mode.sliderId)->value();
-        FindControl<QLabel>(this, mode.labelId)->setText(QString::number(position));
-    }
+    for (size_t i = 0; i < kModes.size(); ++i)
+        m_pLabels[i]->setText(QString::number(m_pSliders[i]->value()));
 }
 
 bool CSpeedLimiterPage::SaveData()
 {
-    for (const Mode& mode : kModes)
-        Settings().*mode.delay = FindControl<QSlider>(this, mode.sliderId)->value();
+    for (size_t i = 0; i < kModes.size(); ++i)
+        Settings().*kModes[i].delay = m_pSliders[i]->value();
     return true;
 }
 

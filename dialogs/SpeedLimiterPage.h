@@ -2,6 +2,10 @@
 
 #include "dialogs/OptionsPageBase.h"
 
+#include <array>
+
+class QSlider;
+
 // The pause after each piece of data, in milliseconds, of the three limited
 // speed modes.
 class CSpeedLimiterPage : public COptionsPageBase
@@ -21,4 +25,8 @@ protected:
 
 private:
     void UpdateLabels();
+
+    // Each limited mode's track bar and the label showing its position.
+    std::array<QSlider*, 3> m_pSliders{};
+    std::array<QLabel*, 3> m_pLabels{};
 };

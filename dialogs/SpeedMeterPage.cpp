@@ -2,16 +2,19 @@
 
 #include "app/AppSettings.h"
 #include "dialogs/DialogControls.h"
+#include "dialogs/UpDownCtrl.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <array>
+#include <initializer_list>
 
 namespace {
 
@@ -40,18 +43,21 @@ void CSpeedMeterPage::CreateControls()
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral("最大网络速度"), this);
     auto* grid = new QGridLayout(group);
-    QRadioButton* automatic = MakeRadio(this, kAutomaticId, QStringLiteral("自动"));
-    QRadioButton* fixed = MakeRadio(this, kFixedId, QStringLiteral("固定值："));
+    QRadioButton* automatic = m_pAutomatic = MakeRadio(this, kAutomaticId, QStringLiteral("自动"));
+    QRadioButton* fixed = m_pFixed = MakeRadio(this, kFixedId, QStringLiteral("固定值："));
     auto* choice = new QButtonGroup(this);
     choice->addButton(automatic);
     choice->addButton(fixed);
     connect(automatic, &QRadioButton::clicked, this, [this] { EnableFixedMax(false); });
     connect(fixed, &QRadioButton::clicked, this, [this] { EnableFixedMax(true); });
     auto* maxRow = new QHBoxLayout;
-    maxRow->addWidget(MakeSpinEdit(kMaxId, kMaxSpinId, kMegabyteDigits, 1, kMaxMegabytes, Qt::AlignLeft));
-    auto* unit = new QLabel(QStringLiteral("MB"), this);
-    unit->setObjectName(ctrlName(kUnitId));
-    maxRow->addWidget(unit);
+    const SpinEdit max = MakeSpinEdit(kMaxId, kMaxSpinId, kMegabyteDigits, 1, kMaxMegabytes, Qt::AlignLeft);
+    m_pMax = max.edit;
+    m_pMaxUpDown = max.upDown;
+    maxRow->addWidget(max.box);
+    m_pUnit = new QLabel(QStringLiteral("MB"), this);
+    m_pUnit->setObjectName(ctrlName(kUnitId));
+    maxRow->addWidget(m_pUnit);
     maxRow->addStretch();
     grid->addWidget(automatic, 0, 0);
     grid->addWidget(fixed, 1, 0);
@@ -70,27 +76,27 @@ bool CSpeedMeterPage::OnInitDialog()
 void CSpeedMeterPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    SetNumber(kMaxId, uint32_t(s.SpeedMeterMax) / kMegabyte);
+    SetNumber(m_pMax, uint32_t(s.SpeedMeterMax) / kMegabyte);
     const bool fixed = s.SpeedMeterFixedMax != 0;
-    FindControl<QRadioButton>(this, fixed ? kFixedId : kAutomaticId)->setChecked(true);
+    (fixed ? m_pFixed : m_pAutomatic)->setChecked(true);
     EnableFixedMax(fixed);
 }
 
 void CSpeedMeterPage::EnableFixedMax(bool enable)
 {
-    for (int id : {kMaxId, kMaxSpinId, kUnitId})
-        FindControl(this, id)->setEnabled(enable);
+    for (QWidget* control : std::initializer_list<QWidget*>{m_pMax, m_pMaxUpDown, m_pUnit})
+        control->setEnabled(enable);
 }
 
 bool CSpeedMeterPage::SaveData()
 {
     CAppSettings& s = Settings();
-    if (FindControl<QRadioButton>(this, kAutomaticId)->isChecked()) {
+    if (m_pAutomatic->isChecked()) {
         s.SpeedMeterFixedMax = 0;
         return true;
     }
     int32_t maxMb = 0;
-    if (!BoundedNumber(kMaxId, 1, kMaxMegabytes, &maxMb))
+    if (!BoundedNumber(m_pMax, 1, kMaxMegabytes, &maxMb))
         return false;
     s.SpeedMeterFixedMax = 1;
     s.SpeedMeterMax = maxMb * kMegabyte;

@@ -2,6 +2,8 @@
 
 #include "dialogs/OptionsPageBase.h"
 
+class QRadioButton;
+
 // The top of the speed meter's scale: automatic, or a fixed number of
 // megabytes per second.
 class CSpeedMeterPage : public COptionsPageBase
@@ -21,4 +23,10 @@ protected:
 
 private:
     void EnableFixedMax(bool enable);
+
+    QRadioButton* m_pAutomatic = nullptr;
+    QRadioButton* m_pFixed = nullptr;
+    QLineEdit* m_pMax = nullptr;
+    CUpDownCtrl* m_pMaxUpDown = nullptr;
+    QLabel* m_pUnit = nullptr;
 };

@@ -28,20 +28,26 @@ CURLMonitorPage::CURLMonitorPage(COptionsDialog* dialog) : COptionsPageBase(kTem
 void CURLMonitorPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCheck(kURLMonitorId, QStringLiteral("启用 URL 监控(&E)")));
+    m_pURLMonitor = MakeCheck(kURLMonitorId, QStringLiteral("启用 URL 监控(&E)"));
+    layout->addWidget(m_pURLMonitor);
     auto* about = new CWrapLabel(QStringLiteral("通过启用此选项，当您将 url 复制到剪贴板时，如果匹配以下选项，"
                                                 "则添加下载对话框会自动打开。"),
                                  this);
     layout->addWidget(about);
-    auto* extensions = new QPlainTextEdit(this);
+    auto* extensions = m_pFileExtensions = new QPlainTextEdit(this);
     extensions->setObjectName(ctrlName(kFileExtensionsId));
     extensions->setTabChangesFocus(true);
     layout->addWidget(MakeLabel(QStringLiteral("文件扩展名(&X)："), extensions));
     layout->addWidget(extensions, 1);
-    layout->addWidget(MakeCheck(kAddUndetectedTypeId, QStringLiteral("未检测到文件类型时添加(&U)")));
-    layout->addWidget(MakeCheck(kAddIfShiftKeyPressedId, QStringLiteral("如果按下 Shift 键则始终添加(&S)")));
-    layout->addWidget(MakeCheck(kIgnoreIfCtrlKeyPressedId, QStringLiteral("如果按下 Ctrl 键则始终忽略(&C)")));
-    layout->addWidget(MakeCheck(kKeepOnTopId, QStringLiteral("将“添加下载”对话框保持在所有其他窗口的前面(&K)")));
+    m_pAddUndetectedType = MakeCheck(kAddUndetectedTypeId, QStringLiteral("未检测到文件类型时添加(&U)"));
+    layout->addWidget(m_pAddUndetectedType);
+    m_pAddIfShiftKeyPressed = MakeCheck(kAddIfShiftKeyPressedId, QStringLiteral("如果按下 Shift 键则始终添加(&S)"));
+    layout->addWidget(m_pAddIfShiftKeyPressed);
+    m_pIgnoreIfCtrlKeyPressed =
+        MakeCheck(kIgnoreIfCtrlKeyPressedId, QStringLiteral("如果按下 Ctrl 键则始终忽略(&C)"));
+    layout->addWidget(m_pIgnoreIfCtrlKeyPressed);
+    m_pKeepOnTop = MakeCheck(kKeepOnTopId, QStringLiteral("将“添加下载”对话框保持在所有其他窗口的前面(&K)"));
+    layout->addWidget(m_pKeepOnTop);
 }
 
 bool CURLMonitorPage::OnInitDialog()
@@ -53,23 +59,23 @@ bool CURLMonitorPage::OnInitDialog()
 void CURLMonitorPage::LoadData()
 {
     const CAppSettings& s = Settings();
-    LoadCheck(kURLMonitorId, s.URLMonitor);
-    FindControl<QPlainTextEdit>(this, kFileExtensionsId)->setPlainText(s.URLMonitorFileExtensions);
-    LoadCheck(kAddUndetectedTypeId, s.URLMonitorAddUndetectedType);
-    LoadCheck(kAddIfShiftKeyPressedId, s.URLMonitorAddIfShiftKeyPressed);
-    LoadCheck(kIgnoreIfCtrlKeyPressedId, s.URLMonitorIgnoreIfCtrlKeyPressed);
-    LoadCheck(kKeepOnTopId, s.URLMonitorKeepOnTop);
+    LoadCheck(m_pURLMonitor, s.URLMonitor);
+    m_pFileExtensions->setPlainText(s.URLMonitorFileExtensions);
+    LoadCheck(m_pAddUndetectedType, s.URLMonitorAddUndetectedType);
+    LoadCheck(m_pAddIfShiftKeyPressed, s.URLMonitorAddIfShiftKeyPressed);
+    LoadCheck(m_pIgnoreIfCtrlKeyPressed, s.URLMonitorIgnoreIfCtrlKeyPressed);
+    LoadCheck(m_pKeepOnTop, s.URLMonitorKeepOnTop);
 }
 
 bool CURLMonitorPage::SaveData()
 {
     CAppSettings& s = Settings();
-    s.URLMonitor = CheckValue(kURLMonitorId);
-    s.URLMonitorFileExtensions = FindControl<QPlainTextEdit>(this, kFileExtensionsId)->toPlainText();
-    s.URLMonitorAddUndetectedType = CheckValue(kAddUndetectedTypeId);
-    s.URLMonitorAddIfShiftKeyPressed = CheckValue(kAddIfShiftKeyPressedId);
-    s.URLMonitorIgnoreIfCtrlKeyPressed = CheckValue(kIgnoreIfCtrlKeyPressedId);
-    s.URLMonitorKeepOnTop = CheckValue(kKeepOnTopId);
+    s.URLMonitor = CheckValue(m_pURLMonitor);
+    s.URLMonitorFileExtensions = m_pFileExtensions->toPlainText();
+    s.URLMonitorAddUndetectedType = CheckValue(m_pAddUndetectedType);
+    s.URLMonitorAddIfShiftKeyPressed = CheckValue(m_pAddIfShiftKeyPressed);
+    s.URLMonitorIgnoreIfCtrlKeyPressed = CheckValue(m_pIgnoreIfCtrlKeyPressed);
+    s.URLMonitorKeepOnTop = CheckValue(m_pKeepOnTop);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "dialogs/OptionsPageBase.h"
 
+class QPlainTextEdit;
+
 // Which copied URLs open the add dialog by themselves.
 class CURLMonitorPage : public COptionsPageBase
 {
@@ -17,4 +19,12 @@ public:
 protected:
     void CreateControls() override;
     bool OnInitDialog() override;
+
+private:
+    QCheckBox* m_pURLMonitor = nullptr;
+    QPlainTextEdit* m_pFileExtensions = nullptr;
+    QCheckBox* m_pAddUndetectedType = nullptr;
+    QCheckBox* m_pAddIfShiftKeyPressed = nullptr;
+    QCheckBox* m_pIgnoreIfCtrlKeyPressed = nullptr;
+    QCheckBox* m_pKeepOnTop = nullptr;
 };

@@ -1,10 +1,10 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/DownloadsFolder.h"
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/DownloadInput.h"
 #include "dialogs/DownloadMorePage.h"
 #include "dialogs/RememberedAddSettings.h"
@@ -196,6 +196,21 @@ TEST_F(AddDownloadPageTest, GroupsNeedAPatternAndCheckedNumbersShownOnTheirTab)
         EXPECT_EQ(outcome.icon, c.focus == IDC_URL ? MB_ICONWARNING : MB_ICONERROR);
         EXPECT_EQ(outcome.tab, 0);
         EXPECT_EQ(outcome.focus, FindControl(page, c.focus));
+    }
+}
+
+TEST_F(AddDownloadPageTest, TheGroupsHintAndNumbersAreUsableOnlyWhileTheGroupIsChecked)
+{
+    // The hint, then each number's label, edit and up-down: from, to, step.
+    const int fields[] = {1040, 1037, 1031, 1032, 1038, 1033, 1034, 1039, 1035, 1036};
+    Open(QStringLiteral("http://h/f$.bin"));
+    auto* group = FindControl<QCheckBox>(page, IDC_GROUP);
+    for (const bool checked : {false, true, false}) {
+        SCOPED_TRACE(checked);
+        if (group->isChecked() != checked)
+            group->click();
+        for (int id : fields)
+            EXPECT_EQ(FindControl(page, id)->isEnabled(), checked) << id;
     }
 }
 

@@ -1,9 +1,9 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/RememberedAddSettings.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"

@@ -1,5 +1,7 @@
+#include "ControlLookup.h"
 #include "ScriptedPrompts.h"
 
+#include "dialogs/DialogControls.h"
 #include "dialogs/DialogPage.h"
 #include "dialogs/SheetManager.h"
 #include "dialogs/TabSheet.h"
@@ -37,7 +39,7 @@ public:
         if (!refuse)
             return true;
         AppMessageBox(this, QStringLiteral("refused"), MB_OK | MB_ICONWARNING);
-        return FocusControl(3);
+        return FocusControl(Edit(3));
     }
 
     QLineEdit* Edit(int id) const { return FindControl<QLineEdit>(this, id); }
@@ -187,17 +189,17 @@ TEST(SheetManager, ARefusedCheckKeepsThePageAndBringsTheFocusToTheFailingControl
     EXPECT_EQ(host.m_pActivePage, &page); // only activating changes it
 }
 
-TEST(DialogPage, FocusingAnUnknownControlPostsNothingAndRecordsNone)
+TEST(DialogPage, FocusingNoControlPostsNothingAndRecordsNone)
 {
     TestHost host;
     host.tabs->Start();
     ShowActive(host);
     TestPage& page = *host.tabPages[0];
-    page.FocusControl(3);
+    page.FocusControl(page.Edit(3));
     QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), page.Edit(3));
 
-    EXPECT_FALSE(page.FocusControl(9999));
+    EXPECT_FALSE(page.FocusControl(nullptr));
     EXPECT_EQ(page.m_hWndFocusControl, nullptr);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), page.Edit(3));
@@ -241,7 +243,7 @@ TEST(DialogPage, CheckedNumbersAcceptTheBoundsAndRefuseTheRestWithTheRange)
         page.Edit(1)->setFocus();
         page.Edit(3)->setText(QString::fromUtf8(c.text));
         int value = -7777;
-        EXPECT_EQ(page.GetDlgItemIntChecked(3, c.minimum, c.maximum, &value, c.isSigned), c.accepted);
+        EXPECT_EQ(page.GetDlgItemIntChecked(page.Edit(3), c.minimum, c.maximum, &value, c.isSigned), c.accepted);
         QCoreApplication::processEvents();
         if (c.accepted) {
             EXPECT_EQ(value, c.value);

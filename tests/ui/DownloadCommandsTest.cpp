@@ -1,9 +1,9 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/SettingsTypes.h"
 #include "app/VandrelCore.h"
 #include "app/gui/UiServices.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/FixedDownloadDialog.h"
 #include "dialogs/GroupDownloadDialog.h"
 #include "dialogs/GroupDownloadGeneralPage.h"

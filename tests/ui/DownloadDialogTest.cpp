@@ -1,9 +1,9 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/DownloadAuthorizationPage.h"
 #include "dialogs/DownloadConnectionPage.h"
 #include "dialogs/DownloadMorePage.h"

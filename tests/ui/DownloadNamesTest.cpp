@@ -1,7 +1,7 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/FixedDownloadDialog.h"
 #include "dialogs/FixedDownloadGeneralPage.h"
 #include "dialogs/TabSheet.h"

@@ -1,6 +1,6 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
-#include "dialogs/DialogControls.h"
 #include "dialogs/DownloadAuthorizationPage.h"
 #include "dialogs/DownloadConnectionPage.h"
 #include "dialogs/DownloadMorePage.h"

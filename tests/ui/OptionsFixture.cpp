@@ -1,5 +1,7 @@
 #include "OptionsFixture.h"
 
+#include "dialogs/DialogControls.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>

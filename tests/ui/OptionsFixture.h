@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/AppSettings.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsPageBase.h"
 

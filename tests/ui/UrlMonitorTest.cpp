@@ -1,9 +1,9 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
 #include "dialogs/AddDownloadDialog.h"
 #include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/DialogControls.h"
 #include "engine/SteadyClock.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"

@@ -1,10 +1,10 @@
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/VandrelCore.h"
 #include "app/gui/ShellIntegration.h"
 #include "app/gui/SingleInstance.h"
 #include "app/gui/VandrelApp.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/OptionsDialog.h"
 #include "dialogs/OptionsPageBase.h"
 #include "engine/DownloadItem.h"

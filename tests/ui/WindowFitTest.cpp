@@ -3,6 +3,7 @@
 // The variants run the same cases again in child processes: at twice the
 // scale, with a font half as large again, and without a Chinese font, where
 // a size that fits one face cuts the text of another.
+#include "ControlLookup.h"
 #include "UiFixture.h"
 
 #include "app/History.h"
@@ -12,7 +13,6 @@
 #include "dialogs/AddDownloadGeneralPage.h"
 #include "dialogs/ChecksumDialog.h"
 #include "dialogs/DebugDialog.h"
-#include "dialogs/DialogControls.h"
 #include "dialogs/FixedDownloadDialog.h"
 #include "dialogs/GroupDownloadDialog.h"
 #include "dialogs/HistoryDialog.h"
