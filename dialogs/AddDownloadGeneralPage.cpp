@@ -5,6 +5,7 @@
 #include "app/gui/AppIcons.h"
 #include "app/gui/HistoryComboBox.h"
 #include "dialogs/DownloadInput.h"
+#include "dialogs/LinkLabel.h"
 #include "dialogs/SysLinkText.h"
 #include "dialogs/TextLimitValidator.h"
 #include "dialogs/UpDownCtrl.h"
@@ -79,10 +80,8 @@ void CAddDownloadGeneralPage::CreateControls()
     url->setInsertPolicy(QComboBox::NoInsert);
     urlColumn->addWidget(url);
     urlLabel->setBuddy(url);
-    auto* getSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
+    auto* getSize = new CLinkLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
     getSize->setObjectName(ctrlName(IDC_GET_SIZE));
-    getSize->setTextFormat(Qt::RichText);
-    getSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
     getSize->setFocusPolicy(Qt::TabFocus);
     urlColumn->addWidget(getSize);
     head->addLayout(urlColumn, 1);
@@ -197,7 +196,7 @@ bool CAddDownloadGeneralPage::CheckGroup()
 
 void CAddDownloadGeneralPage::SetSizeText(const QString& markup)
 {
-    FindControl<QLabel>(this, IDC_GET_SIZE)->setText(SysLinkHtml(markup));
+    FindControl<CLinkLabel>(this, IDC_GET_SIZE)->SetLinkText(SysLinkHtml(markup));
 }
 
 void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)
