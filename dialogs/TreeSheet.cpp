@@ -19,7 +19,8 @@ void FollowInTabOrder(QWidget* tree, QWidget* page)
 {
     QList<QWidget*> controls;
     for (QWidget* widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
-        if (page->isAncestorOf(widget))
+        // Qt leaves widgets without focus out of the order, and the rest with them.
+        if (page->isAncestorOf(widget) && widget->focusPolicy() != Qt::NoFocus)
             controls << widget;
     }
     QWidget* previous = tree;
