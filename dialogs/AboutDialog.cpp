@@ -4,7 +4,7 @@
 #include "app/gui/AppBitmaps.h"
 #include "app/gui/Prompts.h"
 #include "dialogs/TermsOfUseDialog.h"
-#include "dialogs/WrapLabel.h"
+#include "dialogs/LinkLabel.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -27,12 +27,8 @@ QLabel* TextLabel(const QString& text, const char* name, QWidget* parent)
 // A label whose links the box handles itself, by mouse or keyboard.
 QLabel* LinkLabel(const QString& html, const char* name, QWidget* parent)
 {
-    auto* label = new CWrapLabel(QString(), parent);
+    auto* label = new CLinkLabel(html, parent);
     label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::RichText);
-    label->setText(html);
-    label->setOpenExternalLinks(false);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     return label;
 }
 
@@ -55,7 +51,9 @@ CAboutDialog::CAboutDialog(QWidget* parent)
     QLabel* contact = LinkLabel(QStringLiteral("<a href=\"%1\">联系我们</a>").arg(QLatin1String(kContactUrl)),
                                 "ctl1004", this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setText(QStringLiteral("确定"));
+    ok->setFocus(Qt::OtherFocusReason); // Enter closes the box; Tab reaches the links
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 5, 1, Qt::AlignTop);

@@ -5,6 +5,7 @@
 #include "app/gui/AppIcons.h"
 #include "app/gui/HistoryComboBox.h"
 #include "dialogs/DownloadInput.h"
+#include "dialogs/LinkLabel.h"
 #include "dialogs/SysLinkText.h"
 #include "dialogs/TextLimitValidator.h"
 #include "dialogs/UpDownCtrl.h"
@@ -78,10 +79,8 @@ void CAddDownloadGeneralPage::CreateControls()
     m_pUrl->setInsertPolicy(QComboBox::NoInsert);
     urlColumn->addWidget(m_pUrl);
     urlLabel->setBuddy(m_pUrl);
-    m_pGetSize = new QLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
+    m_pGetSize = new CLinkLabel(SysLinkHtml(QStringLiteral("<a>获取下载大小</a>")), this);
     m_pGetSize->setObjectName(ctrlName(IDC_GET_SIZE));
-    m_pGetSize->setTextFormat(Qt::RichText);
-    m_pGetSize->setTextInteractionFlags(Qt::TextBrowserInteraction);
     m_pGetSize->setFocusPolicy(Qt::TabFocus);
     urlColumn->addWidget(m_pGetSize);
     head->addLayout(urlColumn, 1);
@@ -196,7 +195,7 @@ bool CAddDownloadGeneralPage::CheckGroup()
 
 void CAddDownloadGeneralPage::SetSizeText(const QString& markup)
 {
-    m_pGetSize->setText(SysLinkHtml(markup));
+    m_pGetSize->SetLinkText(SysLinkHtml(markup));
 }
 
 void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)

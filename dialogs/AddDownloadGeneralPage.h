@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+class CLinkLabel;
 class CUpDownCtrl;
 class CUrlInfo;
 class QCheckBox;
@@ -45,7 +46,7 @@ private:
     bool CheckGroup();
 
     QComboBox* m_pUrl = nullptr;
-    QLabel* m_pGetSize = nullptr;
+    CLinkLabel* m_pGetSize = nullptr;
     QCheckBox* m_pGroup = nullptr;
     QWidget* m_pGroupHint = nullptr;
     // The group's from, to and step fields.

@@ -3,6 +3,7 @@
 #include "app/gui/AppIcons.h"
 #include "app/gui/Prompts.h"
 #include "app/gui/UIFont.h"
+#include "dialogs/ReadOnlyField.h"
 #include "platform/FileException.h"
 #include "platform/HashRun.h"
 #include "platform/MessageFormat.h"
@@ -58,12 +59,12 @@ CChecksumDialog::CChecksumDialog(QWidget* parent)
     setWindowIcon(AppIcon(IDI_CHECKSUM));
     resize(DialogUnitsToPixels(kDialogUnits, font()));
     m_editFile->setObjectName(QStringLiteral("ctl1044"));
-    m_editFile->setReadOnly(true);
+    MakeReadOnlyField(m_editFile);
     m_listAlgorithm->setObjectName(QStringLiteral("ctl1179"));
     for (const char* algorithm : kAlgorithms)
         m_listAlgorithm->addItem(QLatin1String(algorithm));
     m_editHash->setObjectName(QStringLiteral("ctl1178"));
-    m_editHash->setReadOnly(true);
+    MakeReadOnlyField(m_editHash);
     QPushButton* cancel = Button("取消", "ctl2", this);
 
     auto* grid = new QGridLayout(this);

@@ -1,6 +1,7 @@
 #include "dialogs/FixedDownloadGeneralPage.h"
 
 #include "dialogs/DownloadDialog.h"
+#include "dialogs/ReadOnlyField.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
 
@@ -42,7 +43,7 @@ void CFixedDownloadGeneralPage::CreateControls()
         layout->addWidget(new QLabel(QString::fromUtf8(label), this));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(ctrlName(id));
-        edit->setReadOnly(true);
+        MakeReadOnlyField(edit);
         layout->addWidget(edit);
         *member = edit;
     }

@@ -40,7 +40,7 @@ bool CSheetManager::DeactivatePage(CDialogPage* page, bool validate)
     return true;
 }
 
-bool CSheetManager::ActivatePage(CDialogPage* page, QWidget* container)
+bool CSheetManager::ActivatePage(CDialogPage* page, QWidget* container, PageFocus focus)
 {
     if (page) {
         if (!page->isCreated())
@@ -48,7 +48,8 @@ bool CSheetManager::ActivatePage(CDialogPage* page, QWidget* container)
         PlacePage(page, container);
         page->show();
         page->setEnabled(true);
-        FocusFirstControl(page);
+        if (focus == PageFocus::Take)
+            FocusFirstControl(page);
         page->OnPageActivated();
     }
     m_pActivePage = page;

@@ -8,6 +8,13 @@ class QWidget;
 class CSheetManager
 {
 public:
+    // Whether a page that is shown takes the keyboard focus.
+    enum class PageFocus
+    {
+        Take,
+        Leave, // the focus stays where it is, e.g. in the tree that chose the page
+    };
+
     virtual ~CSheetManager() = default;
 
     // Hides and disables the page; with validate, only once its SaveData has
@@ -16,9 +23,9 @@ public:
     virtual bool DeactivatePage(CDialogPage* page, bool validate);
     // Creates the page inside container on first use, shows it there (a stacked
     // widget makes it its current page, any other container lays it out filling
-    // its area), enables and focuses it, runs OnPageActivated and makes it the
-    // active page, also when it is null. Always true.
-    virtual bool ActivatePage(CDialogPage* page, QWidget* container);
+    // its area), enables it, focuses it as focus says, runs OnPageActivated and
+    // makes it the active page, also when it is null. Always true.
+    virtual bool ActivatePage(CDialogPage* page, QWidget* container, PageFocus focus = PageFocus::Take);
 
     // The page last passed to ActivatePage.
     CDialogPage* m_pActivePage = nullptr;

@@ -11,7 +11,7 @@ class CSheetManager;
 // when its tab is chosen. Switching tabs never checks the page that is left.
 // Ctrl+Tab and Ctrl+Page Down step to the next tab, Ctrl+Shift+Tab and
 // Ctrl+Page Up to the previous one, wrapping around, wherever the focus is in
-// the host window.
+// the host window. A page chosen by a key on the tabs leaves the focus there.
 class CTabSheet : public QTabWidget
 {
     Q_OBJECT
@@ -32,4 +32,5 @@ public:
 private:
     CSheetManager& m_manager;
     std::vector<CDialogPage*> m_pages; // per tab
+    bool m_bKeyOnTabs = false;         // while the tab bar handles a key
 };

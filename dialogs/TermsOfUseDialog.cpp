@@ -1,6 +1,7 @@
 #include "dialogs/TermsOfUseDialog.h"
 
 #include "app/gui/UIFont.h"
+#include "dialogs/ReadOnlyField.h"
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
@@ -23,7 +24,7 @@ CTermsOfUseDialog::CTermsOfUseDialog(QWidget* parent)
     resize(DialogUnitsToPixels(kDialogUnits, font()));
     auto* text = new QPlainTextEdit(Text(), this);
     text->setObjectName(QStringLiteral("ctl1006"));
-    text->setReadOnly(true);
+    MakeReadOnlyField(text);
     text->setFocusPolicy(Qt::ClickFocus);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);

@@ -13,6 +13,23 @@ namespace {
 
 constexpr int kPageRole = Qt::UserRole;
 
+// Puts the page's controls right after the tree in the Tab order: a page
+// built later would otherwise come after the host's buttons.
+void FollowInTabOrder(QWidget* tree, QWidget* page)
+{
+    QList<QWidget*> controls;
+    for (QWidget* widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
+        // Qt leaves widgets without focus out of the order, and the rest with them.
+        if (page->isAncestorOf(widget) && widget->focusPolicy() != Qt::NoFocus)
+            controls << widget;
+    }
+    QWidget* previous = tree;
+    for (QWidget* control : std::as_const(controls)) {
+        QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
 } // namespace
 
 CTreeSheet::CTreeSheet(CSheetManager& manager, QWidget* host, int treeId, int areaId)
@@ -36,7 +53,12 @@ CTreeSheet::CTreeSheet(CSheetManager& manager, QWidget* host, int treeId, int ar
                 CDialogPage* page = PageAt(current);
                 if (!page)
                     return;
-                m_manager.ActivatePage(page, m_stack);
+                const bool created = page->isCreated();
+                // Arrow keys go on moving through the tree: a page takes the
+                // focus only by Tab or a click, so no key changes it unseen.
+                m_manager.ActivatePage(page, m_stack, CSheetManager::PageFocus::Leave);
+                if (!created)
+                    FollowInTabOrder(m_tree, page);
                 emit PageActivated(page);
             });
 }

@@ -10,7 +10,8 @@ class QTreeWidgetItem;
 
 // A tree of pages beside the area that shows the chosen one. Leaving a page
 // checks it first: a page whose SaveData refuses keeps the tree's current and
-// selected item where they are. The host lays out Tree() and Stack().
+// selected item where they are. Showing a page leaves the focus where it was;
+// the page takes it by Tab or a click. The host lays out Tree() and Stack().
 class CTreeSheet : public QObject
 {
     Q_OBJECT

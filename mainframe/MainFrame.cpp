@@ -80,7 +80,6 @@ void CMainFrame::Create()
     m_queue = std::make_unique<CDownloadQueue>(*m_wndView);
     m_listFiles = std::make_unique<CListFiles>(*m_wndView);
     setCentralWidget(m_wndView);
-    setFocusProxy(m_wndView);
     connect(m_wndView->selectionModel(), &QItemSelectionModel::selectionChanged, m_commands,
             &CCommandTable::RequestUpdate);
     // Rows removed together leave the selection without a signal.

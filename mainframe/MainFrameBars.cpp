@@ -22,6 +22,7 @@
 #include "platform/Profile.h"
 #include "platform/StringTable.h"
 
+#include <QActionGroup>
 #include <QCursor>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -50,6 +51,40 @@ constexpr AllDoneText kAllDoneTexts[] = {
     {FinishNothing, kIdsAllDoneNone}, {FinishExit, 231},     {FinishSleep, 229},
     {FinishHibernate, 230},           {FinishShutDown, 228},
 };
+
+// Commands that choose one of a set: wherever they share a menu they are one
+// exclusive group, so the style marks them as radio items.
+struct ChoiceSet
+{
+    int first;
+    int last;
+    QActionGroup::ExclusionPolicy policy;
+};
+constexpr ChoiceSet kChoiceSets[] = {
+    {ID_SPEED_UNLIMITED, ID_SPEED_LOW, QActionGroup::ExclusionPolicy::Exclusive},
+    {ID_CONCURRENCY_FIRST, ID_CONCURRENCY_LAST, QActionGroup::ExclusionPolicy::Exclusive},
+    {ID_SPEED_METER_DARK, ID_SPEED_METER_LIGHT, QActionGroup::ExclusionPolicy::Exclusive},
+    {ID_SPEED_METER_BAR, ID_SPEED_METER_ANALOG, QActionGroup::ExclusionPolicy::Exclusive},
+    // Choosing the checked action again turns it off.
+    {ID_ALLDONE_SHUTDOWN, ID_ALLDONE_EXIT, QActionGroup::ExclusionPolicy::ExclusiveOptional},
+};
+
+void GroupChoices(QMenu* menu)
+{
+    for (const ChoiceSet& set : kChoiceSets) {
+        QActionGroup* group = nullptr;
+        for (QAction* action : menu->actions()) {
+            const int command = action->data().toInt();
+            if (action->menu() || action->isSeparator() || command < set.first || command > set.last)
+                continue;
+            if (!group) {
+                group = new QActionGroup(menu);
+                group->setExclusionPolicy(set.policy);
+            }
+            group->addAction(action);
+        }
+    }
+}
 
 // One menu entry: a command (0: a separator) or a submenu.
 struct MenuEntry
@@ -110,6 +145,7 @@ QMenu* BuildMenu(const QString& title, const QList<MenuEntry>& entries, CCommand
             menu->addAction(commands.CreateAction(entry.command, text, menu));
         }
     }
+    GroupChoices(menu);
     commands.WatchMenu(menu);
     return menu;
 }
@@ -263,7 +299,7 @@ void CMainFrame::CreateMenus()
                    {ID_MOVE_TO_TOP, Label(236)},
                    {ID_MOVE_TO_BOTTOM, Label(237)},
                    Separator(),
-                   {ID_SELECT_ALL, Text("全选(&A)")},
+                   {ID_SELECT_ALL, Text("全选(&L)")},
                    Separator(),
                    {ID_DOWNLOAD_PROPERTIES, Label(261)}},
                   commands, this, Shortcuts::Shown),

@@ -46,7 +46,7 @@ void CMainFrame::CreateTrayMenu()
     static constexpr Item kItems[] = {
         {ID_TRAY_OPEN, "打开(&O)"},  {ID_DOWNLOAD_ADD, "添加下载(&A)..."}, {kSeparator, nullptr},
         {ID_START_ALL, "全部开始"},  {ID_PAUSE_ALL, "全部暂停"},           {kSeparator, nullptr},
-        {ID_URL_MONITOR, "URL 监控"}, {ID_OPTIONS, "选项(&O)..."},         {kSeparator, nullptr},
+        {ID_URL_MONITOR, "URL 监控"}, {ID_OPTIONS, "选项(&T)..."},         {kSeparator, nullptr},
         {ID_APP_EXIT, "退出(&X)"},
     };
     m_menuTray = new QMenu(this);

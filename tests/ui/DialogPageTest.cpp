@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -279,6 +280,22 @@ TEST(TabSheet, CtrlKeysStepThroughTheTabsWithWrapFromAnyControl)
     EXPECT_EQ(host.tabs->currentIndex(), 0);
     press(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(host.tabs->currentIndex(), 2);
+}
+
+TEST(TabSheet, ArrowKeysOnTheTabsChangeThePageAndKeepTheFocusOnTheTabs)
+{
+    TestHost host;
+    host.tabs->Start();
+    ShowActive(host);
+    QTabBar* bar = host.tabs->tabBar();
+    bar->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(host.m_pActivePage, host.tabPages[1]);
+    EXPECT_TRUE(host.tabPages[1]->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar);
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(host.m_pActivePage, host.tabPages[2]);
+    EXPECT_EQ(QApplication::focusWidget(), bar);
 }
 
 TEST(TreeSheet, ARefusingPageKeepsTheTreeWhereItIsForMouseKeysAndCode)

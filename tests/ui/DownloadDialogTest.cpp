@@ -308,11 +308,8 @@ TEST_F(DownloadDialogTest, TabVisitsTheAddPagesControlsInTheirOrder)
     FindControl<QCheckBox>(page, 1030)->click(); // the group's fields take the focus too
     FindControl(page, 1002)->setFocus();
     QStringList visited;
-    for (int i = 0; i < 13; ++i) {
-        // Tab first enters the link text, then leaves it.
-        const QString name = QApplication::focusWidget()->objectName();
-        if (visited.isEmpty() || visited.last() != name)
-            visited << name;
+    for (int i = 0; i < 12; ++i) {
+        visited << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(visited, QString("id1002,id1011,id1030,id1031,id1033,id1035,id1003,id1004,id1009,id1022,"

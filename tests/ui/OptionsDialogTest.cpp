@@ -1,14 +1,19 @@
 #include "OptionsFixture.h"
 
+#include "dialogs/TreeSheet.h"
 #include "support/QStringPrinter.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -160,4 +165,75 @@ TEST_F(OptionsDialogTest, EnterPressesOkAndEscapeCancels)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+namespace {
+
+QString FieldText(const CAppSettingsBase& settings, const SettingField& field)
+{
+    return std::visit(
+        [&settings](auto member) {
+            const auto& value = settings.*member;
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, QString>)
+                return value;
+            else if constexpr (std::is_same_v<std::decay_t<decltype(value)>, SYSTEMTIME>)
+                return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(&value), sizeof value).toHex());
+            else
+                return QString::number(value);
+        },
+        field);
+}
+
+// The names of the fields whose values differ.
+QStringList Changed(const CAppSettingsBase& before, const CAppSettingsBase& after)
+{
+    QStringList names;
+    for (const SettingEntry& entry : AllSettingFields()) {
+        if (FieldText(before, entry.field) != FieldText(after, entry.field))
+            names << QString::fromLatin1(entry.name);
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(OptionsDialogTest, ArrowKeysInTheTreeChangeThePageAndLeaveTheFocusAndEverySettingAlone)
+{
+    Open(OptionsPageGeneral);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QTreeWidget* tree = Tree();
+    EXPECT_EQ(QApplication::focusWidget(), tree) << "the dialog opens with the focus in the tree";
+    const CAppSettings before = dialog->m_settings;
+
+    const auto walk = [&](Qt::Key key, const char* direction) {
+        for (int step = 0; step < kOptionsPageCount - 1; ++step) {
+            SCOPED_TRACE(QStringLiteral("%1 %2").arg(QLatin1String(direction)).arg(step).toStdString());
+            QTreeWidgetItem* from = tree->currentItem();
+            QTest::keyClick(QApplication::focusWidget(), key);
+            ASSERT_NE(tree->currentItem(), from);
+            EXPECT_EQ(QApplication::focusWidget(), tree);
+            EXPECT_EQ(dialog->m_pActivePage, CTreeSheet::PageOf(tree->currentItem()));
+            EXPECT_TRUE(dialog->m_pActivePage->isVisible());
+        }
+    };
+    walk(Qt::Key_Down, "down");
+    EXPECT_EQ(dialog->m_pActivePage, dialog->Page(OptionsPageSpeedMeter));
+    walk(Qt::Key_Up, "up");
+    EXPECT_EQ(dialog->m_pActivePage, dialog->Page(OptionsPageGeneral));
+    EXPECT_EQ(Changed(before, dialog->m_settings), QStringList());
+
+    // Tab goes from the tree through every control of the page, then to the buttons.
+    CDialogPage* page = dialog->Page(OptionsPageGeneral);
+    QSet<QWidget*> unvisited;
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && control->isVisible() && control->isEnabled())
+            unvisited.insert(control);
+    }
+    QTest::keyClick(tree, Qt::Key_Tab);
+    for (int stop = 0; stop < 50 && page->isAncestorOf(QApplication::focusWidget()); ++stop) {
+        unvisited.remove(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_TRUE(unvisited.isEmpty()) << unvisited.size() << " controls come after the buttons";
+    EXPECT_EQ(QApplication::focusWidget(), FindControl(dialog.get(), 1117));
 }

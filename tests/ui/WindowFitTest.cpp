@@ -3,46 +3,18 @@
 // The variants run the same cases again in child processes: at twice the
 // scale, with a font half as large again, and without a Chinese font, where
 // a size that fits one face cuts the text of another.
-#include "ControlLookup.h"
-#include "UiFixture.h"
+#include "WindowTour.h"
 
-#include "app/History.h"
-#include "app/VandrelCore.h"
-#include "dialogs/AboutDialog.h"
-#include "dialogs/AddDownloadDialog.h"
-#include "dialogs/AddDownloadGeneralPage.h"
-#include "dialogs/ChecksumDialog.h"
-#include "dialogs/DebugDialog.h"
-#include "dialogs/FixedDownloadDialog.h"
-#include "dialogs/GroupDownloadDialog.h"
-#include "dialogs/HistoryDialog.h"
-#include "dialogs/OptionsDialog.h"
-#include "dialogs/OptionsPageBase.h"
-#include "dialogs/TabSheet.h"
-#include "dialogs/TermsOfUseDialog.h"
-#include "dialogs/TreeSheet.h"
-#include "engine/DownloadItem.h"
-#include "engine/HttpDownloader.h"
-#include "engine/Section.h"
-#include "mainframe/DownloadsView.h"
-#include "mainframe/MainFrame.h"
-#include "mainframe/TerminateDialog.h"
-#include "mainframe/ToolBarCtrlEx.h"
-#include "mainframe/ToolBarCustomizeDialog.h"
 #include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
-#include <QCheckBox>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLayout>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
 
-#include <functional>
 #include <ostream>
 
 namespace {
@@ -80,15 +52,6 @@ bool IsLaidOut(const QWidget* widget, const QWidget* window)
     return true;
 }
 
-QString Path(const QWidget* widget, const QWidget* window)
-{
-    QStringList names;
-    for (const QWidget* at = widget; at && at != window; at = at->parentWidget())
-        names.prepend(at->objectName().isEmpty() ? QString::fromLatin1(at->metaObject()->className())
-                                                 : at->objectName());
-    return names.join(u'/');
-}
-
 QString SizeText(const QSize& size)
 {
     return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
@@ -120,47 +83,12 @@ QStringList Misfits(QWidget* window)
             continue;
         const QString fault = Misfit(widget);
         if (!fault.isEmpty())
-            found << Path(widget, window) + QStringLiteral(" ") + fault;
+            found << WidgetPath(widget, window) + QStringLiteral(" ") + fault;
     }
     return found;
 }
 
-QList<QRect> Geometries(const QWidget& window)
-{
-    QList<QRect> geometries = {window.geometry()};
-    for (const QWidget* widget : window.findChildren<QWidget*>())
-        geometries << widget->geometry();
-    return geometries;
-}
-
-// Runs the events until the layouts have placed everything: a change of size
-// travels one parent further per round, and a round may move nothing.
-void Settle(const QWidget& window)
-{
-    constexpr int kQuietRounds = 3;
-    constexpr int kMostRounds = 30;
-    int quiet = 0;
-    for (int round = 0; round < kMostRounds && quiet < kQuietRounds; ++round) {
-        const QList<QRect> before = Geometries(window);
-        QApplication::processEvents();
-        quiet = Geometries(window) == before ? quiet + 1 : 0;
-    }
-}
-
-class WindowFitTest;
-
-struct FitCase
-{
-    const char* name;
-    std::function<void(WindowFitTest&)> run;
-};
-
-void PrintTo(const FitCase& fit, std::ostream* out)
-{
-    *out << fit.name;
-}
-
-class WindowFitTest : public UiFixture, public testing::WithParamInterface<FitCase>
+class WindowFitTest : public WindowTour, public testing::WithParamInterface<TourStop>
 {
 protected:
     WindowFitTest() : m_font(QApplication::font())
@@ -176,161 +104,17 @@ protected:
             EXPECT_TRUE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty());
         }
     }
-    ~WindowFitTest() override
-    {
-        delete frame;
-        QApplication::setFont(m_font);
-    }
+    ~WindowFitTest() override { QApplication::setFont(m_font); }
 
-public:
-    // Shows the window as the program does and checks it as it stands.
-    void Check(QWidget& window, const QString& where)
+    void Visit(QWidget& window, const QString& where) override
     {
-        if (!window.isVisible()) {
-            window.show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(&window)) << where.toStdString();
-        }
-        Settle(window);
         const QStringList misfits = Misfits(&window);
         EXPECT_TRUE(misfits.isEmpty()) << where.toStdString() << " at " << SizeText(window.size()).toStdString()
                                        << ":\n  " << misfits.join(QStringLiteral("\n  ")).toStdString();
     }
 
-    void CheckTabs(CDownloadDialog& dialog, const QString& name)
-    {
-        dialog.Create();
-        for (int tab = 0; tab < dialog.Tabs()->count(); ++tab) {
-            dialog.Tabs()->setCurrentIndex(tab);
-            Check(dialog, name + QStringLiteral(" › ") + dialog.Tabs()->tabText(tab));
-        }
-    }
-
-    CMainFrame& Frame()
-    {
-        if (!frame) {
-            frame = new CMainFrame;
-            frame->Create();
-        }
-        return *frame;
-    }
-
-    // A download half done in eight sections, with the widest figures a
-    // section shows.
-    CDownloadItem& PartlyDone()
-    {
-        CDownloadItem* item = AddRow(Frame(), false);
-        CHttpDownloader& download = *item->m_pDownloader;
-        constexpr uint64_t kSectionBytes = 1000ull * 1024 * 1024;
-        download.m_nState = Paused;
-        download.m_bGotFileSize = 1;
-        download.m_bAcceptRanges = 1;
-        download.m_nFileSize = 8 * kSectionBytes;
-        for (int index = 0; index < 8; ++index) {
-            auto section = std::make_unique<CSection>();
-            section->m_nIndex = index;
-            section->m_nRangeStartInitial = index * kSectionBytes;
-            section->m_nRangeEnd = (index + 1) * kSectionBytes - 1;
-            section->m_nRangeStart = section->m_nRangeStartInitial + (index == 0 ? kSectionBytes : kSectionBytes / 3);
-            section->m_bIsWorking = index % 2;
-            section->m_nLastStatus = WaitingForNextAttempt;
-            section->m_nTransferRate = 1023 * 1024;
-            section->m_nTransferSize = 1023 * 1024;
-            download.AppendSection(std::move(section));
-        }
-        return *item;
-    }
-
-    CMainFrame* frame = nullptr;
-
 private:
     QFont m_font;
-};
-
-void CheckOptions(WindowFitTest& test)
-{
-    COptionsDialog dialog(OptionsPageGeneral, nullptr);
-    dialog.m_settings = AppCore().m_settings;
-    test.Check(dialog, QStringLiteral("options"));
-    auto* tree = FindControl<QTreeWidget>(&dialog, 1059);
-    for (int page = 0; page < kOptionsPageCount; ++page) {
-        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-            if (CTreeSheet::PageOf(*it) == dialog.Page(page)) {
-                tree->setCurrentItem(*it);
-                test.Check(dialog, QStringLiteral("options › ") + (*it)->text(0));
-            }
-        }
-    }
-}
-
-// A dialog that needs nothing but itself.
-template <typename Dialog> void CheckOnItsOwn(WindowFitTest& test)
-{
-    Dialog dialog(nullptr);
-    test.Check(dialog, QString::fromLatin1(Dialog::staticMetaObject.className()));
-}
-
-const FitCase kCases[] = {
-    {"Add",
-     [](WindowFitTest& test) {
-         CAddDownloadDialog dialog(nullptr);
-         test.CheckTabs(dialog, QStringLiteral("add"));
-     }},
-    {"GroupAdd",
-     [](WindowFitTest& test) {
-         CAddDownloadDialog dialog(nullptr);
-         dialog.m_pAddGeneralPage->m_bGroup = true;
-         dialog.m_pAddGeneralPage->m_strUrl = QStringLiteral("http://example.com/file$$$.zip");
-         test.CheckTabs(dialog, QStringLiteral("group add"));
-     }},
-    {"Properties",
-     [](WindowFitTest& test) {
-         CDownloadItem& item = test.PartlyDone();
-         CFixedDownloadDialog dialog(&item, nullptr);
-         test.CheckTabs(dialog, QStringLiteral("properties"));
-     }},
-    {"GroupProperties",
-     [](WindowFitTest& test) {
-         CGroupDownloadDialog dialog(nullptr);
-         test.CheckTabs(dialog, QStringLiteral("group properties"));
-     }},
-    {"Options", CheckOptions},
-    {"Checksum", CheckOnItsOwn<CChecksumDialog>},
-    {"History",
-     [](WindowFitTest& test) {
-         CHistory history;
-         history.SetCapacity(10);
-         history.Add(QStringLiteral("http://example.com/a/rather/long/path/to/some/file.zip"), true);
-         CHistoryDialog dialog(history, nullptr);
-         test.Check(dialog, QStringLiteral("history"));
-     }},
-    {"Inspector",
-     [](WindowFitTest& test) {
-         CDownloadItem& item = test.PartlyDone();
-         CDebugDialog dialog(item.m_nId, *test.Frame().View(), nullptr);
-         test.Check(dialog, QStringLiteral("inspector"));
-     }},
-    {"About", CheckOnItsOwn<CAboutDialog>},
-    {"TermsOfUse", CheckOnItsOwn<CTermsOfUseDialog>},
-    {"ToolBarCustomisation",
-     [](WindowFitTest& test) {
-         const CToolBarCtrlEx& bar = *test.Frame().ToolBar();
-         CToolBarCustomizeDialog dialog(bar.Buttons(), &bar.DefaultButtons(), ShowTextLabels, nullptr);
-         test.Check(dialog, QStringLiteral("tool-bar customisation"));
-     }},
-    {"MainWindow",
-     [](WindowFitTest& test) {
-         CAppSettings& settings = AppCore().m_settings;
-         SettingStore(settings.SchedulerOn, 1);
-         SettingStore(settings.ScheduleAllItems, 0);
-         test.PartlyDone().SetScheduled(true);
-         test.Frame().OnUpdateStatusPanes();
-         test.Check(test.Frame(), QStringLiteral("main window"));
-     }},
-    {"WaitPanel",
-     [](WindowFitTest& test) {
-         CTerminateDialog panel(&test.Frame());
-         test.Check(panel, QStringLiteral("wait panel"));
-     }},
 };
 
 TEST_P(WindowFitTest, EveryVisibleControlHasItsMinimumSizeInsideItsParent)
@@ -338,8 +122,8 @@ TEST_P(WindowFitTest, EveryVisibleControlHasItsMinimumSizeInsideItsParent)
     GetParam().run(*this);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, WindowFitTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, WindowFitTest, testing::ValuesIn(TourStops()),
+                         [](const testing::TestParamInfo<TourStop>& info) { return std::string(info.param.name); });
 
 struct FitVariant
 {
