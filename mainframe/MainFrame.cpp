@@ -9,6 +9,7 @@
 #include "dialogs/ChecksumDialog.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
+#include "mainframe/BarStateCheck.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadNotifyRelay.h"
@@ -29,6 +30,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -173,7 +175,8 @@ void CMainFrame::RestoreColumns(const CProfile& profile)
 void CMainFrame::LoadBarState(const CProfile& profile)
 {
     QByteArray state;
-    if (profile.GetProfileBinary(kBarStateSection, QStringLiteral("State"), &state))
+    const CBarStateCheck check(kBarStateVersion, int(findChildren<QToolBar*>(Qt::FindDirectChildrenOnly).size()));
+    if (profile.GetProfileBinary(kBarStateSection, QStringLiteral("State"), &state) && check.IsSound(state))
         restoreState(state, kBarStateVersion);
     m_wndStatusBar->setVisible(profile.GetProfileInt(kBarStateSection, QStringLiteral("StatusBar"), 1) != 0);
     // The setting has the last word over the stored bar state.

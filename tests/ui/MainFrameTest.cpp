@@ -29,9 +29,17 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTranslator>
+#include <QtEndian>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -177,6 +185,122 @@ TEST_F(FrameTest, TheBarStateRoundTripsAndTheSpeedMeterSettingHasTheLastWord)
     EXPECT_FALSE(frame->Commands().Query(ID_VIEW_STATUS_BAR).check);
     ASSERT_TRUE(ExitAndDelete(false));
     EXPECT_EQ(Ini().value("Settings/DockState/StatusBar").toInt(), 0) << "a hidden bar stays hidden";
+}
+
+namespace {
+
+// Aborts the test binary when the scope is still open after a long while: a
+// start-up that hangs fails with a message instead of running into the
+// harness's timeout (or, as a stall that ends, passing late).
+class HangGuard
+{
+public:
+    explicit HangGuard(std::string what)
+        : m_watcher([this, what = std::move(what)] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(60), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "hung: %s\n", what.c_str());
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~HangGuard()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_watcher.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_watcher;
+};
+
+QByteArray WithInt32At(QByteArray value, int offset, quint32 number)
+{
+    qToBigEndian(number, value.data() + offset); // Qt's state stream is big-endian
+    return value;
+}
+
+QByteArray WithLittleInt32At(QByteArray value, int offset, qint32 number)
+{
+    qToLittleEndian(number, value.data() + offset);
+    return value;
+}
+
+} // namespace
+
+TEST_F(FrameTest, ADamagedBarStateToolBarOrColumnsValueGivesTheFactoryLayoutWithoutHanging)
+{
+    MakeFrame();
+    const QByteArray factoryState = frame->saveState(1);
+    const QByteArray factoryBar = frame->ToolBar()->SaveLayout();
+    const QByteArray factoryColumns = frame->View()->SaveColumns();
+    frame->ToolBar()->hide();
+    const QByteArray hiddenBar = frame->saveState(1);
+    delete frame;
+    // The offsets below: version marker and version, the dock section (marker,
+    // no areas, central size, four corners), then the tool-bar section: marker,
+    // line count, the line's dock area and its bar count.
+    constexpr int kDockAreas = 9;
+    constexpr int kToolBarMarker = 37;
+    constexpr int kLines = 38;
+    constexpr int kLineBars = 46;
+    ASSERT_EQ(uchar(factoryState[kToolBarMarker]), 0xfc) << factoryState.toHex(' ').toStdString();
+    ASSERT_EQ(qFromBigEndian<quint32>(factoryState.constData() + kLineBars), 2u);
+    constexpr quint32 kHuge = 0x7fffffff;
+    const QString state = QStringLiteral("Settings/DockState/State");
+    const QString bar = QStringLiteral("Settings/ToolBar");
+    const QString columns = QStringLiteral("Settings/Columns");
+    // Record 3 (pause) takes record 2's command (start): two buttons of one command.
+    const QByteArray twoStarts = WithLittleInt32At(factoryBar, 4 + 3 * 28 + 4, ID_DOWNLOAD_START);
+    const QByteArray strangeCommand = WithLittleInt32At(factoryBar, 4 + 28 * 2 + 4, 4242);
+    QByteArray unknownSection = hiddenBar;
+    unknownSection[kToolBarMarker] = char(0xf9); // floating dock tabs
+    const struct
+    {
+        const char* what;
+        QString key;
+        QByteArray value;
+    } damaged[] = {
+        {"truncated", state, hiddenBar.chopped(3)},
+        {"wrong version marker", state, WithInt32At(hiddenBar, 0, 0xfe)},
+        {"another version", state, WithInt32At(hiddenBar, 4, 2)},
+        {"dock areas in a window without docks", state, WithInt32At(hiddenBar, kDockAreas, 1)},
+        {"huge line count", state, WithInt32At(hiddenBar, kLines, kHuge)},
+        {"huge bar count", state, WithInt32At(hiddenBar, kLineBars, kHuge)},
+        {"more bars than the window has", state, WithInt32At(hiddenBar, kLineBars, 3)},
+        {"a section the window cannot have", state, unknownSection},
+        {"trailing garbage", state, hiddenBar + QByteArray("\xfc\0\0\0\0", 5)},
+        {"a section twice", state, hiddenBar + hiddenBar.mid(kToolBarMarker)},
+        {"oversized", state, hiddenBar + QByteArray(1 << 16, '\0')},
+        {"two buttons of one command", bar, twoStarts},
+        {"an unknown command", bar, strangeCommand},
+        {"more columns than the list has", columns, WithLittleInt32At(factoryColumns, 0, 18)},
+    };
+    for (const auto& test : damaged) {
+        SCOPED_TRACE(test.what);
+        WriteIniFixture(IniPath(), [&test](QSettings& ini) { ini.setValue(test.key, test.value); });
+        {
+            const HangGuard guard(test.what);
+            MakeFrame();
+        }
+        EXPECT_FALSE(frame->ToolBar()->isHidden());
+        EXPECT_EQ(frame->saveState(1), factoryState);
+        EXPECT_EQ(frame->ToolBar()->SaveLayout(), factoryBar);
+        EXPECT_EQ(frame->View()->SaveColumns(), factoryColumns);
+        delete frame;
+    }
+
+    WriteIniFixture(IniPath(), [&](QSettings& ini) { ini.setValue(state, hiddenBar); });
+    MakeFrame();
+    EXPECT_TRUE(frame->ToolBar()->isHidden()) << "a sound value is restored";
 }
 
 TEST_F(FrameTest, ClosingHidesToTheTrayWithItsWindowsAndTheHandOffBringsThemBack)
