@@ -147,10 +147,24 @@ void CMainFrame::ShowAtStart(bool autorun)
             showMinimized();
         return;
     }
-    if (m_nStartShowCmd == SW_SHOWMAXIMIZED)
+    if (m_nStartShowCmd == SW_SHOWMAXIMIZED) {
         showMaximized();
-    else
-        show();
+        return;
+    }
+    show();
+    FitFrameIntoWorkArea();
+}
+
+void CMainFrame::FitFrameIntoWorkArea()
+{
+    // The frame's size is known once the window is shown.
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    const QRect fitted = FitIntoArea(client, screen()->availableGeometry(), margins);
+    if (fitted != client)
+        setGeometry(fitted);
 }
 
 void CMainFrame::RegisterCommands()

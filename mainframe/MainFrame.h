@@ -132,6 +132,8 @@ private:
 
     void LoadWindowPlacement();
     void SaveWindowPlacement(CProfile& profile) const;
+    // The shown window moved and shrunk so that it lies, frame and all, in its screen's work area.
+    void FitFrameIntoWorkArea();
     void CreateBars();
     void CreateMenus();
     void RegisterCommands();

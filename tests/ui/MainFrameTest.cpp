@@ -14,6 +14,7 @@
 #include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/StatusBarEx.h"
 #include "mainframe/ToolBarCtrlEx.h"
+#include "mainframe/WindowPlacement.h"
 #include "platform/Profile.h"
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
@@ -125,13 +127,13 @@ TEST_F(FrameTest, ApplySettingsSwitchesTheSchedulerTimerAndShowsTheClampedConcur
 TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
 {
     MakeFrame();
-    frame->setGeometry(100, 120, 800, 500);
+    frame->setGeometry(60, 70, 500, 400);
     frame->showMaximized();
     ASSERT_TRUE(ExitAndDelete(false));
     {
         QSettings ini = Ini();
         EXPECT_EQ(ini.value("Settings/WindowPlacement/MainWindowRect").toByteArray().toHex(' '),
-                  QByteArray("64 00 00 00 78 00 00 00 84 03 00 00 6c 02 00 00"));
+                  QByteArray("3c 00 00 00 46 00 00 00 30 02 00 00 d6 01 00 00"));
         EXPECT_EQ(ini.value("Settings/WindowPlacement/ShowCmd").toInt(), 3);
         EXPECT_EQ(ini.value("Settings/WindowPlacement/Flags").toInt(), 0);
     }
@@ -140,7 +142,7 @@ TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
     frame->ShowAtStart(false);
     EXPECT_TRUE(frame->isMaximized());
     frame->showNormal();
-    EXPECT_EQ(frame->geometry(), QRect(100, 120, 800, 500));
+    EXPECT_EQ(frame->geometry(), QRect(60, 70, 500, 400));
     frame->showMaximized();
     frame->showMinimized();
     ASSERT_TRUE(ExitAndDelete(false));
@@ -151,6 +153,10 @@ TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
 
 TEST_F(FrameTest, AStoredRectangleOfAnotherSizeIsIgnoredWithItsShowCommand)
 {
+    MakeFrame();
+    frame->ShowAtStart(false);
+    const QRect factory = frame->geometry(); // 900 x 600 centred, or what of it the screen holds
+    delete frame;
     for (const int size : {15, 17}) {
         WriteIniFixture(IniPath(), [size](QSettings& ini) {
             ini.setValue("Settings/WindowPlacement/MainWindowRect", QByteArray(size, '\x10'));
@@ -159,9 +165,22 @@ TEST_F(FrameTest, AStoredRectangleOfAnotherSizeIsIgnoredWithItsShowCommand)
         MakeFrame();
         frame->ShowAtStart(false);
         EXPECT_FALSE(frame->isMaximized()) << size;
-        EXPECT_EQ(frame->size(), QSize(900, 600)) << size;
+        EXPECT_EQ(frame->geometry(), factory) << size;
         delete frame;
     }
+}
+
+// Stored at twice the scale: the window must come back on the screen, whole.
+TEST_F(FrameTest, AStoredRectangleLargerThanTheScreenComesBackInsideItsWorkArea)
+{
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect stored(work.x() + 10, work.y() + 10, 2 * work.width(), 2 * work.height());
+    WriteIniFixture(IniPath(), [&stored](QSettings& ini) {
+        ini.setValue("Settings/WindowPlacement/MainWindowRect", WinRectToBytes(WinRect::FromQRect(stored)));
+    });
+    MakeFrame();
+    frame->ShowAtStart(false);
+    EXPECT_EQ(frame->frameGeometry(), work) << "the frame too";
 }
 
 TEST_F(FrameTest, TheBarStateRoundTripsAndTheSpeedMeterSettingHasTheLastWord)
