@@ -11,12 +11,21 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
 constexpr int IDC_REMEMBER = 1130;
 constexpr int IDC_LATER = 1001;
 constexpr int IDC_START = 1000;
+
+// The dialog's width: this share of the screen's, at most kMaxWidth, and never
+// less than its layout needs.
+constexpr int kScreenShareNumerator = 2;
+constexpr int kScreenShareDenominator = 5;
+constexpr int kMaxWidth = 640;
 
 } // namespace
 
@@ -55,6 +64,15 @@ void CAddDownloadDialog::OnInitDialog()
 {
     CDownloadDialog::OnInitDialog();
     m_pRemember->setChecked(g_rememberedAddSettings.m_bRemember);
+    FitWidthToScreen();
+}
+
+void CAddDownloadDialog::FitWidthToScreen()
+{
+    const QRect available = screen()->availableGeometry();
+    const int share = std::min(kMaxWidth, available.width() * kScreenShareNumerator / kScreenShareDenominator);
+    const QSize hint = sizeHint();
+    resize(std::max({share, hint.width(), minimumSizeHint().width()}), hint.height());
 }
 
 bool CAddDownloadDialog::IsRememberChecked() const

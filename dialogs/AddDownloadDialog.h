@@ -23,6 +23,8 @@ private:
     void Confirm(DownloadDialogResult result);
     void RememberSettings() const;
     bool IsRememberChecked() const;
+    // A share of the screen's width, not of the longest address in the history.
+    void FitWidthToScreen();
 
     QCheckBox* m_pRemember = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "dialogs/ChecksumDialog.h"
 #include "engine/DownloadItem.h"
 #include "engine/HttpDownloader.h"
+#include "mainframe/BarStateCheck.h"
 #include "mainframe/CommandIds.h"
 #include "mainframe/CommandTable.h"
 #include "mainframe/DownloadNotifyRelay.h"
@@ -29,6 +30,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -141,10 +143,24 @@ void CMainFrame::ShowAtStart(bool autorun)
     // Without a tray nothing could bring a hidden window back: the start is a plain one.
     if (autorun && Ui().tray->IsTrayAvailable())
         return;
-    if (m_nStartShowCmd == SW_SHOWMAXIMIZED)
+    if (m_nStartShowCmd == SW_SHOWMAXIMIZED) {
         showMaximized();
-    else
-        show();
+        return;
+    }
+    show();
+    FitFrameIntoWorkArea();
+}
+
+void CMainFrame::FitFrameIntoWorkArea()
+{
+    // The frame's size is known once the window is shown.
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                           frame.bottom() - client.bottom());
+    const QRect fitted = FitIntoArea(client, screen()->availableGeometry(), margins);
+    if (fitted != client)
+        setGeometry(fitted);
 }
 
 void CMainFrame::RegisterCommands()
@@ -169,7 +185,8 @@ void CMainFrame::RestoreColumns(const CProfile& profile)
 void CMainFrame::LoadBarState(const CProfile& profile)
 {
     QByteArray state;
-    if (profile.GetProfileBinary(kBarStateSection, QStringLiteral("State"), &state))
+    const CBarStateCheck check(kBarStateVersion, int(findChildren<QToolBar*>(Qt::FindDirectChildrenOnly).size()));
+    if (profile.GetProfileBinary(kBarStateSection, QStringLiteral("State"), &state) && check.IsSound(state))
         restoreState(state, kBarStateVersion);
     m_wndStatusBar->setVisible(profile.GetProfileInt(kBarStateSection, QStringLiteral("StatusBar"), 1) != 0);
     // The setting has the last word over the stored bar state.

@@ -27,6 +27,7 @@ class CStatusBarEx;
 class CTerminateDialog;
 class CToolBarCtrlEx;
 class QToolBar;
+struct FileDialogResult;
 enum class TrayEvent;
 
 // The main window. It owns the tool bar and speed-meter bands, the downloads
@@ -132,6 +133,8 @@ private:
 
     void LoadWindowPlacement();
     void SaveWindowPlacement(CProfile& profile) const;
+    // The shown window moved and shrunk so that it lies, frame and all, in its screen's work area.
+    void FitFrameIntoWorkArea();
     void CreateBars();
     void CreateMenus();
     void RegisterCommands();
@@ -159,6 +162,7 @@ private:
     QTimer m_timerScheduler;
     int m_nStartShowCmd;
     bool m_bListLoaded = false;
+    QString m_strListFolder; // of the list file last chosen in a file dialog
     bool m_bInExit = false;
     bool m_bDestroying = false;
     std::optional<PendingExit> m_pendingExit;
@@ -193,6 +197,8 @@ private:
     void OnPause();
     void OnConcurrency(int command);
     void ShowListError(unsigned messageId, const QString& reason);
+    // The file dialog of a list command, opened in the folder last used.
+    FileDialogResult AskListFile(bool save, const QString& filter, const QString& extension);
 
 public:
     // Notices, after-completion actions and tray.

@@ -9,6 +9,7 @@
 #include "platform/StringTable.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -61,18 +62,22 @@ private:
     QWidget* m_view;
 };
 
-FileDialogResult AskListFile(QWidget* owner, bool save, const QString& filter, const QString& extension)
+} // namespace
+
+FileDialogResult CMainFrame::AskListFile(bool save, const QString& filter, const QString& extension)
 {
     FileDialogSpec spec;
-    spec.owner = owner;
+    spec.owner = this;
     spec.save = save;
     spec.flags = OFN_PATHMUSTEXIST | (save ? OFN_CREATEPROMPT : OFN_FILEMUSTEXIST);
     spec.filter = filter;
     spec.defaultExtension = extension;
-    return Prompts().FileDialog(spec);
+    spec.folder = DialogStartFolder(m_strListFolder);
+    const FileDialogResult answer = Prompts().FileDialog(spec);
+    if (answer.accepted)
+        m_strListFolder = QFileInfo(answer.path).absolutePath();
+    return answer;
 }
-
-} // namespace
 
 void CMainFrame::RegisterListFileCommands()
 {
@@ -164,7 +169,7 @@ bool CMainFrame::ExportTextList(const QString& path, bool all)
 
 void CMainFrame::OnFileExport(int command)
 {
-    const FileDialogResult answer = AskListFile(this, true, kListFilter, QStringLiteral("vrl"));
+    const FileDialogResult answer = AskListFile(true, kListFilter, QStringLiteral("vrl"));
     if (!answer.accepted)
         return;
     const bool all = command == ID_FILE_EXPORT_ALL;
@@ -176,7 +181,7 @@ void CMainFrame::OnFileExport(int command)
 
 void CMainFrame::OnFileImport()
 {
-    const FileDialogResult answer = AskListFile(this, false, kListFilter, QStringLiteral("vrl"));
+    const FileDialogResult answer = AskListFile(false, kListFilter, QStringLiteral("vrl"));
     if (!answer.accepted)
         return;
     bool imported = false;
@@ -190,7 +195,7 @@ void CMainFrame::OnFileImport()
 
 void CMainFrame::OnFileImportUnfinished()
 {
-    const FileDialogResult answer = AskListFile(this, false, kUnfinishedFilter, QStringLiteral("vrldownload"));
+    const FileDialogResult answer = AskListFile(false, kUnfinishedFilter, QStringLiteral("vrldownload"));
     if (!answer.accepted)
         return;
     const ListFileResult result = m_listFiles->ImportUnfinished(answer.path);

@@ -327,10 +327,30 @@ bool CToolBarCtrlEx::LoadLayout(const QByteArray& value)
             return false;
         button.iString = -1;
     }
+    if (!IsRearrangement(buttons))
+        return false;
     m_nTextMode = ToolbarTextMode(mode); // written back as read; only ShowTextLabels shows labels
     m_arrButtons = buttons;
     // A value stored apart from the settings must not show another speed.
     SetButtonImage(CommandToIndex(ID_SPEED_DROPDOWN), SpeedImage());
+    return true;
+}
+
+// The customise dialog only reorders, hides and shows the records and switches
+// their labels: the commands must be the default ones, each once, with their
+// labels and their kind (separator or button) unchanged.
+bool CToolBarCtrlEx::IsRearrangement(const QList<_TBEXBUTTON>& buttons) const
+{
+    QList<_TBEXBUTTON> unmatched = m_arrDefaultButtons;
+    for (const _TBEXBUTTON& button : buttons) {
+        const auto same = std::find_if(unmatched.cbegin(), unmatched.cend(), [&button](const _TBEXBUTTON& other) {
+            return other.idCommand == button.idCommand && other.idsLabel == button.idsLabel
+                   && IsSeparator(other) == IsSeparator(button);
+        });
+        if (same == unmatched.cend())
+            return false;
+        unmatched.erase(same);
+    }
     return true;
 }
 

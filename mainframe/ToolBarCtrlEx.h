@@ -74,8 +74,9 @@ public:
     const QList<_TBEXBUTTON>& DefaultButtons() const { return m_arrDefaultButtons; }
     ToolbarTextMode TextMode() const { return m_nTextMode; }
 
-    // The stored value, taken only when it is exactly kLayoutSize bytes; the pool
-    // indices are not valid in another run. False when it was ignored.
+    // The stored value, taken only when it is exactly kLayoutSize bytes and holds
+    // the default records rearranged; the pool indices are not valid in another
+    // run. False when it was ignored.
     bool LoadLayout(const QByteArray& value);
     // The "ToolBar" value: the text mode, then every record.
     QByteArray SaveLayout() const;
@@ -98,6 +99,7 @@ private:
     void PlaceButton(const _TBEXBUTTON& button);
     void AddLabelToPool(_TBEXBUTTON& button);
     int OneButtonHeight() const;
+    bool IsRearrangement(const QList<_TBEXBUTTON>& buttons) const;
 
     CCommandTable& m_commands;
     ToolbarTextMode m_nTextMode = ShowTextLabels;

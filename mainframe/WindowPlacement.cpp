@@ -70,7 +70,22 @@ QRect ComputePlacement(const WinRect& stored, const QList<ScreenArea>& screens, 
     const int32_t top = std::max(stored.top, work.top);
     if (left >= std::min(stored.right, work.right) || top >= std::min(stored.bottom, work.bottom))
         return defaultRect;
-    return {left, top, int(stored.Width()), int(stored.Height())};
+    const QSize size(int(std::min<int64_t>(stored.Width(), screen->workArea.width())),
+                     int(std::min<int64_t>(stored.Height(), screen->workArea.height())));
+    return FitIntoArea(QRect(QPoint(left, top), size), screen->workArea, QMargins());
+}
+
+QRect FitIntoArea(const QRect& rect, const QRect& area, const QMargins& frame)
+{
+    const QRect inner = area.marginsRemoved(frame);
+    if (inner.isEmpty())
+        return rect;
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(inner.size()));
+    fitted.moveRight(std::min(fitted.right(), inner.right()));
+    fitted.moveBottom(std::min(fitted.bottom(), inner.bottom()));
+    fitted.moveLeft(std::max(fitted.left(), inner.left()));
+    fitted.moveTop(std::max(fitted.top(), inner.top()));
+    return fitted;
 }
 
 QRect DefaultWindowGeometry(const QRect& workArea)

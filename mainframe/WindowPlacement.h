@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMargins>
 #include <QRect>
 
 #include <cstdint>
@@ -39,9 +40,15 @@ struct ScreenArea
 
 // Where the window opens for a stored rectangle: on the screen nearest to the
 // rectangle's top-left corner, at the top-left corner of the rectangle's overlap
-// with that screen's work area and with the stored size; at defaultRect when
-// there is no overlap (an empty stored rectangle overlaps nothing).
+// with that screen's work area and with the stored size, both then clamped so
+// that the window lies within the work area; at defaultRect when there is no
+// overlap (an empty stored rectangle overlaps nothing).
 QRect ComputePlacement(const WinRect& stored, const QList<ScreenArea>& screens, const QRect& defaultRect);
+
+// The window's rectangle (without its frame) moved, and shrunk where it must be,
+// so that it lies inside the area together with its frame. Stored at another
+// scale or on a larger screen, a window would otherwise reach past the screen.
+QRect FitIntoArea(const QRect& rect, const QRect& area, const QMargins& frame);
 
 // The geometry of a window without a stored placement: 900 x 600, centred.
 QRect DefaultWindowGeometry(const QRect& workArea);

@@ -1,7 +1,11 @@
 #include "app/gui/Prompts.h"
 
+#include "app/VandrelCore.h"
 #include "app/gui/QtPrompts.h"
 #include "platform/StringTable.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -37,7 +41,17 @@ int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags)
     return AppMessageBox(owner, LoadResString(stringId), flags);
 }
 
+QString DialogStartFolder(const QString& preferred)
+{
+    for (const QString& folder : {preferred, AppCore().m_settings.DefaultDownloadLocation}) {
+        // A relative name would be taken from the working directory.
+        if (QDir::isAbsolutePath(folder) && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial)
 {
-    return Prompts().BrowseForFolder(owner, title, initial);
+    return Prompts().BrowseForFolder(owner, title, DialogStartFolder(initial));
 }

@@ -91,6 +91,7 @@ struct FileDialogSpec
     // typed without extension gets the chosen type's, or this one when the type
     // names none.
     QString defaultExtension;
+    QString folder; // where the dialog opens; empty: wherever the toolkit likes
 };
 
 struct FileDialogResult
@@ -126,5 +127,10 @@ QString AppTitle();
 int AppMessageBox(QWidget* owner, const QString& text, unsigned flags);
 int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags);
 
-// The folder browser of the layer in use.
+// Where a file dialog or the folder browser opens: preferred when it is a
+// folder, else the download folder, else the home folder; never the working
+// directory, which is wherever the program happened to be started.
+QString DialogStartFolder(const QString& preferred);
+
+// The folder browser of the layer in use, opened in DialogStartFolder(initial).
 std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial);

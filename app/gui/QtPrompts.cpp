@@ -169,6 +169,8 @@ FileDialogResult CQtPrompts::FileDialog(const FileDialogSpec& spec)
     dialog.setFileMode(!spec.save && (spec.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
                                                                       : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(spec.flags & OFN_OVERWRITEPROMPT));
+    if (!spec.folder.isEmpty())
+        dialog.setDirectory(spec.folder);
     const QList<FileType> types = FileTypes(spec.filter);
     QStringList filters;
     for (const FileType& type : types)

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocumentFragment>
 
@@ -285,6 +286,26 @@ TEST_F(AddDownloadPageTest, AMissingDownloadsFolderIsCreatedAndAnyOtherMissingFo
                                        | QFile::ExeOther),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                   | QFile::ReadOther | QFile::ExeOther);
+}
+
+// A 1066-pixel dialog came from one long address in the history.
+TEST_F(AddDownloadPageTest, TheWidthFollowsTheScreenNotTheLongestAddressOrFolder)
+{
+    Open();
+    const int plain = dialog->width();
+    dialog.reset();
+    const QString longUrl = QStringLiteral("http://h/") + QString(1500, u'a');
+    AppCore().m_urlsHistory.SetCapacity(5);
+    AppCore().m_urlsHistory.Add(longUrl, false);
+    AppCore().m_downloadLocationsHistory.SetCapacity(5);
+    AppCore().m_downloadLocationsHistory.Add(QStringLiteral("/") + QString(800, u'f'), true);
+    Open(longUrl);
+    EXPECT_EQ(dialog->width(), plain);
+    const int available = dialog->screen()->availableGeometry().width();
+    EXPECT_LE(dialog->width(), available);
+    EXPECT_LE(dialog->sizeHint().width(), available) << "a later fit to the layout would widen it again";
+    EXPECT_GE(dialog->width(), dialog->minimumSizeHint().width());
+    EXPECT_EQ(Combo(IDC_URL)->currentText(), longUrl) << "the address is kept whole, only not shown whole";
 }
 
 TEST_F(AddDownloadPageTest, TheFolderBoxShowsTheFolderOverItsHistoryAndTheBrowserFillsIt)

@@ -103,7 +103,8 @@ TEST_F(DownloadOptionPagesTest, DownloadsListsAndNumbersConvertTheirUnits)
 TEST_F(DownloadOptionPagesTest, BrowsePicksTheFolderStartingAtTheTypedOne)
 {
     Open(OptionsPageDownloads);
-    SetText(OptionsPageDownloads, 1003, QStringLiteral("/typed"));
+    const QString typed = QDir::tempPath(); // a folder that exists: one that does not opens the download folder
+    SetText(OptionsPageDownloads, 1003, typed);
     prompts.folders = {QStringLiteral("/picked"), std::nullopt};
     auto* browse = FindControl<QAbstractButton>(dialog->Page(OptionsPageDownloads), 1004);
     browse->click();
@@ -112,7 +113,7 @@ TEST_F(DownloadOptionPagesTest, BrowsePicksTheFolderStartingAtTheTypedOne)
     EXPECT_EQ(Text(OptionsPageDownloads, 1003), QStringLiteral("/picked")) << "Cancel keeps the text";
     ASSERT_EQ(prompts.folderRequests.size(), 2);
     EXPECT_EQ(prompts.folderRequests[0].title, QStringLiteral("请选择下载位置"));
-    EXPECT_EQ(prompts.folderRequests[0].initial, QStringLiteral("/typed"));
+    EXPECT_EQ(prompts.folderRequests[0].initial, typed);
     EXPECT_TRUE(prompts.boxes.isEmpty()) << "nothing checked until the page is saved";
 }
 

@@ -289,6 +289,40 @@ void AnswerFileDialog(const QString& typed, int typeIndex)
 
 } // namespace
 
+// The import dialog opened in the working directory: wherever the program was started.
+TEST_F(ListFilesTest, TheFileDialogsOpenInTheFolderLastUsedElseTheDownloadFolder)
+{
+    const QString downloads = TempPath(QStringLiteral("start-downloads"));
+    const QString lists = TempPath(QStringLiteral("start-lists"));
+    ASSERT_TRUE(QDir().mkpath(downloads) && QDir().mkpath(lists));
+    AppCore().m_settings.DefaultDownloadLocation = downloads;
+    AddRows({QStringLiteral("http://h/1")});
+    const auto openedIn = [this] { return prompts.specs.isEmpty() ? QString() : prompts.specs.last().folder; };
+
+    ASSERT_TRUE(frame->Commands().Dispatch(ID_FILE_IMPORT)); // cancelled: nothing is remembered
+    EXPECT_EQ(openedIn(), downloads);
+    RunFileCommand(ID_FILE_EXPORT_ALL, lists + QStringLiteral("/out.vrl"));
+    EXPECT_EQ(openedIn(), downloads);
+    for (int command : {ID_FILE_IMPORT, ID_FILE_IMPORT_UNFINISHED, ID_FILE_EXPORT_ALL}) {
+        ASSERT_TRUE(frame->Commands().Dispatch(command));
+        EXPECT_EQ(openedIn(), lists) << command;
+    }
+
+    ASSERT_TRUE(QDir(lists).removeRecursively());
+    ASSERT_TRUE(frame->Commands().Dispatch(ID_FILE_IMPORT));
+    EXPECT_EQ(openedIn(), downloads) << "a folder gone since";
+    AppCore().m_settings.DefaultDownloadLocation = lists;
+    ASSERT_TRUE(frame->Commands().Dispatch(ID_FILE_IMPORT));
+    EXPECT_EQ(openedIn(), QDir::homePath()) << "nor the download folder there";
+
+    // The folder browser too, where its box holds no folder.
+    AppCore().m_settings.DefaultDownloadLocation = downloads;
+    for (const QString& typed : {QString(), lists, QStringLiteral("relative")}) {
+        BrowseForFolder(frame, QStringLiteral("t"), typed);
+        EXPECT_EQ(prompts.folderRequests.last().initial, downloads) << typed.toStdString();
+    }
+}
+
 TEST_F(ListFilesTest, ANameTypedWithoutExtensionGetsTheChosenTypesOneAndImportsBack)
 {
     const bool nativeDialogs = !QApplication::testAttribute(Qt::AA_DontUseNativeDialogs);

@@ -14,6 +14,7 @@
 #include "mainframe/SpeedMeterWnd.h"
 #include "mainframe/StatusBarEx.h"
 #include "mainframe/ToolBarCtrlEx.h"
+#include "mainframe/WindowPlacement.h"
 #include "platform/Profile.h"
 #include "support/ProfileFixture.h"
 #include "support/TestEnvironment.h"
@@ -25,13 +26,22 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QTranslator>
+#include <QtEndian>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -117,13 +127,13 @@ TEST_F(FrameTest, ApplySettingsSwitchesTheSchedulerTimerAndShowsTheClampedConcur
 TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
 {
     MakeFrame();
-    frame->setGeometry(100, 120, 800, 500);
+    frame->setGeometry(60, 70, 500, 400);
     frame->showMaximized();
     ASSERT_TRUE(ExitAndDelete(false));
     {
         QSettings ini = Ini();
         EXPECT_EQ(ini.value("Settings/WindowPlacement/MainWindowRect").toByteArray().toHex(' '),
-                  QByteArray("64 00 00 00 78 00 00 00 84 03 00 00 6c 02 00 00"));
+                  QByteArray("3c 00 00 00 46 00 00 00 30 02 00 00 d6 01 00 00"));
         EXPECT_EQ(ini.value("Settings/WindowPlacement/ShowCmd").toInt(), 3);
         EXPECT_EQ(ini.value("Settings/WindowPlacement/Flags").toInt(), 0);
     }
@@ -132,7 +142,7 @@ TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
     frame->ShowAtStart(false);
     EXPECT_TRUE(frame->isMaximized());
     frame->showNormal();
-    EXPECT_EQ(frame->geometry(), QRect(100, 120, 800, 500));
+    EXPECT_EQ(frame->geometry(), QRect(60, 70, 500, 400));
     frame->showMaximized();
     frame->showMinimized();
     ASSERT_TRUE(ExitAndDelete(false));
@@ -143,6 +153,10 @@ TEST_F(FrameTest, ThePlacementIsSavedAsTheNormalRectangleAndComesBackMaximised)
 
 TEST_F(FrameTest, AStoredRectangleOfAnotherSizeIsIgnoredWithItsShowCommand)
 {
+    MakeFrame();
+    frame->ShowAtStart(false);
+    const QRect factory = frame->geometry(); // 900 x 600 centred, or what of it the screen holds
+    delete frame;
     for (const int size : {15, 17}) {
         WriteIniFixture(IniPath(), [size](QSettings& ini) {
             ini.setValue("Settings/WindowPlacement/MainWindowRect", QByteArray(size, '\x10'));
@@ -151,9 +165,22 @@ TEST_F(FrameTest, AStoredRectangleOfAnotherSizeIsIgnoredWithItsShowCommand)
         MakeFrame();
         frame->ShowAtStart(false);
         EXPECT_FALSE(frame->isMaximized()) << size;
-        EXPECT_EQ(frame->size(), QSize(900, 600)) << size;
+        EXPECT_EQ(frame->geometry(), factory) << size;
         delete frame;
     }
+}
+
+// Stored at twice the scale: the window must come back on the screen, whole.
+TEST_F(FrameTest, AStoredRectangleLargerThanTheScreenComesBackInsideItsWorkArea)
+{
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect stored(work.x() + 10, work.y() + 10, 2 * work.width(), 2 * work.height());
+    WriteIniFixture(IniPath(), [&stored](QSettings& ini) {
+        ini.setValue("Settings/WindowPlacement/MainWindowRect", WinRectToBytes(WinRect::FromQRect(stored)));
+    });
+    MakeFrame();
+    frame->ShowAtStart(false);
+    EXPECT_EQ(frame->frameGeometry(), work) << "the frame too";
 }
 
 TEST_F(FrameTest, TheBarStateRoundTripsAndTheSpeedMeterSettingHasTheLastWord)
@@ -177,6 +204,122 @@ TEST_F(FrameTest, TheBarStateRoundTripsAndTheSpeedMeterSettingHasTheLastWord)
     EXPECT_FALSE(frame->Commands().Query(ID_VIEW_STATUS_BAR).check);
     ASSERT_TRUE(ExitAndDelete(false));
     EXPECT_EQ(Ini().value("Settings/DockState/StatusBar").toInt(), 0) << "a hidden bar stays hidden";
+}
+
+namespace {
+
+// Aborts the test binary when the scope is still open after a long while: a
+// start-up that hangs fails with a message instead of running into the
+// harness's timeout (or, as a stall that ends, passing late).
+class HangGuard
+{
+public:
+    explicit HangGuard(std::string what)
+        : m_watcher([this, what = std::move(what)] {
+              std::unique_lock lock(m_mutex);
+              if (!m_done.wait_for(lock, std::chrono::seconds(60), [this] { return m_finished; })) {
+                  std::fprintf(stderr, "hung: %s\n", what.c_str());
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~HangGuard()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_watcher.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_watcher;
+};
+
+QByteArray WithInt32At(QByteArray value, int offset, quint32 number)
+{
+    qToBigEndian(number, value.data() + offset); // Qt's state stream is big-endian
+    return value;
+}
+
+QByteArray WithLittleInt32At(QByteArray value, int offset, qint32 number)
+{
+    qToLittleEndian(number, value.data() + offset);
+    return value;
+}
+
+} // namespace
+
+TEST_F(FrameTest, ADamagedBarStateToolBarOrColumnsValueGivesTheFactoryLayoutWithoutHanging)
+{
+    MakeFrame();
+    const QByteArray factoryState = frame->saveState(1);
+    const QByteArray factoryBar = frame->ToolBar()->SaveLayout();
+    const QByteArray factoryColumns = frame->View()->SaveColumns();
+    frame->ToolBar()->hide();
+    const QByteArray hiddenBar = frame->saveState(1);
+    delete frame;
+    // The offsets below: version marker and version, the dock section (marker,
+    // no areas, central size, four corners), then the tool-bar section: marker,
+    // line count, the line's dock area and its bar count.
+    constexpr int kDockAreas = 9;
+    constexpr int kToolBarMarker = 37;
+    constexpr int kLines = 38;
+    constexpr int kLineBars = 46;
+    ASSERT_EQ(uchar(factoryState[kToolBarMarker]), 0xfc) << factoryState.toHex(' ').toStdString();
+    ASSERT_EQ(qFromBigEndian<quint32>(factoryState.constData() + kLineBars), 2u);
+    constexpr quint32 kHuge = 0x7fffffff;
+    const QString state = QStringLiteral("Settings/DockState/State");
+    const QString bar = QStringLiteral("Settings/ToolBar");
+    const QString columns = QStringLiteral("Settings/Columns");
+    // Record 3 (pause) takes record 2's command (start): two buttons of one command.
+    const QByteArray twoStarts = WithLittleInt32At(factoryBar, 4 + 3 * 28 + 4, ID_DOWNLOAD_START);
+    const QByteArray strangeCommand = WithLittleInt32At(factoryBar, 4 + 28 * 2 + 4, 4242);
+    QByteArray unknownSection = hiddenBar;
+    unknownSection[kToolBarMarker] = char(0xf9); // floating dock tabs
+    const struct
+    {
+        const char* what;
+        QString key;
+        QByteArray value;
+    } damaged[] = {
+        {"truncated", state, hiddenBar.chopped(3)},
+        {"wrong version marker", state, WithInt32At(hiddenBar, 0, 0xfe)},
+        {"another version", state, WithInt32At(hiddenBar, 4, 2)},
+        {"dock areas in a window without docks", state, WithInt32At(hiddenBar, kDockAreas, 1)},
+        {"huge line count", state, WithInt32At(hiddenBar, kLines, kHuge)},
+        {"huge bar count", state, WithInt32At(hiddenBar, kLineBars, kHuge)},
+        {"more bars than the window has", state, WithInt32At(hiddenBar, kLineBars, 3)},
+        {"a section the window cannot have", state, unknownSection},
+        {"trailing garbage", state, hiddenBar + QByteArray("\xfc\0\0\0\0", 5)},
+        {"a section twice", state, hiddenBar + hiddenBar.mid(kToolBarMarker)},
+        {"oversized", state, hiddenBar + QByteArray(1 << 16, '\0')},
+        {"two buttons of one command", bar, twoStarts},
+        {"an unknown command", bar, strangeCommand},
+        {"more columns than the list has", columns, WithLittleInt32At(factoryColumns, 0, 18)},
+    };
+    for (const auto& test : damaged) {
+        SCOPED_TRACE(test.what);
+        WriteIniFixture(IniPath(), [&test](QSettings& ini) { ini.setValue(test.key, test.value); });
+        {
+            const HangGuard guard(test.what);
+            MakeFrame();
+        }
+        EXPECT_FALSE(frame->ToolBar()->isHidden());
+        EXPECT_EQ(frame->saveState(1), factoryState);
+        EXPECT_EQ(frame->ToolBar()->SaveLayout(), factoryBar);
+        EXPECT_EQ(frame->View()->SaveColumns(), factoryColumns);
+        delete frame;
+    }
+
+    WriteIniFixture(IniPath(), [&](QSettings& ini) { ini.setValue(state, hiddenBar); });
+    MakeFrame();
+    EXPECT_TRUE(frame->ToolBar()->isHidden()) << "a sound value is restored";
 }
 
 TEST_F(FrameTest, ClosingHidesToTheTrayWithItsWindowsAndTheHandOffBringsThemBack)

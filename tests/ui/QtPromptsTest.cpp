@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
@@ -142,4 +145,28 @@ TEST(QtPrompts, ATaskDialogsContentBreaksOnlyBetweenWords)
         box->reject();
     });
     prompts.TaskDialog(spec);
+}
+
+TEST(QtPrompts, AFileDialogOpensInTheFolderAskedFor)
+{
+    const bool nativeDialogs = !QApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    const QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const bool save : {false, true}) {
+        FileDialogSpec spec;
+        spec.save = save;
+        spec.filter = QStringLiteral("List (*.vrl)|*.vrl||");
+        spec.folder = folder.path();
+        QString opened;
+        QTimer::singleShot(0, [&opened] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            opened = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        EXPECT_FALSE(CQtPrompts().FileDialog(spec).accepted);
+        EXPECT_EQ(opened, QDir(folder.path()).absolutePath()) << save;
+    }
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs, !nativeDialogs);
 }

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-TEST(WindowPlacement, TheRectangleMovesIntoTheWorkAreaOfTheScreenNearestToItsCorner)
+TEST(WindowPlacement, TheRectangleFitsIntoTheWorkAreaOfTheScreenNearestToItsCorner)
 {
     // Screen A at the left with a task bar 40 px high at its bottom; screen B beside it.
     const QList<ScreenArea> screens = {
@@ -19,8 +19,10 @@ TEST(WindowPlacement, TheRectangleMovesIntoTheWorkAreaOfTheScreenNearestToItsCor
         QRect expected;
     } cases[] = {
         {{100, 120, 900, 620}, QRect(100, 120, 800, 500)},
-        {{1800, 900, 2600, 1500}, QRect(1800, 900, 800, 600)}, // corner in A: stays, overlapping B
+        {{1800, 900, 2600, 1500}, QRect(1120, 440, 800, 600)}, // corner in A: back inside A
         {{-300, -200, 500, 400}, QRect(0, 0, 800, 600)},       // nearest is A, overlap from 0,0
+        {{50, 40, 2650, 1480}, QRect(0, 0, 1920, 1040)},       // from a larger scale: fits A
+        {{2000, 10, 2400, 2000}, QRect(2000, 0, 400, 1024)},   // taller than B
         {{2000, 1030, 2400, 1400}, fallback},                  // B's work area ends at 1024
         {{100, 1050, 500, 1400}, fallback},                    // only A's task bar
         {{5000, 5000, 5800, 5600}, fallback},                  // nearest is B, no overlap
@@ -48,4 +50,23 @@ TEST(WindowPlacement, TheStoredRectangleIsSixteenLittleEndianBytes)
 TEST(WindowPlacement, TheDefaultIsNineHundredBySixHundredCentred)
 {
     EXPECT_EQ(DefaultWindowGeometry(QRect(0, 0, 1920, 1040)), QRect(510, 220, 900, 600));
+}
+
+TEST(WindowPlacement, AWindowIsFittedWithItsFrameIntoTheArea)
+{
+    const QRect area(0, 0, 1600, 1000);
+    const QMargins frame(4, 30, 4, 4); // a title bar on top
+    const struct
+    {
+        QRect window;
+        QRect expected;
+    } cases[] = {
+        {QRect(100, 100, 800, 600), QRect(100, 100, 800, 600)},
+        {QRect(0, 0, 2600, 1440), QRect(4, 30, 1592, 966)}, // from twice the scale
+        {QRect(1000, 700, 800, 600), QRect(796, 396, 800, 600)},
+        {QRect(100, 10, 800, 600), QRect(100, 30, 800, 600)}, // the title bar back on the screen
+        {QRect(-900, -900, 300, 200), QRect(4, 30, 300, 200)},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(FitIntoArea(test.window, area, frame), test.expected) << test.window.x() << "," << test.window.y();
 }
