@@ -218,8 +218,9 @@ void CDownloadStatusPage::Refresh()
         m_nLastErrorCounter = errors;
     }
     Label(IDC_DOWNLOADED)->setText(DownloadedText(download, state));
-    Label(IDC_RATE)->setText(state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s")
-                                                   : kNoValue);
+    Label(IDC_RATE)->setText(state == Transferring
+                                 ? FormatByteSize(download.GetTransferRate(), false) + QStringLiteral("/s")
+                                 : kNoValue);
     Label(IDC_ELAPSED)->setText(state == NeedToPrepare ? kNoDuration : FormatDuration(ElapsedTicks(download, state)));
     uint64_t remaining = 0;
     Label(IDC_REMAINING)->setText(state == Transferring && download.GetRemainingTime(&remaining)

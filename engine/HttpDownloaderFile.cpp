@@ -1,8 +1,8 @@
 #include "engine/HttpDownloader.h"
 
-#include "app/VandrelCore.h"
 #include "engine/DownloadStub.h"
 #include "engine/OwnFiles.h"
+#include "engine/Setting.h"
 #include "platform/PosixFile.h"
 
 #include <QDir>
@@ -83,7 +83,7 @@ int MoveToFreeName(const QString& from, const QString& folder, const QString& ti
 void StampLastModified(const CHttpDownloader& download, PosixFile& file)
 {
     FILETIME time = 0;
-    if (SettingLoad(AppCore().m_settings.GetFileDateTimeFromServer)
+    if (Setting(&CAppSettingsBase::GetFileDateTimeFromServer)
         && SystemTimeToFileTime(download.GetLastModified(), &time))
         file.setTimes(time);
 }

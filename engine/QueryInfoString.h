@@ -4,9 +4,15 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // One response header of a sent request as text. False, with the text empty, when
 // the header cannot be read (also when the answer has no such header).
 bool QueryInfoString(inet::HINTERNET request, inet::DWORD infoLevel, QString& text);
+
+// The status code of a sent request: its leading digits, 0 where there are none.
+// False when the layer gives no status line.
+bool QueryStatusCode(inet::HINTERNET request, int32_t& status);
 
 // The same for a text option of a handle, such as INTERNET_OPTION_URL.
 bool QueryOptionString(inet::HINTERNET handle, inet::DWORD option, QString& text);

@@ -566,7 +566,8 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     case ColumnDownloaded:
         return state >= FileAllocating ? FormatByteSize(DownloadedBytes(download, state), true) : QString();
     case ColumnTransferRate:
-        return state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s") : QString();
+        return state == Transferring ? FormatByteSize(download.GetTransferRate(), false) + QStringLiteral("/s")
+                                     : QString();
     case ColumnTransferSize:
         return state == Transferring ? FormatByteSize(download.GetTransferSize(), false) : QString();
     case ColumnResume:
@@ -655,7 +656,7 @@ CListCtrlEx::SortKey CDownloadsView::GetSortKey(quintptr data, int columnId) con
     case ColumnSize:
         return SortKey::Unsigned(download->m_nFileSize);
     case ColumnTransferRate:
-        return SortKey::Unsigned(state == Transferring ? WorkingRate(*download) : 0);
+        return SortKey::Unsigned(state == Transferring ? download->GetTransferRate() : 0);
     case ColumnTransferSize:
         return SortKey::Unsigned(download->GetTransferSize());
     case ColumnResume:
