@@ -349,11 +349,6 @@ void CDownloadsView::OnItemRemoving(quintptr data)
     m_shownRows.erase(data);
 }
 
-uint32_t CDownloadsView::GetTotalSpeed() const
-{
-    return TallyRows().speed;
-}
-
 CDownloadsView::RowTally CDownloadsView::TallyRows() const
 {
     return m_tally.Take(GetItemCount());
