@@ -5,8 +5,8 @@
 #include "engine/HttpAnswer.h"
 #include "engine/InvalidArgException.h"
 #include "engine/OwnFiles.h"
+#include "platform/RemoveFile.h"
 
-#include <QFile>
 
 #include <algorithm>
 #include <limits>
@@ -136,7 +136,7 @@ void CHttpDownloader::Reset()
         return;
     const QString ownFile = OwnFilePath(GetLocalFileName(), m_strDownloadLocation, GetFileTitle());
     if (!ownFile.isEmpty())
-        QFile::remove(ownFile);
+        RemoveFile(ownFile);
     m_nState = NeedToPrepare;
     m_bGotFileSize = 0;
     m_nFileSize = 0;

@@ -4,9 +4,9 @@
 #include "engine/OwnFiles.h"
 #include "engine/Setting.h"
 #include "platform/PosixFile.h"
+#include "platform/RemoveFile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -133,7 +133,7 @@ StepResult CHttpDownloader::AllocateFile()
         return StepOk;
     if (error)
         m_pError->SetSystemError(kAllocateFailedId, error);
-    QFile::remove(path);
+    RemoveFile(path);
     SetLocalFileName({});
     return stopped ? StepStopped : StepFailed;
 }

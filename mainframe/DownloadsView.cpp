@@ -15,10 +15,10 @@
 #include "mainframe/DownloadFigures.h"
 #include "mainframe/DownloadsDelegate.h"
 #include "mainframe/StateColors.h"
+#include "platform/RemoveFile.h"
 #include "platform/StringTable.h"
 
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
@@ -396,7 +396,7 @@ void CDownloadsView::DeleteOwnFile(const CDownloadItem& item)
     const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
                                      download.GetFileTitle());
     if (!file.isEmpty())
-        QFile::remove(file);
+        RemoveFile(file);
 }
 
 void CDownloadsView::DestroyItem(CDownloadItem* item)
