@@ -1,7 +1,6 @@
 #include "engine/HttpDownloader.h"
 
 #include "engine/ContentDisposition.h"
-#include "engine/ContentLength.h"
 #include "engine/HttpAnswer.h"
 #include "engine/QueryInfoString.h"
 #include "engine/ResolveUrl.h"
@@ -79,12 +78,6 @@ bool AcceptsRanges(HINTERNET request)
     QString value;
     return QueryInfoString(request, HTTP_QUERY_ACCEPT_RANGES, value)
         && value.compare(kByteRanges, Qt::CaseInsensitive) == 0;
-}
-
-bool QueryContentLength(HINTERNET request, uint64_t& size)
-{
-    QString text;
-    return QueryInfoString(request, HTTP_QUERY_CONTENT_LENGTH, text) && ParseContentLength(text, size);
 }
 
 SYSTEMTIME LastModified(HINTERNET request)

@@ -1,5 +1,7 @@
 #include "engine/QueryInfoString.h"
 
+#include "engine/ContentLength.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -59,4 +61,10 @@ bool QueryStatusCode(inet::HINTERNET request, int32_t& status)
         return false;
     status = LeadingInteger(text);
     return true;
+}
+
+bool QueryContentLength(inet::HINTERNET request, uint64_t& length)
+{
+    QString text;
+    return QueryInfoString(request, inet::HTTP_QUERY_CONTENT_LENGTH, text) && ParseContentLength(text, length);
 }

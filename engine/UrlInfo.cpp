@@ -1,6 +1,5 @@
 #include "engine/UrlInfo.h"
 
-#include "engine/ContentLength.h"
 #include "engine/QueryInfoString.h"
 #include "engine/SecurityFlags.h"
 #include "engine/Url.h"
@@ -50,9 +49,7 @@ HeadAnswer readAnswer(HINTERNET request)
     if (!QueryStatusCode(request, status) || (status != kHttpOk && status != kHttpPartialContent))
         return {};
     HeadAnswer answer{.succeeded = true};
-    QString text;
-    answer.gotSize = QueryInfoString(request, HTTP_QUERY_CONTENT_LENGTH, text)
-        && ParseContentLength(text, answer.size);
+    answer.gotSize = QueryContentLength(request, answer.size);
     return answer;
 }
 
