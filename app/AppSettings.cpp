@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "platform/Profile.h"
+#include "platform/WarnFailure.h"
 
 #include <QtEndian>
 
@@ -131,4 +132,6 @@ void CAppSettings::Save() const
 {
     CProfile profile;
     Save(profile);
+    if (!profile.ErrorString().isEmpty())
+        WarnFailure("save the settings to", profile.FilePath(), profile.ErrorString());
 }

@@ -24,8 +24,10 @@ public:
     void Load(); // the default profile file
 
     // Writes every stored value in the same order (SchedulerAutoTurnOn twice, the
-    // same value), then syncs the file. Results are not checked, as specified.
+    // same value), then syncs the file. Results are not checked: the profile
+    // keeps the reason of its first failure.
     void Save(CProfile& profile) const;
+    // The same to the default profile file; a failure is written to standard error.
     void Save() const;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/BinaryReader.h"
 #include "platform/BinaryWriter.h"
 #include "platform/PrivatePaths.h"
+#include "platform/WarnFailure.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -92,6 +93,9 @@ bool CHistory::Save(const QString& path) const
         writer.writeString(item->GetText());
     }
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.setPermissions(kOwnerOnlyPermissions)
-        && file.write(writer.data()) == writer.data().size() && file.commit();
+    if (file.open(QIODevice::WriteOnly) && file.setPermissions(kOwnerOnlyPermissions)
+        && file.write(writer.data()) == writer.data().size() && file.commit())
+        return true;
+    WarnFailure("save the history to", path, file.errorString());
+    return false;
 }

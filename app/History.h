@@ -49,7 +49,8 @@ public:
     // Replaces the entries with those of the file. False when it cannot be read
     // or ends inside a record's count or text; entries read before that stay.
     bool Load(const QString& path);
-    // Replaces the file only once the new one is complete.
+    // Replaces the file only once the new one is complete. A failure is also
+    // written to standard error.
     bool Save(const QString& path) const;
 
 private:

@@ -212,7 +212,7 @@ void CDownloadStatusPage::Refresh()
         m_nLastErrorCounter = errors;
     }
     m_pDownloaded->setText(DownloadedText(download, state));
-    m_pRate->setText(state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s")
+    m_pRate->setText(state == Transferring ? FormatByteSize(download.GetTransferRate(), false) + QStringLiteral("/s")
                                            : kNoValue);
     m_pElapsed->setText(state == NeedToPrepare ? kNoDuration : FormatDuration(ElapsedTicks(download, state)));
     uint64_t remaining = 0;

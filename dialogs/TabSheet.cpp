@@ -60,15 +60,6 @@ CDialogPage* CTabSheet::PageAt(int index) const
     return index >= 0 && size_t(index) < m_pages.size() ? m_pages[size_t(index)] : nullptr;
 }
 
-int CTabSheet::IndexOf(const CDialogPage* page) const
-{
-    for (size_t i = 0; i < m_pages.size(); ++i) {
-        if (m_pages[i] == page)
-            return int(i);
-    }
-    return -1;
-}
-
 void CTabSheet::Start()
 {
     connect(this, &QTabWidget::currentChanged, this, &CTabSheet::OnTabSelChange, Qt::UniqueConnection);

@@ -21,7 +21,6 @@ public:
 
     void AddPage(const QString& label, CDialogPage* page);
     CDialogPage* PageAt(int index) const;
-    int IndexOf(const CDialogPage* page) const;
     // Shows the current tab's page and follows the selection from then on; called
     // once every tab has been added.
     void Start();

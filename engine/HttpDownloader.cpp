@@ -5,8 +5,8 @@
 #include "engine/HttpAnswer.h"
 #include "engine/InvalidArgException.h"
 #include "engine/OwnFiles.h"
+#include "platform/RemoveFile.h"
 
-#include <QFile>
 
 #include <algorithm>
 #include <limits>
@@ -28,6 +28,23 @@ uint64_t SumDownloaded(const CHttpDownloader::SectionList& sections)
     for (const auto& section : sections)
         sum += BroughtIn(*section);
     return sum;
+}
+
+// The sum of one figure over the working sections; the caller locks the sections.
+uint64_t SumWorking(const CHttpDownloader::SectionList& sections, RelaxedAtomic<uint32_t> CSection::*figure)
+{
+    uint64_t sum = 0;
+    for (const auto& section : sections) {
+        if (section->m_bIsWorking)
+            sum += uint32_t((*section).*figure);
+    }
+    return sum;
+}
+
+// A sum shown as 32 bits stops at their largest value rather than wrapping around.
+uint32_t Saturated(uint64_t sum)
+{
+    return uint32_t(std::min<uint64_t>(sum, std::numeric_limits<uint32_t>::max()));
 }
 
 } // namespace
@@ -76,12 +93,13 @@ uint32_t CHttpDownloader::GetTransferSize() const
     if (m_nState != Transferring)
         return 0;
     const auto lock = LockSections();
-    uint32_t sum = 0;
-    for (const auto& section : m_sections) {
-        if (section->m_bIsWorking)
-            sum += section->m_nTransferSize;
-    }
-    return sum;
+    return Saturated(SumWorking(m_sections, &CSection::m_nTransferSize));
+}
+
+uint32_t CHttpDownloader::GetTransferRate() const
+{
+    const auto lock = LockSections();
+    return Saturated(SumWorking(m_sections, &CSection::m_nTransferRate));
 }
 
 bool CHttpDownloader::GetRemainingTime(uint64_t* remaining) const
@@ -96,10 +114,7 @@ bool CHttpDownloader::GetRemainingTime(uint64_t* remaining) const
     {
         const auto lock = LockSections();
         downloaded = SumDownloaded(m_sections);
-        for (const auto& section : m_sections) {
-            if (section->m_bIsWorking)
-                rate += section->m_nTransferRate;
-        }
+        rate = SumWorking(m_sections, &CSection::m_nTransferRate);
     }
     if (rate == 0)
         return false;
@@ -121,7 +136,7 @@ void CHttpDownloader::Reset()
         return;
     const QString ownFile = OwnFilePath(GetLocalFileName(), m_strDownloadLocation, GetFileTitle());
     if (!ownFile.isEmpty())
-        QFile::remove(ownFile);
+        RemoveFile(ownFile);
     m_nState = NeedToPrepare;
     m_bGotFileSize = 0;
     m_nFileSize = 0;

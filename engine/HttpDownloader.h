@@ -52,6 +52,8 @@ public:
     uint64_t GetDownloadedSize() const;
     // The read buffers now in use; 0 unless Transferring.
     uint32_t GetTransferSize() const;
+    // Bytes per second of the working sections.
+    uint32_t GetTransferRate() const;
     // 100-ns units. False, with *remaining untouched, unless Transferring with a
     // known size and some working section's rate. Throws CInvalidArgException
     // for a null pointer.

@@ -1,12 +1,12 @@
 #include "engine/HttpDownloader.h"
 
-#include "app/VandrelCore.h"
 #include "engine/DownloadStub.h"
 #include "engine/OwnFiles.h"
+#include "engine/Setting.h"
 #include "platform/PosixFile.h"
+#include "platform/RemoveFile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -83,7 +83,7 @@ int MoveToFreeName(const QString& from, const QString& folder, const QString& ti
 void StampLastModified(const CHttpDownloader& download, PosixFile& file)
 {
     FILETIME time = 0;
-    if (SettingLoad(AppCore().m_settings.GetFileDateTimeFromServer)
+    if (Setting(&CAppSettingsBase::GetFileDateTimeFromServer)
         && SystemTimeToFileTime(download.GetLastModified(), &time))
         file.setTimes(time);
 }
@@ -133,7 +133,7 @@ StepResult CHttpDownloader::AllocateFile()
         return StepOk;
     if (error)
         m_pError->SetSystemError(kAllocateFailedId, error);
-    QFile::remove(path);
+    RemoveFile(path);
     SetLocalFileName({});
     return stopped ? StepStopped : StepFailed;
 }

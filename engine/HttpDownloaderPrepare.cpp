@@ -1,12 +1,11 @@
 #include "engine/HttpDownloader.h"
 
-#include "app/VandrelCore.h"
 #include "engine/ContentDisposition.h"
-#include "engine/ContentLength.h"
 #include "engine/HttpAnswer.h"
 #include "engine/QueryInfoString.h"
 #include "engine/ResolveUrl.h"
 #include "engine/SafeFileName.h"
+#include "engine/Setting.h"
 #include "engine/Url.h"
 #include "platform/ParseUrl.h"
 
@@ -22,7 +21,6 @@ constexpr unsigned kMsgUrlTooLong = 294;
 constexpr unsigned kNoDetail = 0;
 
 constexpr int kMaxRedirects = 6;
-constexpr DWORD kHeaderBufferBytes = 80;
 constexpr QStringView kByteRanges = u"bytes";
 const QString kUntitled = u"Untitled"_qs;
 
@@ -82,14 +80,6 @@ bool AcceptsRanges(HINTERNET request)
         && value.compare(kByteRanges, Qt::CaseInsensitive) == 0;
 }
 
-bool QueryContentLength(HINTERNET request, uint64_t& size)
-{
-    char16_t buffer[kHeaderBufferBytes / sizeof(char16_t)];
-    DWORD bytes = sizeof buffer;
-    return HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &bytes, nullptr)
-        && ParseContentLength(QStringView(buffer, bytes / sizeof(char16_t)), size);
-}
-
 SYSTEMTIME LastModified(HINTERNET request)
 {
     SYSTEMTIME time;
@@ -99,7 +89,7 @@ SYSTEMTIME LastModified(HINTERNET request)
 StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl& parts, HINTERNET request)
 {
     download.SetDownloadUrl(url);
-    if (SettingLoad(AppCore().m_settings.StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
+    if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
         download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
         return StepFailed;
     }

@@ -1,11 +1,11 @@
 #include "engine/HttpDownloader.h"
 
-#include "app/VandrelCore.h"
 #include "engine/DownloadItem.h"
 #include "engine/DownloadNotifySink.h"
 #include "engine/DownloadStub.h"
 #include "engine/InvalidArgException.h"
 #include "engine/LiveWorkers.h"
+#include "engine/Setting.h"
 #include "engine/SteadyClock.h"
 #include "platform/PosixFile.h"
 
@@ -18,11 +18,6 @@ namespace {
 constexpr unsigned kMsgPrepareFailed = 139;
 constexpr unsigned kMsgOutOfMemory = 142;
 constexpr unsigned kNoDetail = 0;
-
-int32_t Setting(int32_t CAppSettingsBase::*field)
-{
-    return SettingLoad(AppCore().m_settings.*field);
-}
 
 std::unique_ptr<CSection> NewSection(CHttpDownloader& download, uint64_t first, uint64_t last, bool isUnknownLength)
 {

@@ -1,13 +1,14 @@
 #include "engine/HttpDownloader.h"
 
-#include "app/VandrelCore.h"
+#include "engine/QueryInfoString.h"
+#include "engine/SecurityFlags.h"
+#include "engine/Setting.h"
 #include "engine/Url.h"
 #include "platform/ParseUrl.h"
 
 #include <QUrl>
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
 using namespace inet;
@@ -24,7 +25,6 @@ constexpr unsigned kMsgStatusQueryFailed = 136;
 constexpr unsigned kNoDetail = 0;
 
 constexpr DWORD_PTR kContext = 1;
-constexpr DWORD kStatusBufferBytes = 80;
 constexpr DWORD kBaseRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION
     | INTERNET_FLAG_NO_COOKIES;
 constexpr const char16_t* kAcceptTypes[] = {u"*/*", nullptr};
@@ -60,16 +60,6 @@ constexpr CertificateTolerance kCertificateTolerances[] = {
     {&CAppSettingsBase::IgnoreCertCnInvalid, SECURITY_FLAG_IGNORE_CERT_CN_INVALID},
     {&CAppSettingsBase::IgnoreCertDateInvalid, SECURITY_FLAG_IGNORE_CERT_DATE_INVALID},
 };
-
-const CAppSettings& Settings()
-{
-    return AppCore().m_settings;
-}
-
-bool IsOn(IntSetting setting)
-{
-    return SettingLoad(Settings().*setting) != 0;
-}
 
 // The layer takes an empty text, never a null pointer, where no value is meant.
 const char16_t* Units(const QString& text)
@@ -138,7 +128,7 @@ void SetTextOption(HINTERNET handle, DWORD option, const QString& text)
 void SetConnectOptions(HINTERNET connect)
 {
     for (const ConnectOption& entry : kConnectOptions) {
-        const DWORD value = DWORD(SettingLoad(Settings().*entry.setting));
+        const DWORD value = DWORD(Setting(entry.setting));
         InternetSetOptionW(connect, entry.option, &value, sizeof value);
     }
 }
@@ -154,9 +144,9 @@ DWORD RequestFlags(bool allowNoAutoRedirect, bool https)
     DWORD flags = kBaseRequestFlags;
     if (https)
         flags |= INTERNET_FLAG_SECURE;
-    if (allowNoAutoRedirect && IsOn(&CAppSettingsBase::HandleRedirectInternally))
+    if (allowNoAutoRedirect && Setting(&CAppSettingsBase::HandleRedirectInternally))
         flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
-    if (IsOn(&CAppSettingsBase::DoNotUseCache))
+    if (Setting(&CAppSettingsBase::DoNotUseCache))
         flags |= INTERNET_FLAG_RELOAD;
     return flags;
 }
@@ -177,25 +167,21 @@ QString PageWithoutSecrets(const QString& page)
 // layer leaves it out where an https page would go to an http URL.
 std::optional<QString> Referer(const QString& own, const QString& enteredUrl)
 {
-    const bool entered = own.isEmpty() && IsOn(&CAppSettingsBase::AutoCreateRefererString);
+    const bool entered = own.isEmpty() && Setting(&CAppSettingsBase::AutoCreateRefererString);
     QString shown = PageWithoutSecrets(entered ? enteredUrl : own);
     if (shown.isEmpty())
         return std::nullopt;
     return shown;
 }
 
-// A failed read leaves the flags as the layer chose them.
 void TolerateCertificateErrors(HINTERNET request)
 {
     DWORD flags = 0;
-    DWORD length = sizeof flags;
-    if (!InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &length))
-        return;
     for (const CertificateTolerance& entry : kCertificateTolerances) {
-        if (IsOn(entry.setting))
+        if (Setting(entry.setting))
             flags |= entry.flag;
     }
-    InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
+    AddSecurityFlags(request, flags);
 }
 
 bool IsSecure(const CUrl& url)
@@ -236,20 +222,6 @@ HINTERNET OpenGet(HINTERNET connect, const CUrl& url, const std::optional<QStrin
     if (request)
         TolerateCertificateErrors(request);
     return request;
-}
-
-// Leading digits after an optional sign; none gives 0.
-int32_t LeadingInteger(QStringView text)
-{
-    text = text.trimmed();
-    const bool negative = text.startsWith(u'-');
-    if (negative || text.startsWith(u'+'))
-        text = text.sliced(1);
-    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
-    int64_t value = 0;
-    for (qsizetype at = 0; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at)
-        value = std::min(value * 10 + (text[at].unicode() - u'0'), kLimit);
-    return int32_t(negative ? -value : value);
 }
 
 } // namespace
@@ -327,12 +299,8 @@ StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTE
 {
     unsigned failure = kMsgSendFailed;
     if (HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0)) {
-        char16_t buffer[kStatusBufferBytes / sizeof(char16_t)];
-        DWORD bytes = sizeof buffer;
-        if (HttpQueryInfoW(hRequest, HTTP_QUERY_STATUS_CODE, buffer, &bytes, nullptr)) {
-            status = LeadingInteger(QStringView(buffer, bytes / sizeof(char16_t)));
+        if (QueryStatusCode(hRequest, status))
             return StepOk;
-        }
         failure = kMsgStatusQueryFailed;
     }
     const StepResult result = InternetFailure(failure, StepRetry, error);

@@ -6,6 +6,7 @@
 #include "engine/HttpAnswer.h"
 #include "engine/HttpDownloader.h"
 #include "engine/QueryInfoString.h"
+#include "engine/Setting.h"
 #include "engine/SteadyClock.h"
 #include "engine/WriteQueue.h"
 #include "engine/Url.h"
@@ -50,16 +51,6 @@ constexpr int32_t kMsPerSecond = 1000;
 // compared with the partial file: a changed file that kept its validators, or a
 // partial file without any, shows there.
 constexpr uint64_t kOverlapSize = 64 * 1024;
-
-const CAppSettings& Settings()
-{
-    return AppCore().m_settings;
-}
-
-int32_t Setting(int32_t CAppSettingsBase::*field)
-{
-    return SettingLoad(Settings().*field);
-}
 
 int32_t SpeedDelay(int32_t mode)
 {

@@ -1,6 +1,7 @@
 #include "engine/UrlInfo.h"
 
-#include "engine/ContentLength.h"
+#include "engine/QueryInfoString.h"
+#include "engine/SecurityFlags.h"
 #include "engine/Url.h"
 #include "engine/UrlInfoDoneEvent.h"
 #include "platform/ParseUrl.h"
@@ -18,14 +19,7 @@ namespace {
 
 // The probe must not hang on a dead host for the layer's 60-second default.
 constexpr DWORD kConnectTimeoutMs = 5000;
-// A size is only a hint, so the probe forgives every certificate error, whatever
-// the settings say for downloads.
-constexpr DWORD kIgnoreAllCertificateErrors = SECURITY_FLAG_IGNORE_UNKNOWN_CA
-    | SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_WEAK_SIGNATURE
-    | SECURITY_FLAG_IGNORE_WRONG_USAGE | SECURITY_FLAG_IGNORE_CERT_CN_INVALID
-    | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
 constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
-constexpr DWORD kHeaderBufferBytes = 80;
 constexpr DWORD_PTR kContext = 1;
 constexpr int kHttpOk = 200;
 constexpr int kHttpPartialContent = 206;
@@ -49,37 +43,13 @@ struct HeadAnswer
     uint64_t size = 0;
 };
 
-void ignoreCertificateErrors(HINTERNET request)
-{
-    DWORD flags = 0;
-    DWORD length = sizeof flags;
-    if (!InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &length))
-        return;
-    flags |= kIgnoreAllCertificateErrors;
-    InternetSetOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, sizeof flags);
-}
-
-bool queryHeader(HINTERNET request, DWORD level, QString& text)
-{
-    char16_t buffer[kHeaderBufferBytes / sizeof(char16_t)];
-    DWORD bytes = sizeof buffer;
-    if (!HttpQueryInfoW(request, level, buffer, &bytes, nullptr))
-        return false;
-    text = QString::fromUtf16(buffer, bytes / sizeof(char16_t));
-    return true;
-}
-
 HeadAnswer readAnswer(HINTERNET request)
 {
-    QString text;
-    if (!queryHeader(request, HTTP_QUERY_STATUS_CODE, text))
-        return {};
-    const int status = text.toInt();
-    if (status != kHttpOk && status != kHttpPartialContent)
+    int32_t status = 0;
+    if (!QueryStatusCode(request, status) || (status != kHttpOk && status != kHttpPartialContent))
         return {};
     HeadAnswer answer{.succeeded = true};
-    answer.gotSize = queryHeader(request, HTTP_QUERY_CONTENT_LENGTH, text)
-        && ParseContentLength(text, answer.size);
+    answer.gotSize = QueryContentLength(request, answer.size);
     return answer;
 }
 
@@ -102,7 +72,9 @@ HeadAnswer sendHead(const CUrl& url, const QString& userAgent)
                                                         u"HTTP/1.1", nullptr, acceptTypes, flags, kContext));
     if (!request)
         return {};
-    ignoreCertificateErrors(request.get());
+    // A size is only a hint, so the probe forgives every certificate error, whatever
+    // the settings say for downloads.
+    AddSecurityFlags(request.get(), kAllCertificateErrors);
     if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0))
         return {};
     return readAnswer(request.get());

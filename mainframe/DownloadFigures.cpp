@@ -17,17 +17,6 @@ uint64_t DownloadedBytes(const CHttpDownloader& download, int32_t state)
     return transferred && download.m_bGotFileSize ? uint64_t(download.m_nFileSize) : download.GetDownloadedSize();
 }
 
-uint32_t WorkingRate(const CHttpDownloader& download)
-{
-    const auto lock = download.LockSections();
-    uint32_t rate = 0;
-    for (const auto& section : download.m_sections) {
-        if (section->m_bIsWorking)
-            rate += section->m_nTransferRate;
-    }
-    return rate;
-}
-
 uint64_t ElapsedTicks(const CHttpDownloader& download, int32_t state)
 {
     uint64_t elapsed = download.m_nWholeDownloadTime;

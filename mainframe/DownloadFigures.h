@@ -11,8 +11,6 @@ class CHttpDownloader;
 // Bytes of the download on disk: a transferred file holds its size, or, when
 // the server never told the size, what its sections received.
 uint64_t DownloadedBytes(const CHttpDownloader& download, int32_t state);
-// Bytes per second of the working sections.
-uint32_t WorkingRate(const CHttpDownloader& download);
 // 100-ns units: the earlier runs plus, while a worker runs, the current one. A
 // clock set back during the run adds nothing rather than wrapping around.
 uint64_t ElapsedTicks(const CHttpDownloader& download, int32_t state);

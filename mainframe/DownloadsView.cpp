@@ -15,10 +15,10 @@
 #include "mainframe/DownloadFigures.h"
 #include "mainframe/DownloadsDelegate.h"
 #include "mainframe/StateColors.h"
+#include "platform/RemoveFile.h"
 #include "platform/StringTable.h"
 
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
@@ -349,11 +349,6 @@ void CDownloadsView::OnItemRemoving(quintptr data)
     m_shownRows.erase(data);
 }
 
-uint32_t CDownloadsView::GetTotalSpeed() const
-{
-    return TallyRows().speed;
-}
-
 CDownloadsView::RowTally CDownloadsView::TallyRows() const
 {
     return m_tally.Take(GetItemCount());
@@ -401,7 +396,7 @@ void CDownloadsView::DeleteOwnFile(const CDownloadItem& item)
     const QString file = OwnFilePath(download.GetLocalFileName(), download.m_strDownloadLocation,
                                      download.GetFileTitle());
     if (!file.isEmpty())
-        QFile::remove(file);
+        RemoveFile(file);
 }
 
 void CDownloadsView::DestroyItem(CDownloadItem* item)
@@ -566,7 +561,8 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     case ColumnDownloaded:
         return state >= FileAllocating ? FormatByteSize(DownloadedBytes(download, state), true) : QString();
     case ColumnTransferRate:
-        return state == Transferring ? FormatByteSize(WorkingRate(download), false) + QStringLiteral("/s") : QString();
+        return state == Transferring ? FormatByteSize(download.GetTransferRate(), false) + QStringLiteral("/s")
+                                     : QString();
     case ColumnTransferSize:
         return state == Transferring ? FormatByteSize(download.GetTransferSize(), false) : QString();
     case ColumnResume:
@@ -655,7 +651,7 @@ CListCtrlEx::SortKey CDownloadsView::GetSortKey(quintptr data, int columnId) con
     case ColumnSize:
         return SortKey::Unsigned(download->m_nFileSize);
     case ColumnTransferRate:
-        return SortKey::Unsigned(state == Transferring ? WorkingRate(*download) : 0);
+        return SortKey::Unsigned(state == Transferring ? download->GetTransferRate() : 0);
     case ColumnTransferSize:
         return SortKey::Unsigned(download->GetTransferSize());
     case ColumnResume:

@@ -86,9 +86,6 @@ public:
     // changed, for FindItem to see it. The engine's changes of the download URL
     // and the file path need no call.
     void RefreshItemKeys(CDownloadItem* item);
-    // Bytes per second of every running transfer.
-    uint32_t GetTotalSpeed() const;
-
     using RowTally = ::RowTally;
     // The rows at rest are counted once; the others are read at every call.
     RowTally TallyRows() const;

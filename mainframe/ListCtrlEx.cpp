@@ -185,11 +185,6 @@ std::vector<std::pair<int, int>> CListCtrlEx::GetSelectedRuns() const
     return runs;
 }
 
-void CListCtrlEx::SelectRow(int row)
-{
-    SelectRowRange(row, 1);
-}
-
 void CListCtrlEx::SelectRows(const std::vector<int>& rows, QItemSelectionModel::SelectionFlags flags)
 {
     QItemSelection selection;

@@ -89,7 +89,6 @@ public:
     // The same rows as runs of neighbours, first and last row of each, top
     // first: a selection of many rows costs no more than its runs.
     std::vector<std::pair<int, int>> GetSelectedRuns() const;
-    void SelectRow(int row);
 
     // Sorts the rows by the column with that id (the header's sectionClicked
     // gives ids), flipping the direction on every call; a negative id only

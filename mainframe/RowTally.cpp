@@ -1,7 +1,6 @@
 #include "mainframe/RowTally.h"
 
 #include "engine/HttpDownloader.h"
-#include "mainframe/DownloadFigures.h"
 
 void CRowTally::Insert(CDownloadItem& item)
 {
@@ -40,7 +39,7 @@ RowTally CRowTally::Take(int rows)
         tally.completed += completed ? 1 : 0;
         tally.scheduled += item.IsScheduled() ? 1 : 0;
         if (running && state == Transferring)
-            tally.speed += WorkingRate(*download);
+            tally.speed += download->GetTransferRate();
         if (item.Dialog())
             tally.withDialog.push_back(&item);
         if (running || item.IsQueued() || item.IsScheduled() || item.Dialog())

@@ -1,6 +1,7 @@
 #include "platform/Profile.h"
 
 #include "platform/PrivatePaths.h"
+#include "platform/SystemError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
+
+#include <cerrno>
 
 CProfile::CProfile() : CProfile(DefaultFilePath()) {}
 
@@ -125,7 +128,16 @@ bool CProfile::PrepareWrite()
     const QFileInfo file(m_filePath);
     if (file.exists() || file.isSymLink())
         return true;
-    return CreatePrivateFolders(file.absolutePath()) && CreatePrivateFile(file.absoluteFilePath());
+    if (CreatePrivateFolders(file.absolutePath()) && CreatePrivateFile(file.absoluteFilePath()))
+        return true;
+    Fail(GetSystemErrorText(errno));
+    return false;
+}
+
+void CProfile::Fail(const QString& reason)
+{
+    if (m_error.isEmpty())
+        m_error = reason;
 }
 
 bool CProfile::WriteProfileInt(const QString& section, const QString& entry, int32_t nValue)
@@ -162,5 +174,10 @@ bool CProfile::sync()
         return false;
     m_settings->sync();
     m_pending = false;
-    return m_settings->status() == QSettings::NoError;
+    switch (m_settings->status()) {
+    case QSettings::NoError: return true;
+    case QSettings::AccessError: Fail(QStringLiteral("the file cannot be written")); break;
+    case QSettings::FormatError: Fail(QStringLiteral("the file is not in INI format")); break;
+    }
+    return false;
 }

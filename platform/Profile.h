@@ -61,6 +61,9 @@ public:
 
     // Writes the pending values to the file; false on an error.
     bool sync();
+    // The system's reason for the first write or sync that failed; empty while
+    // none has.
+    const QString& ErrorString() const { return m_error; }
 
     // The kind rules on one stored value (exposed for the table test).
     static std::optional<uint32_t> IntFromValue(const QVariant& value);
@@ -70,10 +73,12 @@ public:
 private:
     static QString Key(const QString& section, const QString& entry);
     bool PrepareWrite();
+    void Fail(const QString& reason);
 
     QString m_filePath;
     std::unique_ptr<QSettings> m_settings;
     bool m_pending = false;
+    QString m_error;
 };
 
 // The group that holds every setting and the window layouts.

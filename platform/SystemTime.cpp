@@ -71,20 +71,6 @@ bool SystemTimeToFileTime(const SYSTEMTIME& st, FILETIME* fileTime)
     return true;
 }
 
-bool FileTimeToSystemTime(FILETIME fileTime, SYSTEMTIME* st)
-{
-    // Windows refuses values whose top bit is set.
-    if (fileTime >= (FILETIME(1) << 63))
-        return false;
-    const qint64 ticks = qint64(fileTime) - qint64(kFileTimeUnixEpoch);
-    const qint64 ms = ticks >= 0 ? ticks / 10000 : -((-ticks + 9999) / 10000);
-    const QDateTime dateTime = QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
-    if (!dateTime.isValid() || dateTime.date().year() > 30827)
-        return false;
-    *st = SystemTimeFromDateTime(dateTime);
-    return true;
-}
-
 void AppendSystemTime(QByteArray& out, const SYSTEMTIME& st)
 {
     for (uint16_t field : {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond,

@@ -40,9 +40,8 @@ bool SystemTimeLessOrEqual(const SYSTEMTIME& a, const SYSTEMTIME& b);
 // The same instant, whatever day of the week either claims.
 bool SystemTimeEqual(const SYSTEMTIME& a, const SYSTEMTIME& b);
 
-// Both return false for a value that cannot be converted (the fields are not a UTC date).
+// False for a value that cannot be converted (the fields are not a UTC date).
 bool SystemTimeToFileTime(const SYSTEMTIME& time, FILETIME* fileTime);
-bool FileTimeToSystemTime(FILETIME fileTime, SYSTEMTIME* time);
 
 // Little-endian, field by field: never the struct's memory image.
 void AppendSystemTime(QByteArray& out, const SYSTEMTIME& time);

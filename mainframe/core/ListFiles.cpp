@@ -12,6 +12,7 @@
 #include "platform/Exception.h"
 #include "platform/ParseUrl.h"
 #include "platform/PrivatePaths.h"
+#include "platform/WarnFailure.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -91,12 +92,18 @@ void CListFiles::SaveAutosave() const
     std::lock_guard lock(g_csDownloadList);
     // Written aside and renamed over the old list, which stays whole on any failure.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.setPermissions(kOwnerOnlyPermissions);
-    uint32_t count = 0;
-    if (WriteList(file, true, count).isEmpty())
-        file.commit();
+    QString failure;
+    if (file.open(QIODevice::WriteOnly)) {
+        file.setPermissions(kOwnerOnlyPermissions);
+        uint32_t count = 0;
+        failure = WriteList(file, true, count);
+        if (failure.isEmpty() && !file.commit())
+            failure = file.errorString();
+    } else {
+        failure = file.errorString();
+    }
+    if (!failure.isEmpty())
+        WarnFailure("save the download list to", path, failure);
 }
 
 std::vector<CDownloadItem*> CListFiles::ItemsToExport(bool all) const

@@ -35,7 +35,8 @@ public:
     // Reads the autosaved list, if there is one. False when it could not be read
     // and no copy of it could be set aside: saving must then leave it alone.
     bool LoadAutosave();
-    // Rewrites the autosaved list with every row, whole or not at all.
+    // Rewrites the autosaved list with every row, whole or not at all; a failure
+    // is written to standard error.
     void SaveAutosave() const;
 
     // Binary lists; all = every row, else the selected ones. The rows read

@@ -173,6 +173,19 @@ TEST(HttpDownloader, DownloadedAndTransferSizes)
     EXPECT_EQ(download.GetDownloadedSize(), 0u);
 }
 
+TEST(HttpDownloader, TransferRateSumsTheWorkingSectionsAndStopsAtItsLargestValue)
+{
+    constexpr uint32_t kMaxRate = std::numeric_limits<uint32_t>::max();
+    CDownloadItem item;
+    CHttpDownloader download(kUrl, u"/a", &item);
+    AddSection(download, {0, 0, true, 300});
+    AddSection(download, {1000, 1000, false, 1000});
+    AddSection(download, {2000, 2000, true, 200});
+    EXPECT_EQ(download.GetTransferRate(), 500u);
+    AddSection(download, {3000, 3000, true, kMaxRate});
+    EXPECT_EQ(download.GetTransferRate(), kMaxRate);
+}
+
 TEST(HttpDownloader, Predicates)
 {
     for (int32_t state = -1; state <= kDownloadStateCount; ++state) {

@@ -10,14 +10,11 @@ constexpr FILETIME kTuesdayTicks = 133486382450000000ULL + 60000ULL;
 
 } // namespace
 
-TEST(SystemTime, ConvertsBothWays)
+TEST(SystemTime, CountsTicksSince1601)
 {
     FILETIME ticks = 0;
     ASSERT_TRUE(SystemTimeToFileTime(kTuesday, &ticks));
     EXPECT_EQ(ticks, kTuesdayTicks);
-    SYSTEMTIME back;
-    ASSERT_TRUE(FileTimeToSystemTime(kTuesdayTicks, &back));
-    EXPECT_EQ(back, kTuesday);
 }
 
 TEST(SystemTime, RefusesValuesOutsideTheFileTimeRange)
@@ -27,8 +24,6 @@ TEST(SystemTime, RefusesValuesOutsideTheFileTimeRange)
     EXPECT_FALSE(SystemTimeToFileTime(SYSTEMTIME{1600, 12, 0, 31, 0, 0, 0, 0}, &ticks));
     EXPECT_FALSE(SystemTimeToFileTime(SYSTEMTIME{2024, 2, 0, 30, 0, 0, 0, 0}, &ticks));
     EXPECT_EQ(ticks, 7u);
-    SYSTEMTIME time;
-    EXPECT_FALSE(FileTimeToSystemTime(FILETIME(1) << 63, &time));
 }
 
 TEST(SystemTime, SerialisesLittleEndianFieldByField)

@@ -575,7 +575,7 @@ TEST_F(DownloadsViewTest, TheTotalSpeedCountsTheWorkingSectionsOfRunningTransfer
     AddSection(paused, 0, true, 4000); // stale rates of a run that ended
     CDownloadItem* notRunning = Add(Transferring);
     AddSection(notRunning, 0, true, 8000);
-    EXPECT_EQ(view.GetTotalSpeed(), 500u);
+    EXPECT_EQ(view.TallyRows().speed, 500u);
 }
 
 TEST_F(DownloadsViewTest, RemovingWithFilesDeletesOnlyTheRowsOwnFile)
@@ -695,7 +695,7 @@ TEST_F(DownloadsViewTest, ContextMenusFollowWhereAndHowTheyWereAsked)
     QApplication::sendEvent(&view, &none);
     EXPECT_EQ(empty->pos(), view.mapToGlobal(QPoint(0, 0)));
     EXPECT_EQ(shown(), empty);
-    view.SelectRow(1);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, row1.center());
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(&view, &key);
     EXPECT_EQ(item->pos(), viewport->mapToGlobal(QPoint(0, row1.y() + row1.height() + 1)));
