@@ -9,6 +9,11 @@ set(VANDREL_PCH_CORE <QByteArray> <QDir> <QFile> <QFileInfo> <QList> <QObject> <
 set(VANDREL_PCH_WIDGETS ${VANDREL_PCH_CORE} <QApplication> <QCheckBox> <QComboBox> <QDialog> <QHBoxLayout>
     <QLabel> <QLineEdit> <QPushButton> <QVBoxLayout>)
 set(VANDREL_PCH_TEST <gtest/gtest.h> <QTemporaryDir> <thread>)
+# ccache caches the files built on a precompiled header only when told to trust it.
+if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
+  set(CMAKE_CXX_COMPILER_LAUNCHER
+      ${CMAKE_COMMAND} -E env CCACHE_SLOPPINESS=pch_defines,time_macros ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()
 
 set(VANDREL_STRINGS_CPP "${CMAKE_BINARY_DIR}/generated/StringTableData.cpp")
 set(VANDREL_TERMS_CPP "${CMAKE_BINARY_DIR}/generated/TermsOfUseData.cpp")
