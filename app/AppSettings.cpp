@@ -49,6 +49,9 @@ struct Overloaded : F...
 {
     using F::operator()...;
 };
+// Aggregate deduction is C++20, but clang 14 does not implement it yet.
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 } // namespace
 

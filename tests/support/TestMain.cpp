@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#if VANDREL_TEST_GUI
+#ifdef QT_WIDGETS_LIB // as QTEST_MAIN decides
 #include <QApplication>
 using TestApplication = QApplication;
 #else
