@@ -21,7 +21,6 @@ constexpr int IDC_BROWSE = 1004;
 constexpr int IDC_DESCRIPTION = 1009;
 constexpr qsizetype kLocationLimit = 260;
 constexpr qsizetype kDescriptionLimit = 255;
-constexpr unsigned kIdsBrowseTitle = 156;
 
 } // namespace
 
@@ -81,7 +80,7 @@ bool CDownloadGeneralPage::SaveData()
     // A box the page has locked is neither checked nor taken.
     if (location->isEnabledTo(this)) {
         QString folder = location->currentText();
-        if (const unsigned refusal = CheckFolderInput(folder)) {
+        if (const TextId refusal = CheckFolderInput(folder); refusal != TextId::None) {
             ActivateOwnTab(GeneralTabIndex());
             ShowWarning(refusal);
             return FocusControl(IDC_LOCATION);
@@ -95,7 +94,7 @@ bool CDownloadGeneralPage::SaveData()
 void CDownloadGeneralPage::OnBrowseLocation()
 {
     QComboBox* location = LocationBox();
-    const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsBrowseTitle), location->currentText());
+    const std::optional<QString> folder = BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), location->currentText());
     if (!folder)
         return;
     location->setEditText(*folder);

@@ -33,8 +33,6 @@ constexpr int kPauseSpinId = 1101;
 constexpr int kStopOnSectionFailId = 1129;
 constexpr int kStopIfHtmlId = 1176;
 
-constexpr unsigned kIdsChooseFolder = 156;
-
 constexpr int kMaxConcurrent = 8;
 constexpr int kMaxSections = 8;
 constexpr int kMaxAttempts = 10;
@@ -118,7 +116,7 @@ void CDownloadsPage::LoadData()
 bool CDownloadsPage::CheckFolder(QString* folder)
 {
     QString text = FindControl<QLineEdit>(this, kFolderId)->text();
-    if (const unsigned refusal = CheckFolderInput(text)) {
+    if (const TextId refusal = CheckFolderInput(text); refusal != TextId::None) {
         AppMessageBox(window(), refusal, MB_OK | MB_ICONWARNING);
         return FocusControl(kFolderId);
     }
@@ -160,6 +158,6 @@ void CDownloadsPage::SetDefaults()
 void CDownloadsPage::OnBnClickedBrowse()
 {
     auto* edit = FindControl<QLineEdit>(this, kFolderId);
-    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsChooseFolder), edit->text()))
+    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), edit->text()))
         edit->setText(*folder);
 }

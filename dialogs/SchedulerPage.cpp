@@ -41,15 +41,16 @@ constexpr int kStopActionLabelId = 1155;
 constexpr int kStopActionId = 1154;
 constexpr int kAutoTurnOnId = 1160;
 
-constexpr unsigned kIdsStopTooEarly = 249;
-
 // What the scheduler's switch enables.
 constexpr std::array<int, 11> kScheduleControls{kAllItemsId,  kScheduledItemsId, kStartLabelId, kStartDateId,
                                                 kStartTimeId, kActionLabelId,    kStopLabelId,  kStopDateId,
                                                 kStopTimeId,  kStopActionLabelId, kStopActionId};
 
 // The stop actions' texts, by FinishAction.
-constexpr std::array<unsigned, 6> kStopActionTexts{248, 197, 247, 245, 246, 244};
+constexpr std::array<TextId, 6> kStopActionTexts{
+    TextId::DoNothing, TextId::PauseAll, TextId::ExitApplication, TextId::SwitchToSleep, TextId::SwitchToHibernate,
+    TextId::ShutDownComputer,
+};
 
 QLabel* MakeNamedLabel(QWidget* parent, int id, const QString& text, QWidget* buddy)
 {
@@ -110,7 +111,7 @@ void CSchedulerPage::CreateControls()
     grid->addLayout(itemsRow, 1, 1, 1, 2);
     AddMoment(grid, 2, this, kStopLabelId, QStringLiteral("停止在：(&B)"), kStopDateId, kStopTimeId);
     QStringList actions;
-    for (unsigned id : kStopActionTexts)
+    for (TextId id : kStopActionTexts)
         actions << LoadResString(id);
     QComboBox* action = MakeDropList(kStopActionId, actions);
     grid->addWidget(MakeNamedLabel(this, kStopActionLabelId, QStringLiteral("操作(&I)："), action), 3, 0);
@@ -179,7 +180,7 @@ bool CSchedulerPage::SaveData()
         const SYSTEMTIME stop = Moment(kStopDateId, kStopTimeId);
         // Local times compared field by field, as stored: no time zone comes in.
         if (FileTimeOf(start) >= FileTimeOf(stop) || FileTimeOf(stop) <= FileTimeOf(Ui().nowLocal())) {
-            AppMessageBox(window(), kIdsStopTooEarly, MB_OK | MB_ICONWARNING);
+            AppMessageBox(window(), TextId::StopTooEarly, MB_OK | MB_ICONWARNING);
             return false;
         }
         s.SchedulerStartTime = start;

@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr unsigned kMsgPrepareFailed = 139;
-constexpr unsigned kMsgOutOfMemory = 142;
-constexpr unsigned kNoDetail = 0;
-
 int32_t Setting(int32_t CAppSettingsBase::*field)
 {
     return SettingLoad(AppCore().m_settings.*field);
@@ -74,7 +70,7 @@ void CHttpDownloader::Start(bool justGetInfo)
     } catch (const std::system_error& error) {
         m_nThreadsRunning = 0;
         m_nOutstanding = 0;
-        m_pError->SetSystemError(kMsgOutOfMemory, error.code().value());
+        m_pError->SetSystemError(TextId::OutOfMemory, error.code().value());
         m_bIsRunning = 0;
     }
 }
@@ -141,7 +137,7 @@ void CHttpDownloader::PrepareStep()
                 CreateSections();
             } catch (const CInvalidArgException&) {
                 DeleteSections();
-                m_pError->SetError(kMsgPrepareFailed, kNoDetail);
+                m_pError->SetError(TextId::PrepareFailed, TextId::None);
                 SetRunState(PrepairingFailed);
                 return;
             }
@@ -358,7 +354,7 @@ int32_t CHttpDownloader::DecideFinalState()
     if (state == Pausing)
         return Paused;
     if (const int error = m_nChainError)
-        m_pError->SetSystemError(kMsgOutOfMemory, error);
+        m_pError->SetSystemError(TextId::OutOfMemory, error);
     return TransferringFailed;
 }
 
@@ -407,7 +403,7 @@ void CHttpDownloader::FailRun() noexcept
 void CHttpDownloader::RecordOutOfMemory() noexcept
 {
     try {
-        m_pError->SetError(kMsgOutOfMemory, kNoDetail);
+        m_pError->SetError(TextId::OutOfMemory, TextId::None);
     } catch (...) {
         // Without memory for the text the state alone tells.
     }

@@ -3,6 +3,7 @@
 #include "mainframe/DownloadsView.h"
 #include "mainframe/DropTarget.h"
 #include "mainframe/UrlMonitor.h"
+#include "StringIds.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -92,7 +93,7 @@ public:
 
     // The status bar's message pane.
     void SetMessageText(const QString& text);
-    void SetMessageText(unsigned stringId);
+    void SetMessageText(TextId stringId);
 
     // Shows the current limit on the concurrency button, wherever it stands.
     void UpdateConcurrencyButton();
@@ -192,7 +193,7 @@ private:
     int SelectedCount() const;
     void OnPause();
     void OnConcurrency(int command);
-    void ShowListError(unsigned messageId, const QString& reason);
+    void ShowListError(TextId messageId, const QString& reason);
 
 public:
     // Notices, after-completion actions and tray.

@@ -21,10 +21,6 @@
 
 namespace {
 
-constexpr unsigned kIdsConfirmDelete = 193;
-constexpr unsigned kIdsConfirmDeleteWithFiles = 194;
-constexpr unsigned kIdsConfirmReset = 210;
-
 // By command, from ID_ALLDONE_SHUTDOWN.
 constexpr int32_t kAllDoneActions[] = {FinishShutDown, FinishSleep, FinishHibernate, FinishExit};
 
@@ -128,7 +124,7 @@ CDownloadItem* CMainFrame::FirstSelectedItem() const
 
 void CMainFrame::OnDelete(bool deleteFiles)
 {
-    if (AppMessageBox(this, deleteFiles ? kIdsConfirmDeleteWithFiles : kIdsConfirmDelete, MB_YESNO | MB_ICONWARNING)
+    if (AppMessageBox(this, deleteFiles ? TextId::ConfirmDeleteWithFiles : TextId::ConfirmDelete, MB_YESNO | MB_ICONWARNING)
         != IDYES)
         return;
     // The rows as they are now: the box's loop may have changed the selection or started rows.
@@ -145,7 +141,7 @@ void CMainFrame::OnDelete(bool deleteFiles)
 
 void CMainFrame::OnReset()
 {
-    if (AppMessageBox(this, kIdsConfirmReset, MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (AppMessageBox(this, TextId::ConfirmReset, MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     bool reset = false;
     for (CDownloadItem* item : SelectedItems()) {

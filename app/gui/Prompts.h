@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StringIds.h"
+
 #include <QList>
 #include <QString>
 
@@ -124,7 +126,7 @@ QString AppTitle();
 
 // A box with the application's title as caption.
 int AppMessageBox(QWidget* owner, const QString& text, unsigned flags);
-int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags);
+int AppMessageBox(QWidget* owner, TextId stringId, unsigned flags);
 
 // The folder browser of the layer in use.
 std::optional<QString> BrowseForFolder(QWidget* owner, const QString& title, const QString& initial);

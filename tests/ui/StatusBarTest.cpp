@@ -235,7 +235,7 @@ TEST_F(StatusBarTest, APaneWidensForItsWholeTextAndHasRoomForItsWidestFigure)
 TEST_F(StatusBarTest, TheMessagePaneShowsTheOneSelectedRowsErrorOrUrl)
 {
     CDownloadItem* failed = Row(TransferringFailed);
-    failed->m_pDownloader->m_pError->SetError(146, 12002u);
+    failed->m_pDownloader->m_pError->SetError(TextId::TransferFailed, TextId(12002));
     Row(Paused)->m_pDownloader->m_strUrl = QStringLiteral("http://example.test/a b.zip");
     const QString idle = QStringLiteral("就绪");
 
