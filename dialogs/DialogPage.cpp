@@ -52,8 +52,9 @@ bool CDialogPage::GetDlgItemIntChecked(int id, int minimum, int maximum, int* va
             return true;
         }
     }
-    const QString text = isSigned ? FormatString(LoadResString(TextId::RangeSigned), minimum, maximum)
-                                  : FormatString(LoadResString(TextId::RangeUnsigned), uint32_t(minimum), uint32_t(maximum));
+    const QString text =
+        isSigned ? FormatString(LoadResString(TextId::RangeSigned), minimum, maximum)
+                 : FormatString(LoadResString(TextId::RangeUnsigned), uint32_t(minimum), uint32_t(maximum));
     AppMessageBox(window(), text, MB_OK | MB_ICONERROR);
     return FocusControl(id);
 }

@@ -94,7 +94,8 @@ bool CDownloadGeneralPage::SaveData()
 void CDownloadGeneralPage::OnBrowseLocation()
 {
     QComboBox* location = LocationBox();
-    const std::optional<QString> folder = BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), location->currentText());
+    const std::optional<QString> folder =
+        BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), location->currentText());
     if (!folder)
         return;
     location->setEditText(*folder);

@@ -158,6 +158,7 @@ void CDownloadsPage::SetDefaults()
 void CDownloadsPage::OnBnClickedBrowse()
 {
     auto* edit = FindControl<QLineEdit>(this, kFolderId);
-    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), edit->text()))
+    const QString title = LoadResString(TextId::ChooseDownloadFolder);
+    if (const std::optional<QString> folder = BrowseForFolder(this, title, edit->text()))
         edit->setText(*folder);
 }

@@ -86,8 +86,9 @@ QStringList CSectionListModel::WidestTexts(int column)
     case 5:
         return {FormatByteSize(kWidestRead, false)};
     default: {
-        QStringList texts = {LoadResString(TextId::Failed), LoadResString(TextId::Waiting), LoadResString(TextId::Stopped),
-                             LoadResString(TextId::Completed)};
+        QStringList texts;
+        for (TextId id : {TextId::Failed, TextId::Waiting, TextId::Stopped, TextId::Completed})
+            texts << LoadResString(id);
         for (TextId id : kWorkingTexts) {
             if (id != TextId::None)
                 texts << LoadResString(id);
@@ -102,7 +103,8 @@ QVariant CSectionListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return kColumns[section].titleId != TextId::None ? LoadResString(kColumns[section].titleId) : QStringLiteral("#");
+        return kColumns[section].titleId != TextId::None ? LoadResString(kColumns[section].titleId)
+                                                         : QStringLiteral("#");
     if (role == Qt::TextAlignmentRole)
         return int((kColumns[section].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};

@@ -124,8 +124,8 @@ CDownloadItem* CMainFrame::FirstSelectedItem() const
 
 void CMainFrame::OnDelete(bool deleteFiles)
 {
-    if (AppMessageBox(this, deleteFiles ? TextId::ConfirmDeleteWithFiles : TextId::ConfirmDelete, MB_YESNO | MB_ICONWARNING)
-        != IDYES)
+    const TextId question = deleteFiles ? TextId::ConfirmDeleteWithFiles : TextId::ConfirmDelete;
+    if (AppMessageBox(this, question, MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     // The rows as they are now: the box's loop may have changed the selection or started rows.
     std::vector<int> rows = m_wndView->GetSelectedRows();

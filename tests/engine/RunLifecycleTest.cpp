@@ -362,7 +362,9 @@ TEST_F(RunLifecycleTest, PreparingIsRetriedAndAPauseEndsTheWaitAtOnce)
     ASSERT_EQ(runToEnd(*failing), PrepairingFailed);
     EXPECT_EQ(server.requests().size(), 3);
     const QString text = failing->m_pDownloader->m_pError->GetText();
-    EXPECT_TRUE(text.startsWith(LoadResString(TextId::SendRequestFailed)) || text.startsWith(LoadResString(TextId::StatusQueryFailed))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(LoadResString(TextId::SendRequestFailed))
+                || text.startsWith(LoadResString(TextId::StatusQueryFailed)))
+        << text.toStdString();
     EXPECT_TRUE(QRegularExpression(u" \\(120\\d\\d\\)$"_qs).match(text).hasMatch()) << text.toStdString();
 
     // Far longer than the test waits for the end.

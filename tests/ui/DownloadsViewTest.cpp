@@ -497,7 +497,8 @@ TEST_F(DownloadsViewTest, EveryColumnSortsByItsKey)
         {CDownloadsView::ColumnError,
          [](CDownloadItem* item, int rank) {
              Download(item).m_nState = rank == 0 ? Paused : TransferringFailed;
-             Download(item).m_pError->SetError(TextId::TransferFailed, rank == 1 ? QStringView(u"b") : QStringView(u"c"));
+             const QStringView detail = rank == 1 ? QStringView(u"b") : QStringView(u"c");
+             Download(item).m_pError->SetError(TextId::TransferFailed, detail);
          }},
     };
     for (const Column& column : columns) {

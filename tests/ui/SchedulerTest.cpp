@@ -233,7 +233,8 @@ TEST_F(SchedulerTest, SwitchingTheSchedulerOffForgetsThatItHadStarted)
     SettingStore(AppCore().m_settings.SchedulerOn, 1);
     frame->ApplySettings();
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(TextId::SchedulerStarted), Balloon(TextId::SchedulerStarted)})) << "a new start, not only a stop";
+    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(TextId::SchedulerStarted), Balloon(TextId::SchedulerStarted)}))
+        << "a new start, not only a stop";
 }
 
 } // namespace
