@@ -21,7 +21,6 @@ constexpr uint32_t kSectionRate = 512 * 1024;
 constexpr uint64_t kSizeStep = 7'919'003;
 constexpr uint64_t kSizeRange = 5'000'000'000;
 constexpr uint64_t kTicksPerSecond = 10'000'000;
-constexpr unsigned kErrorMessageId = 186;
 
 const QString kLongText = QStringLiteral("这是一段很长的说明文字，用来检验列表在长文本下的表现；").repeated(30);
 
@@ -93,7 +92,7 @@ void Vary(CHttpDownloader& download, int row)
         break;
     case 8:
         download.m_nState = TransferringFailed;
-        download.m_pError->SetError(kErrorMessageId, QStringLiteral("连接被服务器重置"));
+        download.m_pError->SetError(TextId::Failed, QStringLiteral("连接被服务器重置"));
         break;
     case 9:
         download.m_nState = Prepared;

@@ -18,17 +18,18 @@ if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
 endif()
 
 set(VANDREL_STRINGS_CPP "${CMAKE_BINARY_DIR}/generated/StringTableData.cpp")
+set(VANDREL_STRING_IDS_H "${CMAKE_BINARY_DIR}/generated/StringIds.h")
 set(VANDREL_TERMS_CPP "${CMAKE_BINARY_DIR}/generated/TermsOfUseData.cpp")
 
 function(vandrel_add_strings)
   set(input "${CMAKE_SOURCE_DIR}/resources/strings.txt")
   add_custom_command(
-    OUTPUT "${VANDREL_STRINGS_CPP}"
-    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${VANDREL_STRINGS_CPP}
+    OUTPUT "${VANDREL_STRINGS_CPP}" "${VANDREL_STRING_IDS_H}"
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${VANDREL_STRINGS_CPP} -DHEADER=${VANDREL_STRING_IDS_H}
             -P "${CMAKE_SOURCE_DIR}/cmake/GenerateStrings.cmake"
     DEPENDS "${input}" "${CMAKE_SOURCE_DIR}/cmake/GenerateStrings.cmake"
     COMMENT "Embedding the string table")
-  add_custom_target(vandrel_strings DEPENDS "${VANDREL_STRINGS_CPP}")
+  add_custom_target(vandrel_strings DEPENDS "${VANDREL_STRINGS_CPP}" "${VANDREL_STRING_IDS_H}")
 
   # The About box shows the same terms that ship as TermsOfUse.txt.
   set(terms "${CMAKE_SOURCE_DIR}/resources/TermsOfUse.txt")
@@ -58,6 +59,7 @@ function(vandrel_library name flags)
   vandrel_sources(src ${ARG_DIRS})
   add_library(${name} STATIC ${src} ${ARG_EXTRA})
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
+  add_dependencies(${name} vandrel_strings) # any of them may include StringIds.h
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
   if(flags)
     target_compile_options(${name} PUBLIC ${flags})
@@ -74,9 +76,9 @@ endfunction()
 # Only ui uses QtWidgets.
 function(vandrel_add_libraries sfx flags)
   vandrel_library(vandrel_platform${sfx} "${flags}" DIRS platform platform/inet
-    EXTRA "${VANDREL_STRINGS_CPP}" PCH ${VANDREL_PCH_CORE}
+    EXTRA "${VANDREL_STRINGS_CPP}" "${VANDREL_STRING_IDS_H}" PCH ${VANDREL_PCH_CORE}
     LINK Qt6::Core Qt6::DBus CURL::libcurl OpenSSL::SSL OpenSSL::Crypto PkgConfig::NETTLE PkgConfig::XCB)
-  add_dependencies(vandrel_platform${sfx} vandrel_strings)
+  target_include_directories(vandrel_platform${sfx} PUBLIC "${CMAKE_BINARY_DIR}/generated")
   set(reuse PCH_FROM vandrel_platform${sfx})
   vandrel_library(vandrel_core${sfx} "${flags}" DIRS app LINK vandrel_platform${sfx} ${reuse})
   vandrel_library(vandrel_engine${sfx} "${flags}" DIRS engine LINK vandrel_core${sfx} ${reuse})

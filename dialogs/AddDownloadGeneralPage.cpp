@@ -44,13 +44,6 @@ constexpr qsizetype kNumberLimit = 10;
 constexpr int kUpDownMaximum = 32767;
 constexpr int kIconSize = 32;
 
-constexpr unsigned kIdsSize = 153;
-constexpr unsigned kIdsWorking = 154;
-constexpr unsigned kIdsSizeFailed = 155;
-constexpr unsigned kIdsNoUrl = 159;
-constexpr unsigned kIdsUrlTooLong = 294;
-constexpr unsigned kIdsNoPattern = 232;
-
 } // namespace
 
 CAddDownloadGeneralPage::CAddDownloadGeneralPage(CDownloadDialog* owner)
@@ -152,8 +145,8 @@ void CAddDownloadGeneralPage::OnGroupCheck()
 bool CAddDownloadGeneralPage::SaveData()
 {
     QString url = m_pUrl->currentText().trimmed();
-    const unsigned refusal = url.isEmpty() ? kIdsNoUrl : CheckUrlInput(url);
-    if (refusal) {
+    const TextId refusal = url.isEmpty() ? TextId::NoUrl : CheckUrlInput(url);
+    if (refusal != TextId::None) {
         ActivateOwnTab(GeneralTabIndex());
         ShowWarning(refusal);
         return FocusControl(m_pUrl);
@@ -168,13 +161,13 @@ bool CAddDownloadGeneralPage::SaveData()
 
 bool CAddDownloadGeneralPage::CheckGroup()
 {
-    const auto refuse = [this](unsigned message) {
+    const auto refuse = [this](TextId message) {
         ActivateOwnTab(GeneralTabIndex());
         ShowWarning(message);
         return FocusControl(m_pUrl);
     };
     if (!m_strUrl.contains(u'$'))
-        return refuse(kIdsNoPattern);
+        return refuse(TextId::NoPattern);
     // A number refused on a tab in the back would name a field nobody sees.
     ActivateOwnTab(GeneralTabIndex());
     int from = m_nFrom;
@@ -189,7 +182,7 @@ bool CAddDownloadGeneralPage::CheckGroup()
     m_nStep = step;
     // Every address of the group must fit into a list, the longest counter included.
     if (ExpandCounterPattern(m_strUrl, uint32_t(std::max(from, to))).size() > kMaxUrlInputLength)
-        return refuse(kIdsUrlTooLong);
+        return refuse(TextId::UrlTooLong);
     return true;
 }
 
@@ -205,7 +198,7 @@ void CAddDownloadGeneralPage::OnGetSizeClick(const QString& link)
     m_strUrl = m_pUrl->currentText();
     if (m_strUrl.isEmpty())
         return;
-    SetSizeText(LoadResString(kIdsWorking));
+    SetSizeText(LoadResString(TextId::Working));
     // One probe at a time: a running one is asked again for this address when it ends.
     if (!m_urlInfo->IsRunning())
         m_urlInfo->Start(m_strUrl, this, AppCore().m_settings.UserAgent);
@@ -222,7 +215,7 @@ bool CAddDownloadGeneralPage::event(QEvent* event)
         return true;
     }
     SetSizeText(done->m_bSucceeded && done->m_bGotSize
-                    ? FormatString(LoadResString(kIdsSize), FormatByteSize(done->m_nSize, false))
-                    : LoadResString(kIdsSizeFailed));
+                    ? FormatString(LoadResString(TextId::FileSizeRefresh), FormatByteSize(done->m_nSize, false))
+                    : LoadResString(TextId::SizeFailedRetry));
     return true;
 }

@@ -20,10 +20,6 @@
 
 namespace {
 
-constexpr unsigned kIdsHashingFailed = 268;
-constexpr unsigned kIdsOutOfMemory = 269;
-constexpr unsigned kIdsBytesProcessed = 270;
-
 // CNG ids, shown as they are.
 const char* const kAlgorithms[] = {"MD2", "MD4", "MD5", "SHA1", "SHA256", "SHA384", "SHA512"};
 constexpr int kDefaultAlgorithm = 4; // SHA256
@@ -138,7 +134,7 @@ void CChecksumDialog::OnCalculate()
 void CChecksumDialog::OnTimer()
 {
     if (!m_run->IsDone()) {
-        m_editHash->setPlainText(FormatString(LoadResString(kIdsBytesProcessed), m_run->BytesProcessed()));
+        m_editHash->setPlainText(FormatString(LoadResString(TextId::BytesProcessed), m_run->BytesProcessed()));
         return;
     }
     m_timer.stop(); // before any box: its nested loop must not tick again
@@ -153,10 +149,10 @@ void CChecksumDialog::ShowFailure()
     case CHashRun::Failure::None:
         return;
     case CHashRun::Failure::Hashing:
-        AppMessageBox(this, kIdsHashingFailed, MB_ICONERROR);
+        AppMessageBox(this, TextId::HashingFailed, MB_ICONERROR);
         return;
     case CHashRun::Failure::Memory:
-        AppMessageBox(this, kIdsOutOfMemory, MB_ICONERROR);
+        AppMessageBox(this, TextId::ChecksumOutOfMemory, MB_ICONERROR);
         return;
     case CHashRun::Failure::File:
         AppMessageBox(this, CFileException(m_run->FileError(), m_strFilePath).GetErrorMessage(), MB_ICONERROR);

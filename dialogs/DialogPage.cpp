@@ -5,13 +5,6 @@
 #include "platform/MessageFormat.h"
 #include "platform/StringTable.h"
 
-namespace {
-
-constexpr unsigned kIdsRangeSigned = 252;
-constexpr unsigned kIdsRangeUnsigned = 212;
-
-} // namespace
-
 CDialogPage::CDialogPage(int templateId, const QSize& templateUnits)
     : m_nTemplateId(templateId), m_templateUnits(templateUnits)
 {
@@ -58,8 +51,9 @@ bool CDialogPage::GetDlgItemIntChecked(QWidget* control, int minimum, int maximu
             return true;
         }
     }
-    const QString text = isSigned ? FormatString(LoadResString(kIdsRangeSigned), minimum, maximum)
-                                  : FormatString(LoadResString(kIdsRangeUnsigned), uint32_t(minimum), uint32_t(maximum));
+    const QString text =
+        isSigned ? FormatString(LoadResString(TextId::RangeSigned), minimum, maximum)
+                 : FormatString(LoadResString(TextId::RangeUnsigned), uint32_t(minimum), uint32_t(maximum));
     AppMessageBox(window(), text, MB_OK | MB_ICONERROR);
     return FocusControl(control);
 }

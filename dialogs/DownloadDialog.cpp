@@ -26,12 +26,6 @@ constexpr int IDC_TAB = 1168;
 constexpr int IDB_START = 328;
 constexpr int IDB_PAUSE = 326;
 
-constexpr unsigned kIdsTabStatus = 182;
-constexpr unsigned kIdsTabGeneral = 213;
-constexpr unsigned kIdsTabAuthorization = 263;
-constexpr unsigned kIdsTabConnection = 215;
-constexpr unsigned kIdsTabMore = 150;
-
 // Template, title and icon of each type.
 struct TypeLook
 {
@@ -130,13 +124,13 @@ void CDownloadDialog::OnInitDialog()
     auto* row = new QHBoxLayout;
     layout->addLayout(row);
 
-    const auto tab = [this](unsigned label, CDialogPage* page) { m_pTabs->AddPage(LoadResString(label), page); };
+    const auto tab = [this](TextId label, CDialogPage* page) { m_pTabs->AddPage(LoadResString(label), page); };
     if (m_pStatusPage)
-        tab(kIdsTabStatus, m_pStatusPage);
-    tab(kIdsTabGeneral, GeneralPage());
-    tab(kIdsTabAuthorization, m_pAuthorizationPage);
-    tab(kIdsTabConnection, m_pConnectionPage);
-    tab(kIdsTabMore, m_pMorePage);
+        tab(TextId::Status, m_pStatusPage);
+    tab(TextId::General, GeneralPage());
+    tab(TextId::Authorization, m_pAuthorizationPage);
+    tab(TextId::Connection, m_pConnectionPage);
+    tab(TextId::More, m_pMorePage);
     CreateButtons(row);
     m_pTabs->Start();
     if (m_nType == DialogTypeFixed)

@@ -21,7 +21,6 @@ constexpr int IDC_BROWSE = 1004;
 constexpr int IDC_DESCRIPTION = 1009;
 constexpr qsizetype kLocationLimit = 260;
 constexpr qsizetype kDescriptionLimit = 255;
-constexpr unsigned kIdsBrowseTitle = 156;
 
 } // namespace
 
@@ -73,7 +72,7 @@ bool CDownloadGeneralPage::SaveData()
     // A box the page has locked is neither checked nor taken.
     if (m_pLocation->isEnabledTo(this)) {
         QString folder = m_pLocation->currentText();
-        if (const unsigned refusal = CheckFolderInput(folder)) {
+        if (const TextId refusal = CheckFolderInput(folder); refusal != TextId::None) {
             ActivateOwnTab(GeneralTabIndex());
             ShowWarning(refusal);
             return FocusControl(m_pLocation);
@@ -87,7 +86,7 @@ bool CDownloadGeneralPage::SaveData()
 void CDownloadGeneralPage::OnBrowseLocation()
 {
     const std::optional<QString> folder =
-        BrowseForFolder(this, LoadResString(kIdsBrowseTitle), m_pLocation->currentText());
+        BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), m_pLocation->currentText());
     if (!folder)
         return;
     m_pLocation->setEditText(*folder);

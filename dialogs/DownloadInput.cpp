@@ -10,11 +10,6 @@
 namespace {
 
 constexpr qsizetype kMaxSchemeLength = 32;
-constexpr unsigned kIdsBadUrl = 158;
-constexpr unsigned kIdsUnsupportedScheme = 160;
-constexpr unsigned kIdsNoFolder = 161;
-constexpr unsigned kIdsNoSuchFolder = 162;
-constexpr unsigned kIdsUrlTooLong = 294;
 
 static_assert(kMaxUrlInputLength == CHttpDownloader::kMaxStoredTextLength);
 
@@ -48,39 +43,39 @@ std::optional<QString> GetUrlScheme(const QString& text)
     return QString();
 }
 
-unsigned CheckUrlInput(QString& url)
+TextId CheckUrlInput(QString& url)
 {
     const std::optional<QString> scheme = GetUrlScheme(url);
     if (scheme && scheme->isEmpty())
         url.prepend(QStringLiteral("http://"));
     else if (scheme && scheme->compare(u"http", Qt::CaseInsensitive) != 0
              && scheme->compare(u"https", Qt::CaseInsensitive) != 0)
-        return kIdsUnsupportedScheme;
+        return TextId::UnsupportedSchemeEnterHttp;
     uint32_t service = 0;
     QString server;
     QString object;
     uint16_t port = 0;
     if (!ParseUrl(url, service, server, object, port))
-        return kIdsBadUrl;
+        return TextId::BadUrl;
     if (url.size() > kMaxUrlInputLength)
-        return kIdsUrlTooLong;
+        return TextId::UrlTooLong;
     // A scheme too long to be named above still has to be one the engine speaks.
     if (service != AFX_INET_SERVICE_HTTP && service != AFX_INET_SERVICE_HTTPS)
-        return kIdsUnsupportedScheme;
-    return 0;
+        return TextId::UnsupportedSchemeEnterHttp;
+    return TextId::None;
 }
 
-unsigned CheckFolderInput(QString& folder)
+TextId CheckFolderInput(QString& folder)
 {
     folder = folder.trimmed();
     if (folder.isEmpty())
-        return kIdsNoFolder;
+        return TextId::NoFolder;
     while (folder.endsWith(u'/'))
         folder.chop(1);
     CreateMissingDownloadsFolder(folder);
     // Relative folders would name another place once started from elsewhere.
     if (folder.size() < 2 || folder.size() > kMaxFolderInputLength || QDir::isRelativePath(folder)
         || !QFileInfo(folder).isDir())
-        return kIdsNoSuchFolder;
-    return 0;
+        return TextId::NoSuchFolder;
+    return TextId::None;
 }

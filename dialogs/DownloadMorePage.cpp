@@ -39,7 +39,7 @@ bool CDownloadMorePage::SaveData()
 {
     QString referer = m_pReferer->text().trimmed();
     if (!referer.isEmpty()) {
-        if (const unsigned refusal = CheckUrlInput(referer)) {
+        if (const TextId refusal = CheckUrlInput(referer); refusal != TextId::None) {
             ActivateOwnTab(MoreTabIndex());
             ShowWarning(refusal);
             return FocusControl(m_pReferer);

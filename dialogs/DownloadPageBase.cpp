@@ -24,7 +24,7 @@ CDownloadPageBase::CDownloadPageBase(int templateId, CDownloadDialog* owner)
 {
 }
 
-void CDownloadPageBase::ShowWarning(unsigned stringId)
+void CDownloadPageBase::ShowWarning(TextId stringId)
 {
     AppMessageBox(m_pOwner, stringId, MB_OK | MB_ICONWARNING);
 }

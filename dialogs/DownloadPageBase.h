@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/DialogPage.h"
+#include "StringIds.h"
 
 class CDownloadDialog;
 
@@ -17,7 +18,7 @@ public:
 
 protected:
     // A warning box over the page with the string-table text.
-    void ShowWarning(unsigned stringId);
+    void ShowWarning(TextId stringId);
     // Brings the owner's tab of that index forward, showing its page.
     void ActivateOwnTab(int index);
     // The tab of the page's kind: a general page's, or the more page's.

@@ -37,9 +37,6 @@ constexpr int IDC_REMAINING = 1051;
 constexpr int IDC_SECTIONS = 1045;
 constexpr int IDC_BAR = 1052;
 
-constexpr unsigned kIdsYes = 184;
-constexpr unsigned kIdsNo = 183;
-constexpr unsigned kIdsDownloadedOf = 179;
 constexpr int kBoldPoints = 8;
 const QColor kResumable(67, 145, 35);
 const QColor kNotResumable(209, 16, 16);
@@ -183,7 +180,7 @@ QString CDownloadStatusPage::DownloadedText(const CHttpDownloader& download, int
     if (!download.m_bGotFileSize || size == 0)
         return FormatByteSize(done, true);
     const float percent = float(double(done) / double(size) * 100.0);
-    return FormatString(LoadResString(kIdsDownloadedOf), FormatByteSize(done, true), FormatByteSize(size, true),
+    return FormatString(LoadResString(TextId::DownloadedOf), FormatByteSize(done, true), FormatByteSize(size, true),
                         PrintfText("%.1f%%", double(percent)));
 }
 
@@ -200,7 +197,7 @@ void CDownloadStatusPage::Refresh()
     SetTextColor(m_pState, ColorFromColorRef(GetStateTextColor(state)));
     if (state >= Prepared) {
         if (!m_bResumeShown) {
-            m_pResume->setText(LoadResString(IsResumeKnown(download) ? kIdsYes : kIdsNo));
+            m_pResume->setText(LoadResString(IsResumeKnown(download) ? TextId::Yes : TextId::No));
             m_bResumeShown = true;
         }
         SetTextColor(m_pResume, IsResumeKnown(download) ? kResumable : kNotResumable);

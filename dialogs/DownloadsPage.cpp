@@ -33,8 +33,6 @@ constexpr int kPauseSpinId = 1101;
 constexpr int kStopOnSectionFailId = 1129;
 constexpr int kStopIfHtmlId = 1176;
 
-constexpr unsigned kIdsChooseFolder = 156;
-
 constexpr int kMaxConcurrent = 8;
 constexpr int kMaxSections = 8;
 constexpr int kMaxAttempts = 10;
@@ -120,7 +118,7 @@ void CDownloadsPage::LoadData()
 bool CDownloadsPage::CheckFolder(QString* folder)
 {
     QString text = m_pFolder->text();
-    if (const unsigned refusal = CheckFolderInput(text)) {
+    if (const TextId refusal = CheckFolderInput(text); refusal != TextId::None) {
         AppMessageBox(window(), refusal, MB_OK | MB_ICONWARNING);
         return FocusControl(m_pFolder);
     }
@@ -161,6 +159,7 @@ void CDownloadsPage::SetDefaults()
 
 void CDownloadsPage::OnBnClickedBrowse()
 {
-    if (const std::optional<QString> folder = BrowseForFolder(this, LoadResString(kIdsChooseFolder), m_pFolder->text()))
+    if (const std::optional<QString> folder
+        = BrowseForFolder(this, LoadResString(TextId::ChooseDownloadFolder), m_pFolder->text()))
         m_pFolder->setText(*folder);
 }

@@ -20,9 +20,6 @@
 
 namespace {
 
-constexpr unsigned kIdsToday = 258;
-constexpr unsigned kIdsAreYouSure = 259;
-
 enum Column
 {
     ColumnNumber,
@@ -44,7 +41,7 @@ QTreeWidgetItem* Heading(QTreeWidget* list, const QDate& date, const QDate& toda
 {
     QString text = QLocale().toString(date, QLocale::LongFormat);
     if (date == today)
-        text += LoadResString(kIdsToday);
+        text += LoadResString(TextId::Today);
     auto* heading = new QTreeWidgetItem(list, {text});
     heading->setFlags(Qt::ItemIsEnabled);
     heading->setFirstColumnSpanned(true);
@@ -147,7 +144,7 @@ void CHistoryDialog::OnDeleteHistory()
 {
     if (m_list->topLevelItemCount() == 0)
         return;
-    if (AppMessageBox(this, kIdsAreYouSure, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+    if (AppMessageBox(this, TextId::AreYouSure, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     m_list->clear();
     m_history.RemoveFrom(0);

@@ -42,25 +42,25 @@ constexpr QSize kTreeUnits(120, 0);
 // (-1: top level), its image's bitmap and its page.
 struct TreeEntry
 {
-    unsigned textId;
+    TextId textId;
     int parentRow;
     int bitmapId;
     OptionsPage page;
 };
 
 constexpr std::array<TreeEntry, kOptionsPageCount> kTree{{
-    {213, -1, 347, OptionsPageGeneral},
-    {214, 0, 388, OptionsPageURLMonitor},
-    {220, 0, 389, OptionsPageGeneralMisc},
-    {215, -1, 390, OptionsPageConnection},
-    {216, 3, 391, OptionsPageProxy},
-    {272, 3, 440, OptionsPageSecurity},
-    {217, -1, 392, OptionsPageDownloads},
-    {286, 6, 444, OptionsPageDownloadsAdvanced},
-    {220, 6, 389, OptionsPageDownloadsMisc},
-    {233, -1, 406, OptionsPageScheduler},
-    {218, -1, 393, OptionsPageSpeedLimiter},
-    {292, -1, 473, OptionsPageSpeedMeter},
+    {TextId::General, -1, 347, OptionsPageGeneral},
+    {TextId::UrlMonitor, 0, 388, OptionsPageURLMonitor},
+    {TextId::Miscellaneous, 0, 389, OptionsPageGeneralMisc},
+    {TextId::Connection, -1, 390, OptionsPageConnection},
+    {TextId::Proxy, 3, 391, OptionsPageProxy},
+    {TextId::Security, 3, 440, OptionsPageSecurity},
+    {TextId::Downloads, -1, 392, OptionsPageDownloads},
+    {TextId::Advanced, 6, 444, OptionsPageDownloadsAdvanced},
+    {TextId::Miscellaneous, 6, 389, OptionsPageDownloadsMisc},
+    {TextId::Scheduler, -1, 406, OptionsPageScheduler},
+    {TextId::SpeedLimiter, -1, 393, OptionsPageSpeedLimiter},
+    {TextId::SpeedMeter, -1, 473, OptionsPageSpeedMeter},
 }};
 
 } // namespace

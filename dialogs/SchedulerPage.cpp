@@ -41,10 +41,11 @@ constexpr int kStopActionLabelId = 1155;
 constexpr int kStopActionId = 1154;
 constexpr int kAutoTurnOnId = 1160;
 
-constexpr unsigned kIdsStopTooEarly = 249;
-
 // The stop actions' texts, by FinishAction.
-constexpr std::array<unsigned, 6> kStopActionTexts{248, 197, 247, 245, 246, 244};
+constexpr std::array<TextId, 6> kStopActionTexts{
+    TextId::DoNothing, TextId::PauseAll, TextId::ExitApplication, TextId::SwitchToSleep, TextId::SwitchToHibernate,
+    TextId::ShutDownComputer,
+};
 
 QLabel* MakeNamedLabel(QWidget* parent, int id, const QString& text, QWidget* buddy)
 {
@@ -107,7 +108,7 @@ void CSchedulerPage::CreateControls()
     grid->addLayout(itemsRow, 1, 1, 1, 2);
     m_stop = AddMoment(grid, 2, kStopLabelId, QStringLiteral("停止在：(&B)"), kStopDateId, kStopTimeId);
     QStringList actions;
-    for (unsigned id : kStopActionTexts)
+    for (TextId id : kStopActionTexts)
         actions << LoadResString(id);
     QComboBox* action = m_pStopAction = MakeDropList(kStopActionId, actions);
     m_pStopActionLabel = MakeNamedLabel(this, kStopActionLabelId, QStringLiteral("操作(&I)："), action);
@@ -182,7 +183,7 @@ bool CSchedulerPage::SaveData()
         const SYSTEMTIME stop = Moment(m_stop);
         // Local times compared field by field, as stored: no time zone comes in.
         if (FileTimeOf(start) >= FileTimeOf(stop) || FileTimeOf(stop) <= FileTimeOf(Ui().nowLocal())) {
-            AppMessageBox(window(), kIdsStopTooEarly, MB_OK | MB_ICONWARNING);
+            AppMessageBox(window(), TextId::StopTooEarly, MB_OK | MB_ICONWARNING);
             return false;
         }
         s.SchedulerStartTime = start;

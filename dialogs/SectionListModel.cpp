@@ -10,20 +10,20 @@ namespace {
 
 struct ColumnInfo
 {
-    unsigned titleId; // 0: "#"
+    TextId titleId; // None: "#"
     bool right;
     int width;
 };
 constexpr ColumnInfo kColumns[CSectionListModel::kColumnCount] = {
-    {0, false, 20}, {318, true, 70}, {178, true, 57}, {319, true, 70}, {320, true, 75}, {287, true, 75}, {182, false, 190},
+    {TextId::None, false, 20}, {TextId::Size, true, 70}, {TextId::Completed, true, 57}, {TextId::Downloaded, true, 70},
+    {TextId::TransferRate, true, 75}, {TextId::TransferSize, true, 75}, {TextId::Status, false, 190},
 };
 
 // By SectionStatus, for a working section.
-constexpr unsigned kWorkingTexts[] = {0, 279, 280, 281, 283, 289, 283, 290, 282};
-constexpr unsigned kIdsFailed = 186;
-constexpr unsigned kIdsWaiting = 288;
-constexpr unsigned kIdsStopped = 187;
-constexpr unsigned kIdsCompleted = 178;
+constexpr TextId kWorkingTexts[] = {
+    TextId::None, TextId::Connecting, TextId::SendingRequest, TextId::OpeningLocalFile, TextId::Recycling,
+    TextId::Writing, TextId::Recycling, TextId::WritingResumeData, TextId::WaitingToRetry,
+};
 constexpr uint64_t kPerMille = 1000;
 
 // Figures with the most digits a section shows: its size and progress, a rate
@@ -86,10 +86,11 @@ QStringList CSectionListModel::WidestTexts(int column)
     case 5:
         return {FormatByteSize(kWidestRead, false)};
     default: {
-        QStringList texts = {LoadResString(kIdsFailed), LoadResString(kIdsWaiting), LoadResString(kIdsStopped),
-                             LoadResString(kIdsCompleted)};
-        for (unsigned id : kWorkingTexts) {
-            if (id)
+        QStringList texts;
+        for (TextId id : {TextId::Failed, TextId::Waiting, TextId::Stopped, TextId::Completed})
+            texts << LoadResString(id);
+        for (TextId id : kWorkingTexts) {
+            if (id != TextId::None)
                 texts << LoadResString(id);
         }
         return texts;
@@ -102,7 +103,8 @@ QVariant CSectionListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return kColumns[section].titleId ? LoadResString(kColumns[section].titleId) : QStringLiteral("#");
+        return kColumns[section].titleId != TextId::None ? LoadResString(kColumns[section].titleId)
+                                                         : QStringLiteral("#");
     if (role == Qt::TextAlignmentRole)
         return int((kColumns[section].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};
@@ -155,8 +157,8 @@ QString CSectionListModel::StatusText(const SectionSnapshot& section) const
         return known ? LoadResString(kWorkingTexts[status]) : QStringLiteral("?");
     }
     if (section.m_bIsFailed)
-        return LoadResString(kIdsFailed);
+        return LoadResString(TextId::Failed);
     if (!section.IsComplete())
-        return LoadResString(IsActiveState(m_nState) ? kIdsWaiting : kIdsStopped);
-    return LoadResString(kIdsCompleted);
+        return LoadResString(IsActiveState(m_nState) ? TextId::Waiting : TextId::Stopped);
+    return LoadResString(TextId::Completed);
 }

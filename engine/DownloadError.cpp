@@ -13,22 +13,22 @@ void CDownloadError::Clear()
     m_strDetail.clear();
 }
 
-void CDownloadError::SetError(unsigned messageId, QStringView detail)
+void CDownloadError::SetError(TextId messageId, QStringView detail)
 {
     Set(std::nullopt, LoadResString(messageId), detail.toString());
 }
 
-void CDownloadError::SetError(unsigned messageId, unsigned detailId)
+void CDownloadError::SetError(TextId messageId, TextId detailId)
 {
-    Set(std::nullopt, LoadResString(messageId), detailId ? LoadResString(detailId) : QString());
+    Set(std::nullopt, LoadResString(messageId), LoadResString(detailId));
 }
 
-void CDownloadError::SetSystemError(unsigned messageId, int code)
+void CDownloadError::SetSystemError(TextId messageId, int code)
 {
     Set(uint32_t(code), LoadResString(messageId), GetSystemErrorText(code));
 }
 
-void CDownloadError::SetInternetError(unsigned messageId, uint32_t code)
+void CDownloadError::SetInternetError(TextId messageId, uint32_t code)
 {
     QString detail;
     GetInternetErrorText(code, detail);

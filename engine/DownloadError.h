@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StringIds.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -17,14 +19,14 @@ public:
     void Clear();
 
     // Both forms raise the counter and keep the error id of an earlier system
-    // or internet setter. A null detail text, or detail id 0, means no detail.
-    void SetError(unsigned messageId, QStringView detail);
-    void SetError(unsigned messageId, unsigned detailId);
+    // or internet setter. A null detail text, or detail TextId::None, means no detail.
+    void SetError(TextId messageId, QStringView detail);
+    void SetError(TextId messageId, TextId detailId);
     // code is an errno value; the detail is the system's text for it.
-    void SetSystemError(unsigned messageId, int code);
+    void SetSystemError(TextId messageId, int code);
     // code is one of the HTTP layer's error codes. Call it on the thread whose
     // request failed: the detail of 12003 is that thread's last response text.
-    void SetInternetError(unsigned messageId, uint32_t code);
+    void SetInternetError(TextId messageId, uint32_t code);
     // Takes over the other record's error, its counter included. A record that
     // holds no error (cleared meanwhile by another thread) leaves this one as it is.
     void CopyFrom(const CDownloadError& other);

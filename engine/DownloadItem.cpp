@@ -11,11 +11,11 @@
 namespace {
 
 // The status text of each DownloadState, by value.
-constexpr unsigned kStateTextIds[kDownloadStateCount] = {
-    285, 284, 186, 285, 168, 186, 170, 171, 186, 173, 174, 175, 176, 186, 178,
+constexpr TextId kStateTextIds[kDownloadStateCount] = {
+    TextId::New, TextId::GettingInfo, TextId::Failed, TextId::New, TextId::Allocating, TextId::Failed,
+    TextId::Allocated, TextId::Transferring, TextId::Failed, TextId::Transferred, TextId::Pausing, TextId::Paused,
+    TextId::Completing, TextId::Failed, TextId::Completed,
 };
-constexpr unsigned kQueuedTextId = 200;
-constexpr unsigned kScheduledTextId = 239;
 
 std::atomic<uint64_t> g_nextItemId{1};
 
@@ -73,10 +73,10 @@ void CDownloadItem::GetStatusText(QString& text) const
         return;
     text += u" (";
     if (m_bQueued)
-        text += LoadResString(kQueuedTextId);
+        text += LoadResString(TextId::Queued);
     if (m_bQueued && m_bScheduled)
         text += u", ";
     if (m_bScheduled)
-        text += LoadResString(kScheduledTextId);
+        text += LoadResString(TextId::Scheduled);
     text += u')';
 }

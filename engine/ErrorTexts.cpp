@@ -67,7 +67,7 @@ bool GetHttpStatusText(unsigned status, QString& text)
 {
     for (const StatusRange& range : kKnownStatuses) {
         if (status >= range.first && status <= range.last) {
-            text = LoadResString(kReasonPhraseBase + status);
+            text = LoadResString(TextId(kReasonPhraseBase + status));
             return true;
         }
     }

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr unsigned kMsgStatusCode = 138;
 constexpr QStringView kHtmlType = u"text/html";
 constexpr QStringView kWeakPrefix = u"W/";
 // Day and month names in English, whatever the user's language.
@@ -19,7 +18,7 @@ constexpr QStringView kHttpDateFormat = u"ddd, dd MMM yyyy hh:mm:ss 'GMT'";
 
 QString StatusCodeDetail(int32_t status)
 {
-    QString detail = FormatString(LoadResString(kMsgStatusCode), uint32_t(status));
+    QString detail = FormatString(LoadResString(TextId::StatusCode), uint32_t(status));
     QString reason;
     if (GetHttpStatusText(unsigned(status), reason))
         detail += u' ' + reason;

@@ -161,7 +161,7 @@ public:
     // The request handle first, then the connect handle; both become null.
     static void CloseRequest(inet::HINTERNET& hConnect, inet::HINTERNET& hRequest);
     // Records the layer's last error under messageId and gives result.
-    StepResult InternetFailure(unsigned messageId, StepResult result, CDownloadError* error = nullptr);
+    StepResult InternetFailure(TextId messageId, StepResult result, CDownloadError* error = nullptr);
     // Follows redirects and learns the download URL, title, size, resume support
     // and last-modified time, without reading a body.
     StepResult Prepare();

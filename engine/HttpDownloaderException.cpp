@@ -22,5 +22,5 @@ bool CHttpDownloaderException::GetErrorMessage(char16_t* buffer, unsigned size, 
 
 QString CHttpDownloaderException::GetErrorMessage() const
 {
-    return LoadResString(kStringId);
+    return LoadResString(TextId::InvalidDownloadFile);
 }

@@ -9,8 +9,6 @@
 class CHttpDownloaderException : public CException
 {
 public:
-    static constexpr unsigned kStringId = 192;
-
     const char* what() const noexcept override;
 
     // Copies the message, cut to size - 1 units and NUL-terminated, when size > 0.

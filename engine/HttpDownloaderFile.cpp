@@ -18,9 +18,6 @@ constexpr uint64_t kAllocationBlock = 100 * 1024 * 1024;
 // Beyond this the data and the stub pass the largest file offset.
 constexpr uint64_t kMaxFileSize = uint64_t(std::numeric_limits<int64_t>::max()) - DownloadStub::kSize;
 constexpr uint32_t kMaxCounter = std::numeric_limits<uint32_t>::max();
-constexpr unsigned kCreateFailedId = 143;
-constexpr unsigned kAllocateFailedId = 144;
-constexpr unsigned kRenameFailedId = 145;
 
 // Creates the first partial-file name that nothing has, a dangling symbolic link
 // counting as taken; the exclusive create makes the test and the creation one step.
@@ -95,7 +92,7 @@ StepResult CHttpDownloader::AllocateFile()
     const QString folder = GetDownloadLocation();
     const QString title = GetFileTitle();
     if (!IsUsableFolder(folder) || title.isEmpty()) {
-        m_pError->SetSystemError(kCreateFailedId, EINVAL);
+        m_pError->SetSystemError(TextId::CreateFileFailed, EINVAL);
         return StepFailed;
     }
     PosixFile file;
@@ -114,7 +111,7 @@ StepResult CHttpDownloader::AllocateFile()
     }
     SetLocalFileName(path);
     if (error) {
-        m_pError->SetSystemError(kCreateFailedId, error);
+        m_pError->SetSystemError(TextId::CreateFileFailed, error);
         return StepFailed;
     }
 
@@ -132,7 +129,7 @@ StepResult CHttpDownloader::AllocateFile()
     if (!error && !stopped)
         return StepOk;
     if (error)
-        m_pError->SetSystemError(kAllocateFailedId, error);
+        m_pError->SetSystemError(TextId::AllocateFileFailed, error);
     RemoveFile(path);
     SetLocalFileName({});
     return stopped ? StepStopped : StepFailed;
@@ -161,17 +158,17 @@ StepResult CHttpDownloader::Finish()
     const QString title = GetFileTitle();
     const QString partial = GetLocalFileName();
     if (!IsUsableFolder(folder) || title.isEmpty() || partial.isEmpty()) {
-        m_pError->SetSystemError(kCreateFailedId, EINVAL);
+        m_pError->SetSystemError(TextId::CreateFileFailed, EINVAL);
         return StepFailed;
     }
     PosixFile file;
     if (const int error = file.open(partial, PosixFile::Access::ReadWrite)) {
-        m_pError->SetSystemError(kCreateFailedId, error);
+        m_pError->SetSystemError(TextId::CreateFileFailed, error);
         return StepFailed;
     }
     if (IsResumable()) {
         if (const int error = file.truncate(m_nFileSize)) {
-            m_pError->SetSystemError(kAllocateFailedId, error);
+            m_pError->SetSystemError(TextId::AllocateFileFailed, error);
             return StepFailed;
         }
     }
@@ -179,7 +176,7 @@ StepResult CHttpDownloader::Finish()
 
     QString finalPath;
     if (const int error = MoveToFreeName(partial, folder, title, &finalPath)) {
-        m_pError->SetSystemError(kRenameFailedId, error);
+        m_pError->SetSystemError(TextId::RenameFileFailed, error);
         return StepFailed;
     }
     // Now an ordinary file of the user's, without the stub: the mode any new file

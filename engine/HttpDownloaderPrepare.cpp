@@ -13,13 +13,6 @@ using namespace inet;
 
 namespace {
 
-constexpr unsigned kMsgLocationQueryFailed = 137;
-constexpr unsigned kMsgPrepareFailed = 139;
-constexpr unsigned kMsgHtmlReturned = 157;
-constexpr unsigned kMsgTooManyRedirects = 276;
-constexpr unsigned kMsgUrlTooLong = 294;
-constexpr unsigned kNoDetail = 0;
-
 constexpr int kMaxRedirects = 6;
 constexpr QStringView kByteRanges = u"bytes";
 const QString kUntitled = u"Untitled"_qs;
@@ -90,7 +83,7 @@ StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl&
 {
     download.SetDownloadUrl(url);
     if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && IsHtmlAnswer(request)) {
-        download.m_pError->SetError(kMsgHtmlReturned, kNoDetail);
+        download.m_pError->SetError(TextId::HtmlReturned, TextId::None);
         return StepFailed;
     }
     download.SetFileTitle(ChooseTitle(download.GetFileTitle(), request, parts));
@@ -107,16 +100,16 @@ StepResult TakeAnswer(CHttpDownloader& download, const QString& url, const CUrl&
 StepResult FollowRedirect(CHttpDownloader& download, HINTERNET request, int& redirectsLeft, QString& url)
 {
     if (redirectsLeft == 0) {
-        download.m_pError->SetError(kMsgPrepareFailed, kMsgTooManyRedirects);
+        download.m_pError->SetError(TextId::PrepareFailed, TextId::TooManyRedirects);
         return StepFailed;
     }
     QString location;
     if (!QueryInfoString(request, HTTP_QUERY_LOCATION, location))
-        return download.InternetFailure(kMsgLocationQueryFailed, StepRetry);
+        return download.InternetFailure(TextId::LocationQueryFailed, StepRetry);
     QString next = ResolveUrl(url, location);
     // Stored, it would make the download list unreadable.
     if (next.size() > CHttpDownloader::kMaxStoredTextLength) {
-        download.m_pError->SetError(kMsgPrepareFailed, kMsgUrlTooLong);
+        download.m_pError->SetError(TextId::PrepareFailed, TextId::UrlTooLong);
         return StepFailed;
     }
     url = std::move(next);
@@ -126,7 +119,7 @@ StepResult FollowRedirect(CHttpDownloader& download, HINTERNET request, int& red
 
 StepResult RefuseStatus(CHttpDownloader& download, int32_t status)
 {
-    download.m_pError->SetError(kMsgPrepareFailed, StatusCodeDetail(status));
+    download.m_pError->SetError(TextId::PrepareFailed, StatusCodeDetail(status));
     return StepFailed;
 }
 

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr unsigned kStubUnreadableId = 278;
 constexpr qsizetype kMaxErrorDetail = 511;
 
 template <typename T> T Read(BinaryReader& archive, bool (BinaryReader::*read)(T*))
@@ -138,7 +137,7 @@ void RestoreProgress(CHttpDownloader& download, int32_t storedState)
         RebuildFromStub(download, stub);
         download.m_nState = Paused;
     } catch (const CException& error) {
-        download.m_pError->SetError(kStubUnreadableId, error.GetErrorMessage().left(kMaxErrorDetail));
+        download.m_pError->SetError(TextId::ReadFailed, error.GetErrorMessage().left(kMaxErrorDetail));
     }
 }
 

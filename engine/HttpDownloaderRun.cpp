@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr unsigned kMsgPrepareFailed = 139;
-constexpr unsigned kMsgOutOfMemory = 142;
-constexpr unsigned kNoDetail = 0;
-
 std::unique_ptr<CSection> NewSection(CHttpDownloader& download, uint64_t first, uint64_t last, bool isUnknownLength)
 {
     auto section = std::make_unique<CSection>();
@@ -69,7 +65,7 @@ void CHttpDownloader::Start(bool justGetInfo)
     } catch (const std::system_error& error) {
         m_nThreadsRunning = 0;
         m_nOutstanding = 0;
-        m_pError->SetSystemError(kMsgOutOfMemory, error.code().value());
+        m_pError->SetSystemError(TextId::OutOfMemory, error.code().value());
         m_bIsRunning = 0;
     }
 }
@@ -136,7 +132,7 @@ void CHttpDownloader::PrepareStep()
                 CreateSections();
             } catch (const CInvalidArgException&) {
                 DeleteSections();
-                m_pError->SetError(kMsgPrepareFailed, kNoDetail);
+                m_pError->SetError(TextId::PrepareFailed, TextId::None);
                 SetRunState(PrepairingFailed);
                 return;
             }
@@ -353,7 +349,7 @@ int32_t CHttpDownloader::DecideFinalState()
     if (state == Pausing)
         return Paused;
     if (const int error = m_nChainError)
-        m_pError->SetSystemError(kMsgOutOfMemory, error);
+        m_pError->SetSystemError(TextId::OutOfMemory, error);
     return TransferringFailed;
 }
 
@@ -402,7 +398,7 @@ void CHttpDownloader::FailRun() noexcept
 void CHttpDownloader::RecordOutOfMemory() noexcept
 {
     try {
-        m_pError->SetError(kMsgOutOfMemory, kNoDetail);
+        m_pError->SetError(TextId::OutOfMemory, TextId::None);
     } catch (...) {
         // Without memory for the text the state alone tells.
     }

@@ -15,15 +15,6 @@ using namespace inet;
 
 namespace {
 
-constexpr unsigned kMsgSessionFailed = 149;
-constexpr unsigned kMsgUrlParseFailed = 132;
-constexpr unsigned kMsgSchemeNotSupported = 293;
-constexpr unsigned kMsgConnectFailed = 133;
-constexpr unsigned kMsgOpenRequestFailed = 134;
-constexpr unsigned kMsgSendFailed = 135;
-constexpr unsigned kMsgStatusQueryFailed = 136;
-constexpr unsigned kNoDetail = 0;
-
 constexpr DWORD_PTR kContext = 1;
 constexpr DWORD kBaseRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION
     | INTERNET_FLAG_NO_COOKIES;
@@ -247,7 +238,7 @@ StepResult CHttpDownloader::OpenSession()
     const HINTERNET session = InternetOpenW(Units(agent), OpenType(accessType), Units(proxy), Units(bypass),
                                             INTERNET_FLAG_NO_CACHE_WRITE);
     if (!session)
-        return InternetFailure(kMsgSessionFailed, StepFailed);
+        return InternetFailure(TextId::SessionFailed, StepFailed);
     m_bHttpsProxySession = https;
     m_hSession = session;
     return StepOk;
@@ -263,11 +254,11 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
     if (!session)
         return StepFailed;
     if (!ParseUrl(url, urlParts.m_nServiceType, urlParts.m_strServer, urlParts.m_strObject, urlParts.m_nPort)) {
-        record.SetError(kMsgUrlParseFailed, kNoDetail);
+        record.SetError(TextId::ParseUrlFailed, TextId::None);
         return StepFailed;
     }
     if (urlParts.m_nServiceType != AFX_INET_SERVICE_HTTP && urlParts.m_nServiceType != AFX_INET_SERVICE_HTTPS) {
-        record.SetError(kMsgSchemeNotSupported, kNoDetail);
+        record.SetError(TextId::SchemeNotSupported, TextId::None);
         return StepFailed;
     }
     const RequestOptions options = GetRequestOptions();
@@ -280,10 +271,10 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
     const HINTERNET connect = Connect(session, urlParts, authorize ? options.userName : QString(),
                                       authorize ? options.password : QString(), proxy);
     if (!connect)
-        return InternetFailure(kMsgConnectFailed, StepRetry, &record);
+        return InternetFailure(TextId::ConnectFailed, StepRetry, &record);
     const HINTERNET request = OpenGet(connect, urlParts, Referer(options.referer, m_strUrl), allowNoAutoRedirect);
     if (!request) {
-        const StepResult result = InternetFailure(kMsgOpenRequestFailed, StepRetry, &record);
+        const StepResult result = InternetFailure(TextId::OpenRequestFailed, StepRetry, &record);
         InternetCloseHandle(connect);
         return result;
     }
@@ -297,11 +288,11 @@ StepResult CHttpDownloader::OpenRequest(bool allowNoAutoRedirect, const QString&
 StepResult CHttpDownloader::SendRequestAndQueryStatus(HINTERNET& hConnect, HINTERNET& hRequest, int32_t& status,
                                                       CDownloadError* error)
 {
-    unsigned failure = kMsgSendFailed;
+    TextId failure = TextId::SendRequestFailed;
     if (HttpSendRequestW(hRequest, nullptr, 0, nullptr, 0)) {
         if (QueryStatusCode(hRequest, status))
             return StepOk;
-        failure = kMsgStatusQueryFailed;
+        failure = TextId::StatusQueryFailed;
     }
     const StepResult result = InternetFailure(failure, StepRetry, error);
     CloseRequest(hConnect, hRequest);
@@ -318,7 +309,7 @@ void CHttpDownloader::CloseRequest(HINTERNET& hConnect, HINTERNET& hRequest)
     hConnect = nullptr;
 }
 
-StepResult CHttpDownloader::InternetFailure(unsigned messageId, StepResult result, CDownloadError* error)
+StepResult CHttpDownloader::InternetFailure(TextId messageId, StepResult result, CDownloadError* error)
 {
     // A pause cancels what the layer was waiting for; that is no failure.
     if (m_pTerminateEvent->isSet())

@@ -27,17 +27,6 @@ constexpr const char* kSectionStatusNames[kSectionStatusCount] = {
     "Writing", "LimitingSpeed", "UpdatingDownlodStub", "WaitingForNextAttempt",
 };
 
-constexpr unsigned kMsgOpenFileFailed = 140;
-constexpr unsigned kMsgOutOfMemory = 142;
-constexpr unsigned kMsgTransferFailed = 146;
-constexpr unsigned kMsgBadContentLength = 147;
-constexpr unsigned kMsgResourceChanged = 148;
-constexpr unsigned kMsgReceiveFailed = 152;
-constexpr unsigned kMsgHtmlReturned = 157;
-constexpr unsigned kMsgWriteFailed = 226;
-constexpr unsigned kMsgReadFailed = 278;
-constexpr unsigned kNoDetail = 0;
-
 constexpr uint32_t kStartBufferSize = 64;
 // Reads are gathered into one positioned write of up to this much: every write
 // takes the partial file's lock in the kernel, which the other sections want too.
@@ -301,7 +290,7 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status, Attempt& att
     const bool fits = !attempt.wholeFile && AnswerFitsSection(request, status, attempt);
     // A part that lands where it was asked for is data, whatever type it is labelled.
     if (Setting(&CAppSettingsBase::StopIfHtmlContentReturned) && !(status == 206 && fits) && IsHtmlAnswer(request)) {
-        m_error.SetError(kMsgHtmlReturned, kNoDetail);
+        m_error.SetError(TextId::HtmlReturned, TextId::None);
         // An HTML page in place of the file stops the whole download.
         download.m_pTerminateEvent->set();
         return StepFailed;
@@ -325,7 +314,7 @@ StepResult CSection::CheckAnswer(HINTERNET request, int32_t status, Attempt& att
         attempt.body = download.ClaimWholeBody(m_nIndex) ? Body::WholeFile : Body::Left;
         return StepOk;
     }
-    m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
+    m_error.SetError(TextId::BadContentLength, TextId::ResourceChanged);
     return StepFailed;
 }
 
@@ -343,7 +332,7 @@ StepResult CSection::RefuseStatus(HINTERNET request, int32_t status)
         m_nServerBusyWaitMs = ServerBusyWaitMs(request);
         return StepRetry;
     }
-    m_error.SetError(kMsgTransferFailed, StatusCodeDetail(status));
+    m_error.SetError(TextId::TransferFailed, StatusCodeDetail(status));
     return IsServerBusy(status) ? StepRetry : StepFailed;
 }
 
@@ -419,7 +408,7 @@ bool CSection::RestartsFromFirstByte(int32_t status) const
 // whatever StopDownloadOnSectionFail says, and stays failed until it is reset.
 StepResult CSection::FailChangedResource()
 {
-    m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
+    m_error.SetError(TextId::BadContentLength, TextId::ResourceChanged);
     m_pDownloader->m_pTerminateEvent->set();
     return StepFailed;
 }
@@ -448,7 +437,7 @@ StepResult CSection::Receive(HINTERNET request, const Attempt& attempt)
     PosixFile file;
     // Read too, for the bytes asked for again.
     if (const int error = file.open(download.GetLocalFileName(), PosixFile::Access::ReadWrite)) {
-        m_error.SetSystemError(kMsgOpenFileFailed, error);
+        m_error.SetSystemError(TextId::OpenFileFailed, error);
         return StepFailed;
     }
     if (attempt.body == Body::FromFirstByte) {
@@ -509,7 +498,7 @@ StepResult CSection::CompareOverlap(PosixFile& file, ReadLoop& loop, const Attem
             return StepStopped;
         DWORD read = 0;
         if (!loop.reader.read(DWORD(size - got), &read))
-            return download.InternetFailure(kMsgReceiveFailed, StepRetry, &m_error);
+            return download.InternetFailure(TextId::ReceiveFailed, StepRetry, &m_error);
         loop.received += read;
         if (read == 0)
             return EndedShort();
@@ -518,7 +507,7 @@ StepResult CSection::CompareOverlap(PosixFile& file, ReadLoop& loop, const Attem
     QByteArray onDisk(qsizetype(size), Qt::Uninitialized);
     size_t done = 0;
     if (const int error = file.readAt(onDisk.data(), size, attempt.first, &done)) {
-        m_error.SetSystemError(kMsgReadFailed, error);
+        m_error.SetSystemError(TextId::ReadFailed, error);
         return StepFailed;
     }
     if (done != size || std::memcmp(onDisk.constData(), loop.reader.kept(), size) != 0)
@@ -532,7 +521,7 @@ StepResult CSection::CompareOverlap(PosixFile& file, ReadLoop& loop, const Attem
 // asked for again. Without a stub it cannot be, and the section has failed.
 StepResult CSection::EndedShort()
 {
-    m_error.SetInternetError(kMsgReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
+    m_error.SetInternetError(TextId::ReceiveFailed, ERROR_INTERNET_CONNECTION_ABORTED);
     return m_pDownloader->IsResumable() ? StepRetry : StepFailed;
 }
 
@@ -555,7 +544,7 @@ StepResult CSection::ReadUntilOut(PosixFile& file, ReadLoop& loop, bool* ended)
                 continue;
             }
             // A read the event cancelled is a stop, never the end of the body.
-            return download.InternetFailure(kMsgReceiveFailed, StepRetry, &m_error);
+            return download.InternetFailure(TextId::ReceiveFailed, StepRetry, &m_error);
         }
         loop.received += read;
         if (read == 0)
@@ -613,7 +602,7 @@ bool CSection::PrepareBuffer(ReadLoop& loop)
         room = false;
     }
     if (!room) {
-        m_error.SetError(kMsgOutOfMemory, kNoDetail);
+        m_error.SetError(TextId::OutOfMemory, TextId::None);
         return false;
     }
     loop.reallocate = false;
@@ -627,7 +616,7 @@ StepResult CSection::Keep(ReadLoop& loop, uint32_t read)
     const uint64_t kept = std::min<uint64_t>(read, Room(loop, loop.next + loop.gathered));
     loop.gathered += size_t(kept);
     if (kept < read) {
-        m_error.SetError(kMsgBadContentLength, kMsgResourceChanged);
+        m_error.SetError(TextId::BadContentLength, TextId::ResourceChanged);
         return StepFailed;
     }
     return StepOk;
@@ -650,7 +639,7 @@ StepResult CSection::Flush(ReadLoop& loop)
         return settled;
     }
     if (!loop.reader.exchange(loop.lane.spare)) {
-        m_error.SetError(kMsgOutOfMemory, kNoDetail);
+        m_error.SetError(TextId::OutOfMemory, TextId::None);
         return StepFailed;
     }
     m_pDownloader->m_pWriteQueue->Put(loop.lane, std::move(loop.lane.spare), size, loop.next);
@@ -741,7 +730,7 @@ int CSection::UpdateStub(PosixFile& file, bool always)
 
 StepResult CSection::WriteFailure(int error)
 {
-    m_error.SetSystemError(kMsgWriteFailed, error);
+    m_error.SetSystemError(TextId::WriteFailed, error);
     return StepFailed;
 }
 

@@ -32,7 +32,7 @@ namespace {
 
 struct ColumnInfo
 {
-    unsigned titleId;
+    TextId titleId;
     int format;
     int width;
 };
@@ -42,21 +42,18 @@ constexpr int kRight = CListCtrlEx::LVCFMT_RIGHT;
 
 // By column id.
 constexpr ColumnInfo kColumns[CDownloadsView::kColumnCount] = {
-    {180, kLeft, 200}, {181, kLeft, 300}, {182, kLeft, 110}, {178, kRight, 100}, {318, kRight, 80}, {319, kRight, 80},
-    {320, kRight, 80}, {287, kRight, 80}, {202, kLeft, 60},  {321, kRight, 80},  {322, kRight, 80}, {222, kRight, 60},
-    {223, kLeft, 68},  {323, kLeft, 150}, {201, kLeft, 150}, {185, kLeft, 100},  {324, kLeft, 300},
+    {TextId::FileName, kLeft, 200}, {TextId::Url, kLeft, 300}, {TextId::Status, kLeft, 110},
+    {TextId::Completed, kRight, 100}, {TextId::Size, kRight, 80}, {TextId::Downloaded, kRight, 80},
+    {TextId::TransferRate, kRight, 80}, {TextId::TransferSize, kRight, 80}, {TextId::ResumeSupport, kLeft, 60},
+    {TextId::ElapsedTime, kRight, 80}, {TextId::RemainingTime, kRight, 80}, {TextId::SectionCount, kRight, 60},
+    {TextId::ConnectionType, kLeft, 68}, {TextId::Description, kLeft, 150}, {TextId::Location, kLeft, 150},
+    {TextId::Added, kLeft, 100}, {TextId::Error, kLeft, 300},
 };
 
-constexpr unsigned kIdsNewDownload = 164;
-constexpr unsigned kIdsDoNotAskAgain = 203;
-constexpr unsigned kIdsAskSort = 204;
 constexpr int kLogoAlpha = 50;
 constexpr int kLogoBottomGap = 30; // the logo's bottom edge above the list's
-constexpr unsigned kIdsUnspecified = 221;
-constexpr unsigned kIdsYes = 184;
-constexpr unsigned kIdsNo = 183;
 // By AccessType.
-constexpr unsigned kAccessTypeTextIds[] = {224, 225, 216};
+constexpr TextId kAccessTypeTextIds[] = {TextId::System, TextId::Direct, TextId::Proxy};
 
 // The state image list: image index -> bitmap.
 constexpr int kStateBitmaps[] = {325, 328, 431, 326, 327, 324, 323, 413};
@@ -164,7 +161,7 @@ struct MenuItem
     QString text;
 };
 
-QString Text(unsigned stringId)
+QString Text(TextId stringId)
 {
     return LoadResString(stringId);
 }
@@ -232,7 +229,7 @@ void CDownloadsView::CreateMenus(CCommandTable& commands)
         columns.push_back({ID_VIEW_COLUMN_FIRST + id, Text(kColumns[id].titleId)});
     columns.insert(columns.end(), {
                                     {0, {}},
-                                    {ID_VIEW_AUTOSIZE_COLUMNS, Text(unsigned(ID_VIEW_AUTOSIZE_COLUMNS))},
+                                    {ID_VIEW_AUTOSIZE_COLUMNS, Text(TextId::AutosizeColumns)},
                                     {ID_VIEW_RESET_COLUMNS, Text("重置列")},
                                     {0, {}},
                                     {ID_VIEW_GRID, Text("网格线")},
@@ -244,29 +241,29 @@ void CDownloadsView::CreateMenus(CCommandTable& commands)
 
     m_menuItem = BuildMenu("menu332",
                            {
-                               {ID_DOWNLOAD_START, Text(130u)},
-                               {ID_DOWNLOAD_PAUSE, Text(131u)},
+                               {ID_DOWNLOAD_START, Text(TextId::Start)},
+                               {ID_DOWNLOAD_PAUSE, Text(TextId::Pause)},
                                {ID_DOWNLOAD_GET_INFO, Text("获取信息")},
                                {0, {}},
-                               {ID_DOWNLOAD_DELETE, Text(195u)},
+                               {ID_DOWNLOAD_DELETE, Text(TextId::Delete)},
                                {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件")},
                                {ID_DOWNLOAD_RESET, Text("重置")},
                                {0, {}},
                                {ID_SCHEDULE_ADD, Text("添加到计划任务")},
                                {ID_SCHEDULE_REMOVE, Text("从计划任务中移除")},
                                {0, {}},
-                               {ID_DOWNLOAD_COPY_URL, Text(264u)},
-                               {ID_DOWNLOAD_OPEN_IN_BROWSER, Text(265u)},
-                               {ID_DOWNLOAD_OPEN_LOCATION, Text(266u)},
-                               {ID_DOWNLOAD_OPEN_FILE, Text(267u)},
-                               {ID_DOWNLOAD_CHECKSUM, Text(271u)},
+                               {ID_DOWNLOAD_COPY_URL, Text(TextId::CopyUrl)},
+                               {ID_DOWNLOAD_OPEN_IN_BROWSER, Text(TextId::OpenInBrowser)},
+                               {ID_DOWNLOAD_OPEN_LOCATION, Text(TextId::OpenDownloadLocation)},
+                               {ID_DOWNLOAD_OPEN_FILE, Text(TextId::OpenFile)},
+                               {ID_DOWNLOAD_CHECKSUM, Text(TextId::Checksum)},
                                {0, {}},
-                               {ID_MOVE_UP, Text(234u)},
-                               {ID_MOVE_DOWN, Text(235u)},
-                               {ID_MOVE_TO_TOP, Text(236u)},
-                               {ID_MOVE_TO_BOTTOM, Text(237u)},
+                               {ID_MOVE_UP, Text(TextId::MoveUp)},
+                               {ID_MOVE_DOWN, Text(TextId::MoveDown)},
+                               {ID_MOVE_TO_TOP, Text(TextId::MoveToTop)},
+                               {ID_MOVE_TO_BOTTOM, Text(TextId::MoveToBottom)},
                                {0, {}},
-                               {ID_DOWNLOAD_PROPERTIES, Text(261u)},
+                               {ID_DOWNLOAD_PROPERTIES, Text(TextId::Properties)},
                            },
                            commands, this);
     m_menuItem->setDefaultAction(CCommandTable::FindAction(m_menuItem, ID_DOWNLOAD_PROPERTIES));
@@ -277,12 +274,12 @@ void CDownloadsView::CreateMenus(CCommandTable& commands)
 
     m_menuEmpty = BuildMenu("menu439",
                             {
-                                {ID_DOWNLOAD_ADD, Text(129u)},
+                                {ID_DOWNLOAD_ADD, Text(TextId::Add)},
                                 {0, {}},
-                                {ID_START_ALL, Text(196u)},
-                                {ID_PAUSE_ALL, Text(197u)},
+                                {ID_START_ALL, Text(TextId::StartAll)},
+                                {ID_PAUSE_ALL, Text(TextId::PauseAll)},
                                 {0, {}},
-                                {ID_REMOVE_COMPLETED, Text(198u)},
+                                {ID_REMOVE_COMPLETED, Text(TextId::RemoveCompleted)},
                             },
                             commands, this);
 }
@@ -546,7 +543,7 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     switch (columnId) {
     case ColumnFileName: {
         const QString title = download.GetFileTitle();
-        return title.isEmpty() ? LoadResString(kIdsNewDownload) : title;
+        return title.isEmpty() ? LoadResString(TextId::NewDownload) : title;
     }
     case ColumnUrl:
         return download.m_strUrl;
@@ -557,7 +554,7 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     case ColumnSize:
         if (download.m_bGotFileSize)
             return FormatByteSize(download.m_nFileSize, false);
-        return state >= Prepared ? LoadResString(kIdsUnspecified) : QString();
+        return state >= Prepared ? LoadResString(TextId::Unspecified) : QString();
     case ColumnDownloaded:
         return state >= FileAllocating ? FormatByteSize(DownloadedBytes(download, state), true) : QString();
     case ColumnTransferRate:
@@ -568,7 +565,7 @@ QString CDownloadsView::CellText(const CDownloadItem& item, int columnId) const
     case ColumnResume:
         if (state < Prepared)
             return {};
-        return LoadResString(ShowsResumable(download) ? kIdsYes : kIdsNo);
+        return LoadResString(ShowsResumable(download) ? TextId::Yes : TextId::No);
     case ColumnElapsed:
         return state != NeedToPrepare ? FormatDuration(ElapsedTicks(download, state)) : QString();
     case ColumnRemaining: {
@@ -720,8 +717,8 @@ void CDownloadsView::OnColumnClick(int columnId)
         spec.owner = window();
         spec.title = AppTitle();
         spec.icon = PromptIcon::Question;
-        spec.mainInstruction = LoadResString(kIdsAskSort);
-        spec.verificationText = LoadResString(kIdsDoNotAskAgain);
+        spec.mainInstruction = LoadResString(TextId::AskSort);
+        spec.verificationText = LoadResString(TextId::DoNotAskAgain);
         spec.commonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
         const TaskDialogResult result = Prompts().TaskDialog(spec);
         if (result.button != IDYES && result.button != IDNO)

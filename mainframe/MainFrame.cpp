@@ -47,10 +47,6 @@ constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int WPF_RESTORETOMAXIMIZED = 2;
 
-constexpr unsigned kIdsIdleMessage = 57345;
-constexpr unsigned kIdsConfirmExit = 227;
-constexpr unsigned kIdsTrayTipWaiting = 254;
-
 const QString kPlacementSection = QStringLiteral("Settings\\WindowPlacement");
 const QString kBarStateSection = QStringLiteral("Settings\\DockState");
 
@@ -90,7 +86,7 @@ void CMainFrame::Create()
             [this] { m_commands->Dispatch(ID_DOWNLOAD_PROPERTIES); });
     const CProfile profile;
     RestoreColumns(profile);
-    SetMessageText(kIdsIdleMessage);
+    SetMessageText(TextId::IdleMessage);
     ConnectBarsToView();
     Ui().tray->Show(IDR_MAINFRAME, AppTitle());
     ConnectTrayIcon();
@@ -257,7 +253,7 @@ void CMainFrame::OnTimer(int id)
 void CMainFrame::UpdateTrayIcon(int waiting)
 {
     ITrayIcon& tray = *Ui().tray;
-    tray.SetToolTip(waiting > 0 ? FormatString(LoadResString(kIdsTrayTipWaiting), uint32_t(waiting)) : AppTitle());
+    tray.SetToolTip(waiting > 0 ? FormatString(LoadResString(TextId::TrayTipWaiting), uint32_t(waiting)) : AppTitle());
     if (SettingLoad(AppCore().m_settings.AnimateTrayIcon) && waiting > 0) {
         m_nTrayIconFrame = std::max(m_nTrayIconFrame, 0);
         tray.SetIcon(IDI_TRAY_FIRST_FRAME + m_nTrayIconFrame);
@@ -302,7 +298,7 @@ void CMainFrame::Exit(bool ask)
     m_bInExit = true;
     const bool running = m_queue->CountRunning() > 0;
     if (ask && SettingLoad(AppCore().m_settings.ConfirmExit) && running
-        && AppMessageBox(this, kIdsConfirmExit, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        && AppMessageBox(this, TextId::ConfirmExit, MB_YESNO | MB_ICONQUESTION) != IDYES) {
         m_bInExit = false;
         if (!m_pendingExit) // declined, and no other exit is on its way
             emit ExitDeclined();
@@ -401,7 +397,7 @@ void CMainFrame::SetMessageText(const QString& text)
     m_wndStatusBar->SetMessageText(text);
 }
 
-void CMainFrame::SetMessageText(unsigned stringId)
+void CMainFrame::SetMessageText(TextId stringId)
 {
     SetMessageText(LoadResString(stringId));
 }

@@ -3,6 +3,7 @@
 #include "mainframe/DownloadsView.h"
 #include "mainframe/DropTarget.h"
 #include "mainframe/UrlMonitor.h"
+#include "StringIds.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -93,7 +94,7 @@ public:
 
     // The status bar's message pane.
     void SetMessageText(const QString& text);
-    void SetMessageText(unsigned stringId);
+    void SetMessageText(TextId stringId);
 
     // Shows the current limit on the concurrency button, wherever it stands.
     void UpdateConcurrencyButton();
@@ -196,7 +197,7 @@ private:
     int SelectedCount() const;
     void OnPause();
     void OnConcurrency(int command);
-    void ShowListError(unsigned messageId, const QString& reason);
+    void ShowListError(TextId messageId, const QString& reason);
     // The file dialog of a list command, opened in the folder last used.
     FileDialogResult AskListFile(bool save, const QString& filter, const QString& extension);
 

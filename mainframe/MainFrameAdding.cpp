@@ -34,12 +34,6 @@ constexpr int kCascadeX = 3;
 constexpr int kCascadeY = 23;
 constexpr int kAlertMs = 500;
 
-constexpr unsigned kIdsParseFailed = 132;
-constexpr unsigned kIdsUnsupportedScheme = 160;
-constexpr unsigned kIdsAlreadyExists = 163;
-constexpr unsigned kIdsDownloadedBefore = 262;
-constexpr unsigned kIdsUrlTooLong = 294;
-
 bool IsWebAddress(const QString& text)
 {
     return text.startsWith(u"http://", Qt::CaseInsensitive) || text.startsWith(u"https://", Qt::CaseInsensitive);
@@ -146,7 +140,7 @@ void CMainFrame::AddDownloadsFromDialog(const CDownloadDialog& dialog)
         AppCore().m_downloadLocationsHistory.Add(values.folder, true);
     }
     if (counts.existing > 0)
-        AppMessageBox(this, kIdsAlreadyExists, MB_OK);
+        AppMessageBox(this, TextId::AlreadyExists, MB_OK);
 }
 
 bool CMainFrame::AskDownloadAgain(const QString& url, bool& cancelAll)
@@ -156,7 +150,7 @@ bool CMainFrame::AskDownloadAgain(const QString& url, bool& cancelAll)
         if (entry->GetText().compare(url, Qt::CaseInsensitive) != 0)
             continue;
         const SYSTEMTIME& time = entry->GetTime();
-        const QString question = FormatString(LoadResString(kIdsDownloadedBefore), uint32_t(time.wMonth),
+        const QString question = FormatString(LoadResString(TextId::DownloadedBefore), uint32_t(time.wMonth),
                                               uint32_t(time.wDay), uint32_t(time.wYear));
         const int answer = AppMessageBox(this, question, MB_YESNOCANCEL | MB_ICONQUESTION);
         cancelAll = answer == IDCANCEL;
@@ -198,16 +192,16 @@ void CMainFrame::AddDroppedUrl(const QString& dropped)
     QString object;
     uint16_t port = 0;
     if (!ParseUrl(text, service, server, object, port)) {
-        AppMessageBox(this, kIdsParseFailed, MB_OK);
+        AppMessageBox(this, TextId::ParseUrlFailed, MB_OK);
         return;
     }
     if (service != AFX_INET_SERVICE_HTTP && service != AFX_INET_SERVICE_HTTPS) {
-        AppMessageBox(this, kIdsUnsupportedScheme, MB_OK);
+        AppMessageBox(this, TextId::UnsupportedSchemeEnterHttp, MB_OK);
         return;
     }
     // A list could not keep it.
     if (text.size() > CHttpDownloader::kMaxStoredTextLength) {
-        AppMessageBox(this, kIdsUrlTooLong, MB_OK);
+        AppMessageBox(this, TextId::UrlTooLong, MB_OK);
         return;
     }
     const RememberedAddSettings& remembered = g_rememberedAddSettings;
@@ -225,7 +219,7 @@ void CMainFrame::AddDroppedUrl(const QString& dropped)
         if (remembered.m_bGetInfo)
             item->m_pDownloader->Start(true);
     } else if (counts.existing > 0) {
-        AppMessageBox(this, kIdsAlreadyExists, MB_OK);
+        AppMessageBox(this, TextId::AlreadyExists, MB_OK);
     }
 }
 

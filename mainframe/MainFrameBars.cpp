@@ -32,24 +32,18 @@
 
 namespace {
 
-constexpr unsigned kIdsIdleMessage = 57345;
 constexpr int kBoldFontPoints = 8;
 
-// Pane 359 and pane 360 texts.
-constexpr unsigned kIdsSchedulerOff = 241;
-constexpr unsigned kIdsSchedulerStarted = 253;
-constexpr unsigned kIdsPendingAll = 242;
-constexpr unsigned kIdsPendingItems = 243;
-constexpr unsigned kIdsAllDoneNone = 240;
+// The scheduler's and the all-done pane's texts.
 
 struct AllDoneText
 {
     int32_t action;
-    unsigned text;
+    TextId text;
 };
 constexpr AllDoneText kAllDoneTexts[] = {
-    {FinishNothing, kIdsAllDoneNone}, {FinishExit, 231},     {FinishSleep, 229},
-    {FinishHibernate, 230},           {FinishShutDown, 228},
+    {FinishNothing, TextId::AllDoneNone}, {FinishExit, TextId::AutoExit}, {FinishSleep, TextId::AutoSleep},
+    {FinishHibernate, TextId::AutoHibernate}, {FinishShutDown, TextId::AutoShutDown},
 };
 
 // Commands that choose one of a set: wherever they share a menu they are one
@@ -94,7 +88,7 @@ struct MenuEntry
     QMenu* submenu = nullptr;
 };
 
-QString Label(unsigned stringId)
+QString Label(TextId stringId)
 {
     return LoadResString(stringId);
 }
@@ -153,7 +147,7 @@ QMenu* BuildMenu(const QString& title, const QList<MenuEntry>& entries, CCommand
 // 336: the speed modes.
 QMenu* BuildSpeedMenu(CCommandTable& commands, QWidget* parent)
 {
-    return BuildMenu(Label(211),
+    return BuildMenu(Label(TextId::Speed),
                      {{ID_SPEED_UNLIMITED, Text("无限制")},
                       {ID_SPEED_HIGH, Text("高")},
                       {ID_SPEED_MEDIUM, Text("中")},
@@ -167,7 +161,7 @@ QMenu* BuildConcurrencyMenu(CCommandTable& commands, QWidget* parent)
     QList<MenuEntry> entries;
     for (int command = ID_CONCURRENCY_FIRST; command <= ID_CONCURRENCY_LAST; ++command)
         entries.append({command, QString::number(command - ID_CONCURRENCY_FIRST + 1)});
-    return BuildMenu(Label(199), entries, commands, parent);
+    return BuildMenu(Label(TextId::Concurrency), entries, commands, parent);
 }
 
 QMenu* BuildSpeedMeterMenu(CCommandTable& commands, QWidget* parent)
@@ -276,38 +270,38 @@ void CMainFrame::CreateMenus()
         BuildMenu(Text("下载(&D)"),
                   {{ID_DOWNLOAD_ADD, Text("添加下载(&A)...")},
                    Separator(),
-                   {ID_DOWNLOAD_START, Label(130)},
-                   {ID_DOWNLOAD_PAUSE, Label(131)},
+                   {ID_DOWNLOAD_START, Label(TextId::Start)},
+                   {ID_DOWNLOAD_PAUSE, Label(TextId::Pause)},
                    {ID_DOWNLOAD_GET_INFO, Text("获取信息")},
                    Separator(),
-                   {ID_DOWNLOAD_DELETE, Label(195)},
+                   {ID_DOWNLOAD_DELETE, Label(TextId::Delete)},
                    {ID_DOWNLOAD_DELETE_WITH_FILES, Text("删除下载和文件")},
                    {ID_DOWNLOAD_RESET, Text("重置")},
                    Separator(),
                    {ID_SCHEDULE_ADD, Text("添加到计划任务")},
                    {ID_SCHEDULE_REMOVE, Text("从计划任务中移除")},
-                   {ID_SCHEDULE_TOGGLE, Label(238)},
+                   {ID_SCHEDULE_TOGGLE, Label(TextId::ToggleScheduler)},
                    Separator(),
-                   {ID_DOWNLOAD_COPY_URL, Label(264)},
-                   {ID_DOWNLOAD_OPEN_IN_BROWSER, Label(265)},
-                   {ID_DOWNLOAD_OPEN_LOCATION, Label(266)},
-                   {ID_DOWNLOAD_OPEN_FILE, Label(267)},
-                   {ID_DOWNLOAD_CHECKSUM, Label(271)},
+                   {ID_DOWNLOAD_COPY_URL, Label(TextId::CopyUrl)},
+                   {ID_DOWNLOAD_OPEN_IN_BROWSER, Label(TextId::OpenInBrowser)},
+                   {ID_DOWNLOAD_OPEN_LOCATION, Label(TextId::OpenDownloadLocation)},
+                   {ID_DOWNLOAD_OPEN_FILE, Label(TextId::OpenFile)},
+                   {ID_DOWNLOAD_CHECKSUM, Label(TextId::Checksum)},
                    Separator(),
-                   {ID_MOVE_UP, Label(234)},
-                   {ID_MOVE_DOWN, Label(235)},
-                   {ID_MOVE_TO_TOP, Label(236)},
-                   {ID_MOVE_TO_BOTTOM, Label(237)},
+                   {ID_MOVE_UP, Label(TextId::MoveUp)},
+                   {ID_MOVE_DOWN, Label(TextId::MoveDown)},
+                   {ID_MOVE_TO_TOP, Label(TextId::MoveToTop)},
+                   {ID_MOVE_TO_BOTTOM, Label(TextId::MoveToBottom)},
                    Separator(),
                    {ID_SELECT_ALL, Text("全选(&L)")},
                    Separator(),
-                   {ID_DOWNLOAD_PROPERTIES, Label(261)}},
+                   {ID_DOWNLOAD_PROPERTIES, Label(TextId::Properties)}},
                   commands, this, Shortcuts::Shown),
         BuildMenu(Text("操作(&A)"),
-                  {{ID_START_ALL, Label(196)},
-                   {ID_PAUSE_ALL, Label(197)},
+                  {{ID_START_ALL, Label(TextId::StartAll)},
+                   {ID_PAUSE_ALL, Label(TextId::PauseAll)},
                    Separator(),
-                   {ID_REMOVE_COMPLETED, Label(198)},
+                   {ID_REMOVE_COMPLETED, Label(TextId::RemoveCompleted)},
                    Separator(),
                    Submenu(BuildSpeedMenu(commands, this)),
                    Submenu(BuildConcurrencyMenu(commands, this))},
@@ -318,7 +312,7 @@ void CMainFrame::CreateMenus()
                    // Also here: with every button hidden the bars' own menu is hard to reach.
                    {ID_CUSTOMIZE_TOOLBAR, Text("自定义工具栏(&C)...")},
                    Separator(),
-                   {ID_VIEW_AUTOSIZE_COLUMNS, Label(unsigned(ID_VIEW_AUTOSIZE_COLUMNS))},
+                   {ID_VIEW_AUTOSIZE_COLUMNS, Label(TextId::AutosizeColumns)},
                    {ID_VIEW_RESET_COLUMNS, Text("重置列")},
                    {ID_VIEW_GRID, Text("网格线")}},
                   commands, this, Shortcuts::Shown),
@@ -328,13 +322,13 @@ void CMainFrame::CreateMenus()
                    {ID_ALLDONE_HIBERNATE, Text("完成后休眠")},
                    {ID_ALLDONE_EXIT, Text("完成后退出")},
                    Separator(),
-                   {ID_URL_MONITOR, Label(214)},
+                   {ID_URL_MONITOR, Label(TextId::UrlMonitor)},
                    Separator(),
-                   {ID_SCHEDULER, Label(233) + Text("...")}},
+                   {ID_SCHEDULER, Label(TextId::Scheduler) + Text("...")}},
                   commands, this, Shortcuts::Shown),
         BuildMenu(Text("工具(&T)"),
-                  {{ID_HISTORY, Label(260) + Text("...")},
-                   {ID_DATA_USAGE, Label(274) + Text("...")},
+                  {{ID_HISTORY, Label(TextId::History) + Text("...")},
+                   {ID_DATA_USAGE, Label(TextId::DataUsage) + Text("...")},
                    Separator(),
                    {ID_OPTIONS, Text("选项(&O)...")}},
                   commands, this, Shortcuts::Shown),
@@ -391,12 +385,12 @@ QString CMainFrame::SchedulerPaneText(int scheduled) const
 {
     const CAppSettings& settings = AppCore().m_settings;
     if (!SettingLoad(settings.SchedulerOn))
-        return Label(kIdsSchedulerOff);
+        return Label(TextId::SchedulerOff);
     if (m_bSchedulerRunning)
-        return Label(kIdsSchedulerStarted);
+        return Label(TextId::Started);
     if (SettingLoad(settings.ScheduleAllItems))
-        return Label(kIdsPendingAll);
-    return FormatString(Label(kIdsPendingItems), uint32_t(scheduled));
+        return Label(TextId::PendingAll);
+    return FormatString(Label(TextId::PendingItems), uint32_t(scheduled));
 }
 
 void CMainFrame::OnUpdateStatusPanes()
@@ -423,7 +417,7 @@ void CMainFrame::OnItemChanged()
 {
     const QModelIndexList rows = m_wndView->selectionModel()->selectedRows();
     if (rows.size() != 1) {
-        SetMessageText(kIdsIdleMessage);
+        SetMessageText(TextId::IdleMessage);
         return;
     }
     const CDownloadItem* item = m_wndView->GetItem(rows.front().row());

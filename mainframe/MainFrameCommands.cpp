@@ -21,10 +21,6 @@
 
 namespace {
 
-constexpr unsigned kIdsConfirmDelete = 193;
-constexpr unsigned kIdsConfirmDeleteWithFiles = 194;
-constexpr unsigned kIdsConfirmReset = 210;
-
 // By command, from ID_ALLDONE_SHUTDOWN.
 constexpr int32_t kAllDoneActions[] = {FinishShutDown, FinishSleep, FinishHibernate, FinishExit};
 
@@ -128,8 +124,8 @@ CDownloadItem* CMainFrame::FirstSelectedItem() const
 
 void CMainFrame::OnDelete(bool deleteFiles)
 {
-    if (AppMessageBox(this, deleteFiles ? kIdsConfirmDeleteWithFiles : kIdsConfirmDelete, MB_YESNO | MB_ICONWARNING)
-        != IDYES)
+    const TextId question = deleteFiles ? TextId::ConfirmDeleteWithFiles : TextId::ConfirmDelete;
+    if (AppMessageBox(this, question, MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     // The rows as they are now: the box's loop may have changed the selection or started rows.
     std::vector<int> rows = m_wndView->GetSelectedRows();
@@ -145,7 +141,7 @@ void CMainFrame::OnDelete(bool deleteFiles)
 
 void CMainFrame::OnReset()
 {
-    if (AppMessageBox(this, kIdsConfirmReset, MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (AppMessageBox(this, TextId::ConfirmReset, MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     bool reset = false;
     for (CDownloadItem* item : SelectedItems()) {

@@ -13,14 +13,6 @@
 
 namespace {
 
-constexpr unsigned kIdsWorking = 154;
-constexpr unsigned kIdsAlreadyExists = 163;
-constexpr unsigned kIdsCannotSave = 188;
-constexpr unsigned kIdsCannotRead = 189;
-constexpr unsigned kIdsExported = 190;
-constexpr unsigned kIdsImported = 191;
-constexpr unsigned kIdsNoLineUsable = 295;
-
 constexpr int kTextFilterIndex = 1;
 constexpr int kListFilterIndex = 2;
 
@@ -34,7 +26,7 @@ public:
     explicit BusyScope(CMainFrame& frame) : m_frame(frame)
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        frame.SetMessageText(kIdsWorking);
+        frame.SetMessageText(TextId::Working);
     }
     // The pane shows again what it would without the work.
     ~BusyScope()
@@ -101,7 +93,7 @@ void CMainFrame::SaveDownloadList()
     m_listFiles->SaveAutosave();
 }
 
-void CMainFrame::ShowListError(unsigned messageId, const QString& reason)
+void CMainFrame::ShowListError(TextId messageId, const QString& reason)
 {
     AppMessageBox(this, FormatString(LoadResString(messageId), reason), MB_ICONERROR);
 }
@@ -113,9 +105,9 @@ bool CMainFrame::ExportList(const QString& path, bool silent, bool all)
     if (silent)
         return result.ok;
     if (!result.ok)
-        ShowListError(kIdsCannotSave, result.failure);
+        ShowListError(TextId::CannotSaveList, result.failure);
     else
-        AppMessageBox(this, FormatString(LoadResString(kIdsExported), result.count), MB_ICONINFORMATION);
+        AppMessageBox(this, FormatString(LoadResString(TextId::Exported), result.count), MB_ICONINFORMATION);
     return result.ok;
 }
 
@@ -130,9 +122,9 @@ bool CMainFrame::ImportList(const QString& path, bool silent)
     if (silent)
         return result.ok;
     if (!result.ok)
-        ShowListError(kIdsCannotRead, result.failure);
+        ShowListError(TextId::CannotReadList, result.failure);
     else
-        AppMessageBox(this, FormatString(LoadResString(kIdsImported), result.count, result.existing),
+        AppMessageBox(this, FormatString(LoadResString(TextId::Imported), result.count, result.existing),
                       MB_ICONINFORMATION);
     return result.ok;
 }
@@ -146,12 +138,12 @@ bool CMainFrame::ImportTextList(const QString& path)
         result = m_listFiles->ImportTextList(path);
     }
     if (!result.ok)
-        ShowListError(kIdsCannotRead, result.failure);
+        ShowListError(TextId::CannotReadList, result.failure);
     // Lines that all went unused are no success: another encoding, or no list at all.
     else if (result.count == 0 && result.existing == 0 && result.lines > 0)
-        AppMessageBox(this, FormatString(LoadResString(kIdsNoLineUsable), result.lines), MB_ICONWARNING);
+        AppMessageBox(this, FormatString(LoadResString(TextId::NoLineUsable), result.lines), MB_ICONWARNING);
     else
-        AppMessageBox(this, FormatString(LoadResString(kIdsImported), result.count, result.existing),
+        AppMessageBox(this, FormatString(LoadResString(TextId::Imported), result.count, result.existing),
                       MB_ICONINFORMATION);
     return result.ok;
 }
@@ -161,9 +153,9 @@ bool CMainFrame::ExportTextList(const QString& path, bool all)
     const BusyScope busy(*this);
     const ListFileResult result = m_listFiles->ExportTextList(path, all);
     if (!result.ok)
-        ShowListError(kIdsCannotSave, result.failure);
+        ShowListError(TextId::CannotSaveList, result.failure);
     else
-        AppMessageBox(this, FormatString(LoadResString(kIdsExported), result.count), MB_ICONINFORMATION);
+        AppMessageBox(this, FormatString(LoadResString(TextId::Exported), result.count), MB_ICONINFORMATION);
     return result.ok;
 }
 
@@ -202,7 +194,7 @@ void CMainFrame::OnFileImportUnfinished()
     if (!result.ok)
         AppMessageBox(this, result.failure, MB_ICONERROR);
     else if (result.existing > 0)
-        AppMessageBox(this, kIdsAlreadyExists, MB_OK);
+        AppMessageBox(this, TextId::AlreadyExists, MB_OK);
     else
         SaveDownloadList();
 }

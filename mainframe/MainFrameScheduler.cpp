@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr unsigned kIdsSchedulerStarted = 250;
-constexpr unsigned kIdsSchedulerStopped = 251;
 constexpr uint32_t kSchedulerBalloonMs = 3000;
 // The stop waits for the paused runs for at most 60 s in all.
 constexpr int kStopWaitPasses = 300;
@@ -41,7 +39,7 @@ void CMainFrame::StartScheduledDownloads()
     const CAppSettings& settings = AppCore().m_settings;
     m_bSchedulerRunning = true;
     if (SettingLoad(settings.NotifyScheduler))
-        ShowBalloon(AppTitle(), LoadResString(kIdsSchedulerStarted), NIIF_INFO, kSchedulerBalloonMs);
+        ShowBalloon(AppTitle(), LoadResString(TextId::SchedulerStarted), NIIF_INFO, kSchedulerBalloonMs);
     const bool all = SettingLoad(settings.ScheduleAllItems) != 0;
     for (int row = 0; row < m_wndView->GetItemCount(); ++row) {
         CDownloadItem* item = m_wndView->GetItem(row);
@@ -55,7 +53,7 @@ void CMainFrame::StopScheduledDownloads()
     CAppSettings& settings = AppCore().m_settings;
     m_bSchedulerRunning = false;
     if (SettingLoad(settings.NotifyScheduler))
-        ShowBalloon(AppTitle(), LoadResString(kIdsSchedulerStopped), NIIF_INFO, kSchedulerBalloonMs);
+        ShowBalloon(AppTitle(), LoadResString(TextId::SchedulerStopped), NIIF_INFO, kSchedulerBalloonMs);
     // Every stop ends the scheduler's run: left on, its next tick would find the
     // start time reached and start the downloads again.
     m_timerScheduler.stop();

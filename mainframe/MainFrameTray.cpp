@@ -20,11 +20,6 @@ constexpr qsizetype kBalloonTitleUnits = 63;
 constexpr qsizetype kBalloonTextUnits = 255;
 constexpr uint32_t kDoneBalloonMs = 10000;
 
-constexpr unsigned kIdsDownloadCompleted = 206;
-constexpr unsigned kIdsDownloadFailed = 207;
-constexpr unsigned kIdsAllCompletedTitle = 208;
-constexpr unsigned kIdsAllCompletedText = 209;
-
 constexpr int kSeparator = 0;
 
 } // namespace
@@ -93,7 +88,7 @@ void CMainFrame::NotifyDownloadDone(const CDownloadItem* item)
     if (IsFailedState(state)) {
         if (SettingLoad(settings.NotifyFail)) {
             const QString name = download.GetFileTitle();
-            ShowBalloon(LoadResString(kIdsDownloadFailed), name.isEmpty() ? download.m_strUrl : name, NIIF_ERROR,
+            ShowBalloon(LoadResString(TextId::DownloadFailed), name.isEmpty() ? download.m_strUrl : name, NIIF_ERROR,
                         kDoneBalloonMs);
         }
         return;
@@ -101,8 +96,8 @@ void CMainFrame::NotifyDownloadDone(const CDownloadItem* item)
     if (state != Completed)
         return;
     if (SettingLoad(settings.NotifyAllComplete) && CountWaiting() == 0)
-        ShowBalloon(LoadResString(kIdsAllCompletedTitle), LoadResString(kIdsAllCompletedText), NIIF_INFO,
+        ShowBalloon(LoadResString(TextId::AllCompletedTitle), LoadResString(TextId::AllCompletedText), NIIF_INFO,
                     kDoneBalloonMs);
     else if (SettingLoad(settings.NotifyComplete))
-        ShowBalloon(LoadResString(kIdsDownloadCompleted), download.GetFileTitle(), NIIF_INFO, kDoneBalloonMs);
+        ShowBalloon(LoadResString(TextId::DownloadCompleted), download.GetFileTitle(), NIIF_INFO, kDoneBalloonMs);
 }

@@ -60,7 +60,7 @@ QWidget* MakePane(int id, const PaneInfo& info)
 {
     auto* pane = new QWidget;
     pane->setObjectName(PaneName(id));
-    pane->setToolTip(LoadResString(unsigned(id)));
+    pane->setToolTip(LoadResString(TextId(id)));
     auto* layout = new QHBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
     if (info.icon) {

@@ -36,48 +36,48 @@ struct DefaultButton
 {
     int32_t command;
     uint8_t style;
-    uint32_t label;
+    TextId label;
     int32_t image;
     bool visible;
 };
 
 // The speed image follows the setting; the concurrency image is the frame's to set.
 const DefaultButton kDefaultButtons[CToolBarCtrlEx::kButtonCount] = {
-    {ID_DOWNLOAD_ADD, A, 129, 0, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_DOWNLOAD_START, A, 130, 1, true},
-    {ID_DOWNLOAD_PAUSE, A, 131, 2, true},
-    {ID_DOWNLOAD_DELETE, A, 195, 3, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_START_ALL, A, 196, 4, true},
-    {ID_PAUSE_ALL, A, 197, 5, true},
-    {ID_REMOVE_COMPLETED, T, 198, 6, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_DOWNLOAD_CHECKSUM, A, 271, 33, true},
-    {ID_DOWNLOAD_PROPERTIES, A, 261, 28, false},
-    {kSeparator, 0, 0, 0, true},
-    {ID_SPEED_DROPDOWN, D, 211, kSpeedImageBase, true},
-    {ID_CONCURRENCY_DROPDOWN, D, 199, kConcurrencyImageBase + 1, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_DOWNLOAD_COPY_URL, T, 264, 29, true},
-    {ID_DOWNLOAD_OPEN_IN_BROWSER, T, 265, 30, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_DOWNLOAD_OPEN_LOCATION, T, 266, 31, true},
-    {ID_DOWNLOAD_OPEN_FILE, T, 267, 32, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_SCHEDULER, A, 233, 19, true},
-    {ID_SCHEDULE_TOGGLE, T, 238, 20, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_MOVE_UP, T, 234, 21, false},
-    {ID_MOVE_DOWN, T, 235, 22, false},
-    {ID_MOVE_TO_TOP, T, 236, 23, false},
-    {ID_MOVE_TO_BOTTOM, T, 237, 24, false},
-    {kSeparator, 0, 0, 0, false},
-    {ID_URL_MONITOR, C, 214, 26, false},
-    {ID_HISTORY, A, 260, 27, false},
-    {ID_DATA_USAGE, A, 274, 34, true},
-    {kSeparator, 0, 0, 0, true},
-    {ID_OPTIONS, A, 255, 25, true},
+    {ID_DOWNLOAD_ADD, A, TextId::Add, 0, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_DOWNLOAD_START, A, TextId::Start, 1, true},
+    {ID_DOWNLOAD_PAUSE, A, TextId::Pause, 2, true},
+    {ID_DOWNLOAD_DELETE, A, TextId::Delete, 3, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_START_ALL, A, TextId::StartAll, 4, true},
+    {ID_PAUSE_ALL, A, TextId::PauseAll, 5, true},
+    {ID_REMOVE_COMPLETED, T, TextId::RemoveCompleted, 6, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_DOWNLOAD_CHECKSUM, A, TextId::Checksum, 33, true},
+    {ID_DOWNLOAD_PROPERTIES, A, TextId::Properties, 28, false},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_SPEED_DROPDOWN, D, TextId::Speed, kSpeedImageBase, true},
+    {ID_CONCURRENCY_DROPDOWN, D, TextId::Concurrency, kConcurrencyImageBase + 1, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_DOWNLOAD_COPY_URL, T, TextId::CopyUrl, 29, true},
+    {ID_DOWNLOAD_OPEN_IN_BROWSER, T, TextId::OpenInBrowser, 30, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_DOWNLOAD_OPEN_LOCATION, T, TextId::OpenDownloadLocation, 31, true},
+    {ID_DOWNLOAD_OPEN_FILE, T, TextId::OpenFile, 32, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_SCHEDULER, A, TextId::Scheduler, 19, true},
+    {ID_SCHEDULE_TOGGLE, T, TextId::ToggleScheduler, 20, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_MOVE_UP, T, TextId::MoveUp, 21, false},
+    {ID_MOVE_DOWN, T, TextId::MoveDown, 22, false},
+    {ID_MOVE_TO_TOP, T, TextId::MoveToTop, 23, false},
+    {ID_MOVE_TO_BOTTOM, T, TextId::MoveToBottom, 24, false},
+    {kSeparator, 0, TextId::None, 0, false},
+    {ID_URL_MONITOR, C, TextId::UrlMonitor, 26, false},
+    {ID_HISTORY, A, TextId::History, 27, false},
+    {ID_DATA_USAGE, A, TextId::DataUsage, 34, true},
+    {kSeparator, 0, TextId::None, 0, true},
+    {ID_OPTIONS, A, TextId::Options, 25, true},
 };
 
 bool IsSeparator(const _TBEXBUTTON& button)
@@ -93,7 +93,7 @@ QPixmap StripImage(int resourceId, int32_t image)
 // The tip is the part of the command's string after "\n"; without one, the label.
 QString ToolTipFor(int command, const QString& label)
 {
-    const QString tip = LoadResString(unsigned(command)).section(QLatin1Char('\n'), 1, 1);
+    const QString tip = LoadResString(TextId(command)).section(QLatin1Char('\n'), 1, 1);
     return tip.isEmpty() ? label : tip;
 }
 
@@ -136,7 +136,7 @@ CToolBarCtrlEx::CToolBarCtrlEx(CCommandTable& commands, QWidget* parent)
         if (button.command == kSeparator)
             SetButton(index, 0, BTNS_SEP, 0, -1, button.visible);
         else
-            SetButton(index, button.command, button.style, button.label, button.image, button.visible);
+            SetButton(index, button.command, button.style, uint32_t(button.label), button.image, button.visible);
     }
     const int speed = CommandToIndex(ID_SPEED_DROPDOWN);
     m_arrButtons[speed].iBitmap = m_arrDefaultButtons[speed].iBitmap = SpeedImage();
@@ -211,7 +211,7 @@ QAction* CToolBarCtrlEx::CommandAction(const _TBEXBUTTON& button)
     QAction*& action = m_actions[button.idCommand];
     if (!action)
         action = m_commands.CreateAction(button.idCommand, QString(), this);
-    const QString label = button.idsLabel ? LoadResString(button.idsLabel) : QString();
+    const QString label = button.idsLabel ? LoadResString(TextId(button.idsLabel)) : QString();
     action->setText(label);
     action->setToolTip(ToolTipFor(button.idCommand, label));
     action->setIcon(ButtonImage(button.iBitmap));
@@ -270,7 +270,7 @@ int CToolBarCtrlEx::OneButtonHeight() const
         if (button.idsLabel == 0)
             continue;
         probe.setIcon(ButtonImage(button.iBitmap)); // without one the label alone is measured
-        probe.setText(LoadResString(button.idsLabel));
+        probe.setText(LoadResString(TextId(button.idsLabel)));
         height = std::max(height, probe.sizeHint().height());
     }
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, this)

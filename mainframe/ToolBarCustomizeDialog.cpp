@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr unsigned kIdsNoTextLabels = 256;
-constexpr unsigned kIdsShowTextLabels = 257;
 constexpr int kListWidth = 200;
 
 bool IsSeparator(const _TBEXBUTTON& button)
@@ -60,7 +58,7 @@ void CToolBarCustomizeDialog::CreateControls()
     m_chkShowText->setObjectName(QStringLiteral("check1165"));
     m_cmbTextMode = new QComboBox(this);
     m_cmbTextMode->setObjectName(QStringLiteral("combo1166"));
-    m_cmbTextMode->addItems({LoadResString(kIdsNoTextLabels), LoadResString(kIdsShowTextLabels)});
+    m_cmbTextMode->addItems({LoadResString(TextId::NoTextLabels), LoadResString(TextId::ShowTextLabels)});
     m_cmbTextMode->setCurrentIndex(m_nTextMode == ShowTextLabels ? ShowTextLabels : NoTextLabels);
     auto* label = new QLabel(QStringLiteral("文本选项(&T)："), this);
     label->setBuddy(m_cmbTextMode);
@@ -109,7 +107,7 @@ void CToolBarCustomizeDialog::InsertListItem(int row, int record)
     if (IsSeparator(button)) {
         item->setData(CSeparatorRowDelegate::IsSeparatorRole, true);
     } else {
-        item->setText(button.idsLabel ? LoadResString(button.idsLabel) : QStringLiteral("<No text>"));
+        item->setText(button.idsLabel ? LoadResString(TextId(button.idsLabel)) : QStringLiteral("<No text>"));
         item->setIcon(CToolBarCtrlEx::ButtonImage(button.iBitmap));
     }
     item->setCheckState(button.bVisible ? Qt::Checked : Qt::Unchecked);

@@ -44,8 +44,8 @@ QHash<unsigned, QString> parseTable()
 
 } // namespace
 
-QString LoadResString(unsigned id)
+QString LoadResString(TextId id)
 {
     static const QHash<unsigned, QString> table = parseTable();
-    return table.value(id);
+    return table.value(unsigned(id));
 }

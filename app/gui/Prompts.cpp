@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr unsigned kIdsApplicationTitle = 128;
-
 IPrompts* g_prompts = nullptr;
 
 } // namespace
@@ -28,7 +26,7 @@ void SetPrompts(IPrompts* prompts)
 
 QString AppTitle()
 {
-    return LoadResString(kIdsApplicationTitle);
+    return LoadResString(TextId::ApplicationTitle);
 }
 
 int AppMessageBox(QWidget* owner, const QString& text, unsigned flags)
@@ -36,7 +34,7 @@ int AppMessageBox(QWidget* owner, const QString& text, unsigned flags)
     return Prompts().MessageBox(owner, text, AppTitle(), flags);
 }
 
-int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags)
+int AppMessageBox(QWidget* owner, TextId stringId, unsigned flags)
 {
     return AppMessageBox(owner, LoadResString(stringId), flags);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StringIds.h"
+
 #include <QList>
 #include <QString>
 
@@ -125,7 +127,7 @@ QString AppTitle();
 
 // A box with the application's title as caption.
 int AppMessageBox(QWidget* owner, const QString& text, unsigned flags);
-int AppMessageBox(QWidget* owner, unsigned stringId, unsigned flags);
+int AppMessageBox(QWidget* owner, TextId stringId, unsigned flags);
 
 // Where a file dialog or the folder browser opens: preferred when it is a
 // folder, else the download folder, else the home folder; never the working

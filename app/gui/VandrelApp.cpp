@@ -33,9 +33,6 @@
 namespace {
 
 constexpr inet::DWORD kMaxConnections = 64;
-constexpr unsigned kIdsDataUsageReset = 273;
-constexpr unsigned kIdsDataUsage = 274;
-constexpr unsigned kIdsDataUsageText = 275;
 constexpr int kResetButton = 1;
 constexpr std::chrono::milliseconds kStubLockWaitPerDownload(2000);
 constexpr std::chrono::milliseconds kStubLockWaitInAll(5000);
@@ -236,10 +233,10 @@ void CVandrelApp::ShowDataUsageDialog()
     spec.title = AppTitle();
     spec.icon = PromptIcon::Resource;
     spec.iconResource = IDI_DATA_USAGE;
-    spec.mainInstruction = LoadResString(kIdsDataUsage);
-    spec.content = FormatString(LoadResString(kIdsDataUsageText), FormatByteSize(usage, false), since);
+    spec.mainInstruction = LoadResString(TextId::DataUsage);
+    spec.content = FormatString(LoadResString(TextId::DataUsageText), FormatByteSize(usage, false), since);
     spec.commonButtons = TDCBF_CLOSE_BUTTON;
-    spec.customButtons = {{kResetButton, LoadResString(kIdsDataUsageReset)}};
+    spec.customButtons = {{kResetButton, LoadResString(TextId::DataUsageReset)}};
     spec.defaultButton = IDCLOSE;
     spec.allowCancellation = true;
     m_bDataUsageOpen = true;

@@ -36,18 +36,18 @@ TEST(DownloadError, TextFollowsTheSetters)
     ASSERT_FALSE(timeout.isEmpty());
     const Step steps[] = {
         {"clear", [](CDownloadError& e) { e.Clear(); }, "", 0},
-        {"detail text", [](CDownloadError& e) { e.SetError(146, u"x"); }, Utf8("传输失败。 x"), 1},
-        {"null detail", [](CDownloadError& e) { e.SetError(146, nullptr); }, Utf8("传输失败。"), 2},
-        {"detail id 0", [](CDownloadError& e) { e.SetError(146, 0u); }, Utf8("传输失败。"), 3},
-        {"detail id", [](CDownloadError& e) { e.SetError(147, 148u); },
+        {"detail text", [](CDownloadError& e) { e.SetError(TextId::TransferFailed, u"x"); }, Utf8("传输失败。 x"), 1},
+        {"null detail", [](CDownloadError& e) { e.SetError(TextId::TransferFailed, nullptr); }, Utf8("传输失败。"), 2},
+        {"detail id 0", [](CDownloadError& e) { e.SetError(TextId::TransferFailed, TextId::None); }, Utf8("传输失败。"), 3},
+        {"detail id", [](CDownloadError& e) { e.SetError(TextId::BadContentLength, TextId::ResourceChanged); },
          Utf8("内容长度无效。 似乎资源已更改； 您必须重置下载。"), 4},
-        {"system", [](CDownloadError& e) { e.SetSystemError(140, ENOENT); },
+        {"system", [](CDownloadError& e) { e.SetSystemError(TextId::OpenFileFailed, ENOENT); },
          Utf8("打开文件失败。 ") + noEntry + " (2)", 5},
-        {"internet", [](CDownloadError& e) { e.SetInternetError(152, inet::ERROR_INTERNET_TIMEOUT); },
+        {"internet", [](CDownloadError& e) { e.SetInternetError(TextId::ReceiveFailed, inet::ERROR_INTERNET_TIMEOUT); },
          Utf8("接收数据失败。 ") + timeout + " (12002)", 6},
         // The id stays from the last system or internet setter until a clear.
-        {"keeps the id", [](CDownloadError& e) { e.SetError(146, u"x"); }, Utf8("传输失败。 x (12002)"), 7},
-        {"unknown ids", [](CDownloadError& e) { e.SetError(9999, 9998u); }, " (12002)", 8},
+        {"keeps the id", [](CDownloadError& e) { e.SetError(TextId::TransferFailed, u"x"); }, Utf8("传输失败。 x (12002)"), 7},
+        {"unknown ids", [](CDownloadError& e) { e.SetError(TextId(9999), TextId(9998)); }, " (12002)", 8},
         {"clear again", [](CDownloadError& e) { e.Clear(); }, "", 0},
     };
     CDownloadError error;
@@ -67,11 +67,11 @@ TEST(DownloadError, ExtendedErrorShowsAShortResponseText)
     CDownloadError error;
     const QString shortText(100, u'r');
     inet::SetThreadResponseInfoForTest(shortText);
-    error.SetInternetError(152, inet::ERROR_INTERNET_EXTENDED_ERROR);
+    error.SetInternetError(TextId::ReceiveFailed, inet::ERROR_INTERNET_EXTENDED_ERROR);
     EXPECT_EQ(error.GetText(), Utf8("接收数据失败。 ") + shortText + " (12003)");
 
     inet::SetThreadResponseInfoForTest(QString(600, u'a'));
-    error.SetInternetError(152, inet::ERROR_INTERNET_EXTENDED_ERROR);
+    error.SetInternetError(TextId::ReceiveFailed, inet::ERROR_INTERNET_EXTENDED_ERROR);
     EXPECT_EQ(error.GetText(), Utf8("接收数据失败。 (12003)"));
     inet::SetThreadResponseInfoForTest(QString());
 }
@@ -94,9 +94,9 @@ TEST(DownloadError, ConcurrentSettersAndReader)
                 if (i == 0)
                     error.Clear();
                 else if (i % 2)
-                    error.SetSystemError(226, ENOSPC);
+                    error.SetSystemError(TextId::WriteFailed, ENOSPC);
                 else
-                    error.SetInternetError(152, inet::ERROR_INTERNET_CONNECTION_ABORTED);
+                    error.SetInternetError(TextId::ReceiveFailed, inet::ERROR_INTERNET_CONNECTION_ABORTED);
             }
         });
     }

@@ -19,10 +19,10 @@ namespace {
 
 constexpr uint64_t kMiB = 1024 * 1024;
 
-QString ErrorText(unsigned message, int code)
+QString ErrorText(TextId message, int code)
 {
-    const QString messages[] = {QString::fromUtf8("创建文件失败。"), QString::fromUtf8("为文件分配空间失败。")};
-    return messages[message - 143] + u' ' + GetSystemErrorText(code) + QStringLiteral(" (%1)").arg(code);
+    const char* text = message == TextId::CreateFileFailed ? "创建文件失败。" : "为文件分配空间失败。";
+    return QString::fromUtf8(text) + u' ' + GetSystemErrorText(code) + QStringLiteral(" (%1)").arg(code);
 }
 
 bool IsSparse(const QString& path)
@@ -196,7 +196,7 @@ TEST_F(AllocateFile, RefusesAFolderOrTitleItCannotUse)
         if (QString(c.folder) != "*")
             row->download.m_strDownloadLocation = c.folder;
         EXPECT_EQ(row->download.AllocateFile(), StepFailed);
-        EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(143, EINVAL));
+        EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(TextId::CreateFileFailed, EINVAL));
         EXPECT_TRUE(row->download.GetLocalFileName().isEmpty());
     }
     QDir::setCurrent(previous);
@@ -211,7 +211,7 @@ TEST_F(AllocateFile, ReportsTheSystemError)
     auto row = Prepared("a.zip", 1000, true);
     row->download.m_strDownloadLocation = path("other/file");
     EXPECT_EQ(row->download.AllocateFile(), StepFailed);
-    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(143, ENOTDIR));
+    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(TextId::CreateFileFailed, ENOTDIR));
     EXPECT_EQ(ReadAll(path("other/file")), "file");
 }
 
@@ -232,7 +232,7 @@ TEST_F(AllocateFile, ReportsAFailedReservation)
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, StepFailed);
-    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(144, EFBIG));
+    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(TextId::AllocateFileFailed, EFBIG));
     EXPECT_TRUE(row->download.GetLocalFileName().isEmpty());
     EXPECT_TRUE(Entries(path("dl")).isEmpty());
 }
@@ -263,7 +263,7 @@ TEST_F(AllocateFile, RefusesASizeBeyondTheFreeSpaceWithoutFillingTheDisk)
     sampler.join();
 
     EXPECT_EQ(result, StepFailed);
-    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(144, ENOSPC));
+    EXPECT_EQ(row->download.m_pError->GetText(), ErrorText(TextId::AllocateFileFailed, ENOSPC));
     EXPECT_LE(most.load(), before);
     EXPECT_EQ(row->download.m_nAllocated, 0u);
     EXPECT_TRUE(row->download.GetLocalFileName().isEmpty());

@@ -68,7 +68,7 @@ TEST_F(Finish, CutsTheStubAndRenames)
         SCOPED_TRACE(resumable);
         auto row = Transferred("a.zip", resumable);
         const ino_t inode = LinkStatus(row->download.GetLocalFileName()).st_ino;
-        row->download.m_pError->SetError(146, u"old");
+        row->download.m_pError->SetError(TextId::TransferFailed, u"old");
         ASSERT_EQ(row->download.Finish(), StepOk);
         EXPECT_EQ(row->download.GetLocalFileName(), path("dl/a.zip"));
         EXPECT_EQ(ReadAll(path("dl/a.zip")), QByteArray(1000, 'd'));

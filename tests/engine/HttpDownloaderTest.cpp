@@ -257,7 +257,7 @@ protected:
         download.SetFileTitle("a.zip");
         download.SetLocalFileName(localFile);
         download.SetLastModified(SYSTEMTIME{2024, 3, 2, 5, 10, 20, 30, 40});
-        download.m_pError->SetError(146, u"x");
+        download.m_pError->SetError(TextId::TransferFailed, u"x");
         download.m_pTerminateEvent->set();
         AddSection(download, {0, 300, false, 0});
         AddSection(download, {2500, 2500, false, 0});

@@ -303,7 +303,7 @@ TEST_F(RunLifecycleTest, SectionCountOutsideOneToEightIsRefused)
         const QString path = u"count%1.bin"_qs.arg(count);
         const auto item = serve(path, pattern(4096));
         ASSERT_EQ(runToEnd(*item), PrepairingFailed);
-        EXPECT_EQ(item->m_pDownloader->m_pError->GetText(), LoadResString(139));
+        EXPECT_EQ(item->m_pDownloader->m_pError->GetText(), LoadResString(TextId::PrepareFailed));
         EXPECT_TRUE(item->m_pDownloader->m_sections.empty());
         EXPECT_EQ(sink().statesOf(item->m_nId), std::vector<int32_t>{PrepairingFailed});
         EXPECT_EQ(Ranges(s_nginx->accessLogFor(u'/' + path)), QStringList{u""_qs});
@@ -323,7 +323,7 @@ TEST_F(RunLifecycleTest, FirstWorkerThatCannotBeCreatedIsRecorded)
     EXPECT_EQ(download->m_nThreadsRunning, 0);
     EXPECT_EQ(download->m_nState, NeedToPrepare);
     EXPECT_EQ(download->m_pError->GetText(),
-              LoadResString(142) + u' ' + GetSystemErrorText(EAGAIN) + u" (%1)"_qs.arg(EAGAIN));
+              LoadResString(TextId::OutOfMemory) + u' ' + GetSystemErrorText(EAGAIN) + u" (%1)"_qs.arg(EAGAIN));
     EXPECT_TRUE(sink().notices().empty());
 }
 
@@ -341,7 +341,7 @@ TEST_F(RunLifecycleTest, ChainThatCannotGrowFailsTheRunAndLeavesTheRestForTheNex
 
     ASSERT_EQ(runToEnd(*item), TransferringFailed);
     EXPECT_EQ(download->m_pError->GetText(),
-              LoadResString(142) + u' ' + GetSystemErrorText(EAGAIN) + u" (%1)"_qs.arg(EAGAIN));
+              LoadResString(TextId::OutOfMemory) + u' ' + GetSystemErrorText(EAGAIN) + u" (%1)"_qs.arg(EAGAIN));
     EXPECT_EQ(download->m_nThreadsRunning, 2);
     EXPECT_EQ(download->m_nThreadsFailed, 1);
     EXPECT_EQ(download->m_nThreadsDone, 2);
@@ -362,7 +362,9 @@ TEST_F(RunLifecycleTest, PreparingIsRetriedAndAPauseEndsTheWaitAtOnce)
     ASSERT_EQ(runToEnd(*failing), PrepairingFailed);
     EXPECT_EQ(server.requests().size(), 3);
     const QString text = failing->m_pDownloader->m_pError->GetText();
-    EXPECT_TRUE(text.startsWith(LoadResString(135)) || text.startsWith(LoadResString(136))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(LoadResString(TextId::SendRequestFailed))
+                || text.startsWith(LoadResString(TextId::StatusQueryFailed)))
+        << text.toStdString();
     EXPECT_TRUE(QRegularExpression(u" \\(120\\d\\d\\)$"_qs).match(text).hasMatch()) << text.toStdString();
 
     // Far longer than the test waits for the end.

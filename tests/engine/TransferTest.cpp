@@ -280,7 +280,7 @@ TEST_F(TransferTest, FailedAttemptLeavesItsProgressInTheStub)
     CHttpDownloader& download = *item->m_pDownloader;
 
     ASSERT_EQ(runToEnd(*item), TransferringFailed);
-    EXPECT_TRUE(download.m_pError->GetText().startsWith(LoadResString(152)));
+    EXPECT_TRUE(download.m_pError->GetText().startsWith(LoadResString(TextId::ReceiveFailed)));
     const QByteArray partial = readFile(download.GetLocalFileName());
     DownloadStub stub;
     ASSERT_TRUE(stub.Decode(partial.sliced(kSize)));
@@ -315,7 +315,7 @@ TEST_F(TransferTest, AFailedWriteEndsTheSectionWithTheSystemsReason)
     EXPECT_EQ(state, TransferringFailed);
     EXPECT_EQ(download.m_pError->GetErrorId(), uint32_t(EFBIG));
     EXPECT_EQ(download.m_pError->GetText(),
-              LoadResString(226) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
+              LoadResString(TextId::WriteFailed) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
     EXPECT_EQ(server->requests().size(), 2u);
     const QByteArray onDisk = readFile(download.GetLocalFileName());
     const qsizetype downloaded = qsizetype(download.GetDownloadedSize());
@@ -357,7 +357,7 @@ TEST_F(TransferTest, AFailedStubWriteFailsTheAttemptAndKeepsTheOldSize)
 
     EXPECT_EQ(state, TransferringFailed);
     EXPECT_EQ(download.m_pError->GetText(),
-              LoadResString(226) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
+              LoadResString(TextId::WriteFailed) + u' ' + GetSystemErrorText(EFBIG) + u" (%1)"_qs.arg(EFBIG));
     EXPECT_EQ(download.GetDownloadedSize(), uint64_t(m_body.size()));
     EXPECT_EQ(download.m_nLastStubWrittenSize, 0u);
     const QByteArray partial = readFile(download.GetLocalFileName());

@@ -7,8 +7,15 @@
 
 TEST(StringTable, UnknownIdIsEmpty)
 {
-    EXPECT_TRUE(LoadResString(0).isEmpty());
-    EXPECT_TRUE(LoadResString(99999999).isEmpty());
+    EXPECT_TRUE(LoadResString(TextId::None).isEmpty());
+    EXPECT_TRUE(LoadResString(TextId(99999999)).isEmpty());
+}
+
+// The build strips the name column: a text starts after its id's tab, escapes undone.
+TEST(StringTable, TextsComeWithoutTheirNames)
+{
+    EXPECT_EQ(LoadResString(TextId::ParseUrlFailed), QStringLiteral(u"解析 URL 失败。"));
+    EXPECT_EQ(LoadResString(TextId::AddDownloadTip), QStringLiteral(u"\n添加下载"));
 }
 
 // Each id may appear once, or a later line would silently replace an earlier text.

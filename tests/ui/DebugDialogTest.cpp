@@ -110,7 +110,7 @@ TEST_F(DebugDialogTest, ValuesKeepTheirFormats)
     download->m_nFileSize = uint64_t(5) << 30;
     download->m_nAccessType = Direct;
     download->m_nState = PrepairingFailed;
-    download->m_pError->SetInternetError(140, 12029);
+    download->m_pError->SetInternetError(TextId::OpenFileFailed, 12029);
     download->m_nLastStubWrittenSize = 2048;
     addSection(Recieving, 300);
     addSection(UpdatingDownlodStub, 0);

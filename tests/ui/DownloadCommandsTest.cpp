@@ -178,7 +178,7 @@ TEST_F(DownloadCommandsTest, DeleteWithFilesTakesTheIdleRowsWithTheirOwnFilesAnd
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_DELETE_WITH_FILES));
 
     ASSERT_EQ(prompts.boxes.size(), 1);
-    EXPECT_EQ(prompts.boxes[0].text, LoadResString(194));
+    EXPECT_EQ(prompts.boxes[0].text, LoadResString(TextId::ConfirmDeleteWithFiles));
     EXPECT_EQ(prompts.boxes[0].flags, MB_YESNO | MB_ICONWARNING);
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(Item(0), running);
@@ -200,7 +200,7 @@ TEST_F(DownloadCommandsTest, PlainDeleteKeepsTheFilesAndAnythingButYesKeepsTheRo
     EXPECT_EQ(Rows(), 2);
     prompts.answers = {IDYES};
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_DELETE));
-    EXPECT_EQ(prompts.boxes.last().text, LoadResString(193));
+    EXPECT_EQ(prompts.boxes.last().text, LoadResString(TextId::ConfirmDelete));
     EXPECT_EQ(Rows(), 0);
     EXPECT_TRUE(QFileInfo::exists(FilePath(QStringLiteral("a.zip.vrldownload"))));
     EXPECT_TRUE(QFileInfo::exists(FilePath(QStringLiteral("c.zip"))));
@@ -334,12 +334,12 @@ TEST_F(DownloadCommandsTest, ResetStartsAnIdleRowAfreshAndLeavesQueuedOrRunningR
     prompts.during = [queued] { queued->SetQueued(true); }; // queued while the box is open
     ASSERT_TRUE(Dispatch(ID_DOWNLOAD_RESET));
 
-    EXPECT_EQ(prompts.boxes.last().text, LoadResString(210));
+    EXPECT_EQ(prompts.boxes.last().text, LoadResString(TextId::ConfirmReset));
     EXPECT_FALSE(dialog) << "its dialog was closed first";
     EXPECT_FALSE(QFileInfo::exists(FilePath(QStringLiteral("a.zip.vrldownload"))));
     QString status;
     paused->GetStatusText(status);
-    EXPECT_EQ(status, LoadResString(285));
+    EXPECT_EQ(status, LoadResString(TextId::New));
     EXPECT_EQ(int32_t(queued->m_pDownloader->m_nState), Paused);
     EXPECT_TRUE(QFileInfo::exists(FilePath(QStringLiteral("q.zip.vrldownload"))));
     EXPECT_FALSE(Query(ID_DOWNLOAD_RESET).enabled) << "a selected row is queued";

@@ -194,7 +194,7 @@ TEST_F(DownloadStatusPageTest, StateResumeSupportAndErrorKeepTheirRules)
     EXPECT_EQ(Text(1054), QStringLiteral("是"));
     EXPECT_EQ(TextColor(1054), QColor(209, 16, 16));
 
-    Download().m_pError->SetError(146, u"detail");
+    Download().m_pError->SetError(TextId::TransferFailed, u"detail");
     Refresh();
     const QString error = Text(1048);
     EXPECT_TRUE(error.startsWith(QStringLiteral("传输失败。"))) << error.toStdString();
@@ -244,7 +244,7 @@ TEST_F(DownloadStatusPageTest, SectionColumnsAndTheErrorLineFitTheWidthTheyHave)
     SetSize(2 * kSection);
     SetSections({{0, kSection - 1, kSection, true, false, WaitingForNextAttempt, 1023 * 1024},
                  {kSection, 2 * kSection - 1, kSection + kSection / 3, false}});
-    Download().m_pError->SetError(146, QString(400, u'x'));
+    Download().m_pError->SetError(TextId::TransferFailed, QString(400, u'x'));
     CFixedDownloadDialog& dialog = Open();
     QCoreApplication::processEvents();
     QTreeView* list = FindControl<QTreeView>(dialog.m_pStatusPage, 1045);

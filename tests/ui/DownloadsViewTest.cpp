@@ -213,7 +213,7 @@ TEST_F(DownloadsViewTest, CellsShowTheLiveDownload)
         {state(Completed), CDownloadsView::ColumnError, ""},
         {[](CDownloadItem* item) {
              Download(item).m_nState = Paused;
-             Download(item).m_pError->SetError(146, QStringView(u"x"));
+             Download(item).m_pError->SetError(TextId::TransferFailed, QStringView(u"x"));
          },
          CDownloadsView::ColumnError, "传输失败。 x"},
     };
@@ -497,7 +497,8 @@ TEST_F(DownloadsViewTest, EveryColumnSortsByItsKey)
         {CDownloadsView::ColumnError,
          [](CDownloadItem* item, int rank) {
              Download(item).m_nState = rank == 0 ? Paused : TransferringFailed;
-             Download(item).m_pError->SetError(146, rank == 1 ? QStringView(u"b") : QStringView(u"c"));
+             const QStringView detail = rank == 1 ? QStringView(u"b") : QStringView(u"c");
+             Download(item).m_pError->SetError(TextId::TransferFailed, detail);
          }},
     };
     for (const Column& column : columns) {

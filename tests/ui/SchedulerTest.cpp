@@ -91,7 +91,7 @@ protected:
 
     static int32_t SchedulerOn() { return SettingLoad(AppCore().m_settings.SchedulerOn); }
 
-    static QString Balloon(unsigned id) { return QStringLiteral("Vandrel|") + LoadResString(id); }
+    static QString Balloon(TextId id) { return QStringLiteral("Vandrel|") + LoadResString(id); }
 
     QPointer<CMainFrame> frame;
     std::vector<ScriptedRunDownload*> downloads; // by row
@@ -104,7 +104,7 @@ TEST_F(SchedulerTest, TheStartTimeStartsTheScheduledRowsUnderTheLimitWithOneBall
     frame->View()->GetItem(3)->SetScheduled(true);
     ASSERT_TRUE(frame->SchedulerTimer().isActive());
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, QStringList{Balloon(250)});
+    EXPECT_EQ(notifier.balloons, QStringList{Balloon(TextId::SchedulerStarted)});
     EXPECT_EQ(notifier.infoFlags, QList<uint32_t>{NIIF_INFO});
     EXPECT_EQ(notifier.timeouts, QList<uint32_t>{3000});
     EXPECT_EQ(Launches(), (std::vector<int>{0, 1, 0, 0, 0}));
@@ -125,7 +125,7 @@ TEST_F(SchedulerTest, AStartWithNothingScheduledStillSetsTheFlagAndTheStartTimeW
     EXPECT_FALSE(frame->m_bSchedulerRunning);
     now = At(9, 0); // equal to the start, to the millisecond
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, QStringList{Balloon(250)});
+    EXPECT_EQ(notifier.balloons, QStringList{Balloon(TextId::SchedulerStarted)});
     EXPECT_TRUE(frame->m_bSchedulerRunning);
     EXPECT_EQ(Launches(), (std::vector<int>{0, 0}));
 }
@@ -137,7 +137,7 @@ TEST_F(SchedulerTest, BothTimesReachedStartAndStopInOnePassAndPauseAllEndsTheRun
     onSleep = [this] { downloads[0]->m_bIsRunning = 0; }; // the paused run ends
     now = At(18, 0);
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(250), Balloon(251)}));
+    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(TextId::SchedulerStarted), Balloon(TextId::SchedulerStopped)}));
     EXPECT_EQ(Launches(), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), Pausing);
     for (int row = 0; row < 3; ++row)
@@ -157,7 +157,7 @@ TEST_F(SchedulerTest, AStopWithoutAnActionEndsTheRunAndPausesNothing)
     AddRows(2);
     now = At(18, 0);
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(250), Balloon(251)}));
+    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(TextId::SchedulerStarted), Balloon(TextId::SchedulerStopped)}));
     EXPECT_EQ(int32_t(downloads[0]->m_nState), NeedToPrepare) << "still running, not paused";
     EXPECT_TRUE(frame->View()->GetItem(1)->IsQueued());
     EXPECT_EQ(SchedulerOn(), 0);
@@ -233,7 +233,8 @@ TEST_F(SchedulerTest, SwitchingTheSchedulerOffForgetsThatItHadStarted)
     SettingStore(AppCore().m_settings.SchedulerOn, 1);
     frame->ApplySettings();
     frame->SchedulerTick();
-    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(250), Balloon(250)})) << "a new start, not only a stop";
+    EXPECT_EQ(notifier.balloons, (QStringList{Balloon(TextId::SchedulerStarted), Balloon(TextId::SchedulerStarted)}))
+        << "a new start, not only a stop";
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "mainframe/DownloadsView.h"
 #include "mainframe/MainFrame.h"
 #include "mainframe/StatusBarEx.h"
+#include "platform/inet/Inet.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -235,7 +236,7 @@ TEST_F(StatusBarTest, APaneWidensForItsWholeTextAndHasRoomForItsWidestFigure)
 TEST_F(StatusBarTest, TheMessagePaneShowsTheOneSelectedRowsErrorOrUrl)
 {
     CDownloadItem* failed = Row(TransferringFailed);
-    failed->m_pDownloader->m_pError->SetError(146, 12002u);
+    failed->m_pDownloader->m_pError->SetInternetError(TextId::TransferFailed, inet::ERROR_INTERNET_TIMEOUT);
     Row(Paused)->m_pDownloader->m_strUrl = QStringLiteral("http://example.test/a b.zip");
     const QString idle = QStringLiteral("就绪");
 
