@@ -145,6 +145,20 @@ void CMainFrame::ShowAtStart(bool autorun)
     }
     show();
     FitFrameIntoWorkArea();
+    m_bFrameFitPending = frameGeometry() == geometry();
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // An X window manager frames the window only after it is shown; the frame's size
+    // is known by the first move, resize or activation that follows.
+    const QEvent::Type type = event->type();
+    if (m_bFrameFitPending && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)
+        && frameGeometry() != geometry()) {
+        m_bFrameFitPending = false;
+        FitFrameIntoWorkArea();
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::FitFrameIntoWorkArea()

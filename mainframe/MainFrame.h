@@ -118,6 +118,7 @@ signals:
     void ExitDeclined();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -162,6 +163,7 @@ private:
     QTimer m_timerUpdate;
     QTimer m_timerScheduler;
     int m_nStartShowCmd;
+    bool m_bFrameFitPending = false; // until the window manager has framed the shown window
     bool m_bListLoaded = false;
     QString m_strListFolder; // of the list file last chosen in a file dialog
     bool m_bInExit = false;
