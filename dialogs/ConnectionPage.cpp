@@ -82,12 +82,9 @@ void CConnectionPage::CreateControls()
     m_pSendTimeout = addTimeout(kSendTimeoutId, QStringLiteral("发送超时(&S)："));
     m_pReceiveTimeout = addTimeout(kReceiveTimeoutId, QStringLiteral("接收超时(&R)："));
     layout->addLayout(form);
-    m_pDoNotUseCache = MakeCheck(kDoNotUseCacheId, QStringLiteral("不使用缓存(&D)"));
-    layout->addWidget(m_pDoNotUseCache);
-    m_pHandleRedirect = MakeCheck(kHandleRedirectId, QStringLiteral("在内部处理重定向(&I)"));
-    layout->addWidget(m_pHandleRedirect);
-    m_pAutoReferer = MakeCheck(kAutoRefererId, QStringLiteral("如果为空，则自动创建引用字符串(&F)"));
-    layout->addWidget(m_pAutoReferer);
+    m_pDoNotUseCache = AddCheck(layout, kDoNotUseCacheId, QStringLiteral("不使用缓存(&D)"));
+    m_pHandleRedirect = AddCheck(layout, kHandleRedirectId, QStringLiteral("在内部处理重定向(&I)"));
+    m_pAutoReferer = AddCheck(layout, kAutoRefererId, QStringLiteral("如果为空，则自动创建引用字符串(&F)"));
     layout->addStretch();
     layout->addWidget(MakeNote(QStringLiteral("注意：增加超时和重试值可能会增加下载暂停时间。")));
 }

@@ -20,10 +20,8 @@ CDownloadsMiscPage::CDownloadsMiscPage(COptionsDialog* dialog) : COptionsPageBas
 void CDownloadsMiscPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    m_pFileTimeFromServer = MakeCheck(kFileTimeFromServerId, QStringLiteral("从服务器获取文件日期和时间(&T)"));
-    layout->addWidget(m_pFileTimeFromServer);
-    m_pCheckHistory = MakeCheck(kCheckHistoryId, QStringLiteral("如果历史记录中存在新的下载地址，请提醒我(&A)"));
-    layout->addWidget(m_pCheckHistory);
+    m_pFileTimeFromServer = AddCheck(layout, kFileTimeFromServerId, QStringLiteral("从服务器获取文件日期和时间(&T)"));
+    m_pCheckHistory = AddCheck(layout, kCheckHistoryId, QStringLiteral("如果历史记录中存在新的下载地址，请提醒我(&A)"));
     layout->addStretch();
 }
 

@@ -89,10 +89,8 @@ void CDownloadsPage::CreateControls()
     m_pPause = addSpin(kPauseId, kPauseSpinId, kPauseDigits, 0, kMaxPauseSeconds,
                        QStringLiteral("在尝试之间暂停(&B)："), QStringLiteral("(秒)"));
     layout->addLayout(form);
-    m_pStopOnSectionFail = MakeCheck(kStopOnSectionFailId, QStringLiteral("部分失败时停止整个下载(&F)"));
-    layout->addWidget(m_pStopOnSectionFail);
-    m_pStopIfHtml = MakeCheck(kStopIfHtmlId, QStringLiteral("如果返回 HTML 内容，则停止下载(&H)"));
-    layout->addWidget(m_pStopIfHtml);
+    m_pStopOnSectionFail = AddCheck(layout, kStopOnSectionFailId, QStringLiteral("部分失败时停止整个下载(&F)"));
+    m_pStopIfHtml = AddCheck(layout, kStopIfHtmlId, QStringLiteral("如果返回 HTML 内容，则停止下载(&H)"));
     layout->addStretch();
 }
 

@@ -21,13 +21,9 @@ CGeneralMiscPage::CGeneralMiscPage(COptionsDialog* dialog) : COptionsPageBase(kT
 void CGeneralMiscPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    m_pUnicodeImportExport = MakeCheck(kUnicodeImportExportId, QStringLiteral("在导入/导出时使用 Unicode(&U)"));
-    layout->addWidget(m_pUnicodeImportExport);
-    m_pConfirmExit = MakeCheck(kConfirmExitId, QStringLiteral("下载时确认退出(&C)"));
-    layout->addWidget(m_pConfirmExit);
-    m_pAutoFillDownloadAddress =
-        MakeCheck(kAutoFillDownloadAddressId, QStringLiteral("在添加下载对话框中自动填写下载地址"));
-    layout->addWidget(m_pAutoFillDownloadAddress);
+    m_pUnicodeImportExport = AddCheck(layout, kUnicodeImportExportId, QStringLiteral("在导入/导出时使用 Unicode(&U)"));
+    m_pConfirmExit = AddCheck(layout, kConfirmExitId, QStringLiteral("下载时确认退出(&C)"));
+    m_pAutoFillDownloadAddress = AddCheck(layout, kAutoFillDownloadAddressId, QStringLiteral("在添加下载对话框中自动填写下载地址"));
     layout->addStretch();
 }
 

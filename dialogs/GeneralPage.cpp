@@ -49,12 +49,9 @@ CGeneralPage::CGeneralPage(COptionsDialog* dialog) : COptionsPageBase(kTemplateI
 void CGeneralPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    m_pLaunchAtStartup = MakeCheck(kLaunchAtStartupId, QStringLiteral("开机时启动(&S)"));
-    layout->addWidget(m_pLaunchAtStartup);
-    m_pMinimizeToTray = MakeCheck(kMinimizeToTrayId, QStringLiteral("关闭时最小化到系统托盘(&M)"));
-    layout->addWidget(m_pMinimizeToTray);
-    m_pAnimateTrayIcon = MakeCheck(kAnimateTrayIconId, QStringLiteral("下载时为托盘图标设置动画(&Y)"));
-    layout->addWidget(m_pAnimateTrayIcon);
+    m_pLaunchAtStartup = AddCheck(layout, kLaunchAtStartupId, QStringLiteral("开机时启动(&S)"));
+    m_pMinimizeToTray = AddCheck(layout, kMinimizeToTrayId, QStringLiteral("关闭时最小化到系统托盘(&M)"));
+    m_pAnimateTrayIcon = AddCheck(layout, kAnimateTrayIconId, QStringLiteral("下载时为托盘图标设置动画(&Y)"));
 
     auto* history = new QGroupBox(QStringLiteral("历史记录(&H)"), this);
     auto* form = new QFormLayout(history);
@@ -69,14 +66,10 @@ void CGeneralPage::CreateControls()
 
     auto* notify = new QGroupBox(QStringLiteral("通知设置(&N)"), this);
     auto* notifyLayout = new QVBoxLayout(notify);
-    m_pNotifyAllComplete = MakeCheck(kNotifyAllCompleteId, QStringLiteral("当所有下载完成时通知(&A)"));
-    notifyLayout->addWidget(m_pNotifyAllComplete);
-    m_pNotifyComplete = MakeCheck(kNotifyCompleteId, QStringLiteral("每次下载完成时通知(&E)"));
-    notifyLayout->addWidget(m_pNotifyComplete);
-    m_pNotifyFail = MakeCheck(kNotifyFailId, QStringLiteral("下载失败时通知(&F)"));
-    notifyLayout->addWidget(m_pNotifyFail);
-    m_pNotifyScheduler = MakeCheck(kNotifySchedulerId, QStringLiteral("通知计划任务开始/停止(&O)"));
-    notifyLayout->addWidget(m_pNotifyScheduler);
+    m_pNotifyAllComplete = AddCheck(notifyLayout, kNotifyAllCompleteId, QStringLiteral("当所有下载完成时通知(&A)"));
+    m_pNotifyComplete = AddCheck(notifyLayout, kNotifyCompleteId, QStringLiteral("每次下载完成时通知(&E)"));
+    m_pNotifyFail = AddCheck(notifyLayout, kNotifyFailId, QStringLiteral("下载失败时通知(&F)"));
+    m_pNotifyScheduler = AddCheck(notifyLayout, kNotifySchedulerId, QStringLiteral("通知计划任务开始/停止(&O)"));
     layout->addWidget(notify);
 
     auto* confirm = new QGroupBox(QStringLiteral("确认(&C)"), this);

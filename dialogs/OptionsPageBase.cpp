@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -42,6 +43,13 @@ QCheckBox* COptionsPageBase::MakeCheck(int id, const QString& text)
 {
     auto* check = new QCheckBox(text, this);
     check->setObjectName(ctrlName(id));
+    return check;
+}
+
+QCheckBox* COptionsPageBase::AddCheck(QLayout* layout, int id, const QString& text)
+{
+    QCheckBox* check = MakeCheck(id, text);
+    layout->addWidget(check);
     return check;
 }
 

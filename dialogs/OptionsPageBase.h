@@ -13,6 +13,7 @@ class CUpDownCtrl;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 
 
@@ -47,6 +48,8 @@ protected:
 
     // Controls, named by their ids.
     QCheckBox* MakeCheck(int id, const QString& text);
+    // MakeCheck, added to the end of `layout`.
+    QCheckBox* AddCheck(QLayout* layout, int id, const QString& text);
     // A digits-only edit whose typing stops at `digits` characters.
     QLineEdit* MakeNumberEdit(int id, int digits, Qt::Alignment alignment = Qt::AlignRight);
     // An edit with an up-down on its right that steps within minimum..maximum,

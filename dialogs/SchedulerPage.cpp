@@ -115,8 +115,7 @@ void CSchedulerPage::CreateControls()
     grid->addWidget(m_pStopActionLabel, 3, 0);
     grid->addWidget(action, 3, 1, 1, 2);
     layout->addWidget(group);
-    m_pAutoTurnOn = MakeCheck(kAutoTurnOnId, QStringLiteral("在当前日期启动程序时打开计划任务(&P)"));
-    layout->addWidget(m_pAutoTurnOn);
+    m_pAutoTurnOn = AddCheck(layout, kAutoTurnOnId, QStringLiteral("在当前日期启动程序时打开计划任务(&P)"));
     layout->addStretch();
 }
 

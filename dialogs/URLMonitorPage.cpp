@@ -28,8 +28,7 @@ CURLMonitorPage::CURLMonitorPage(COptionsDialog* dialog) : COptionsPageBase(kTem
 void CURLMonitorPage::CreateControls()
 {
     auto* layout = new QVBoxLayout(this);
-    m_pURLMonitor = MakeCheck(kURLMonitorId, QStringLiteral("启用 URL 监控(&E)"));
-    layout->addWidget(m_pURLMonitor);
+    m_pURLMonitor = AddCheck(layout, kURLMonitorId, QStringLiteral("启用 URL 监控(&E)"));
     auto* about = new CWrapLabel(QStringLiteral("通过启用此选项，当您将 url 复制到剪贴板时，如果匹配以下选项，"
                                                 "则添加下载对话框会自动打开。"),
                                  this);
@@ -39,15 +38,10 @@ void CURLMonitorPage::CreateControls()
     extensions->setTabChangesFocus(true);
     layout->addWidget(MakeLabel(QStringLiteral("文件扩展名(&X)："), extensions));
     layout->addWidget(extensions, 1);
-    m_pAddUndetectedType = MakeCheck(kAddUndetectedTypeId, QStringLiteral("未检测到文件类型时添加(&U)"));
-    layout->addWidget(m_pAddUndetectedType);
-    m_pAddIfShiftKeyPressed = MakeCheck(kAddIfShiftKeyPressedId, QStringLiteral("如果按下 Shift 键则始终添加(&S)"));
-    layout->addWidget(m_pAddIfShiftKeyPressed);
-    m_pIgnoreIfCtrlKeyPressed =
-        MakeCheck(kIgnoreIfCtrlKeyPressedId, QStringLiteral("如果按下 Ctrl 键则始终忽略(&C)"));
-    layout->addWidget(m_pIgnoreIfCtrlKeyPressed);
-    m_pKeepOnTop = MakeCheck(kKeepOnTopId, QStringLiteral("将“添加下载”对话框保持在所有其他窗口的前面(&K)"));
-    layout->addWidget(m_pKeepOnTop);
+    m_pAddUndetectedType = AddCheck(layout, kAddUndetectedTypeId, QStringLiteral("未检测到文件类型时添加(&U)"));
+    m_pAddIfShiftKeyPressed = AddCheck(layout, kAddIfShiftKeyPressedId, QStringLiteral("如果按下 Shift 键则始终添加(&S)"));
+    m_pIgnoreIfCtrlKeyPressed = AddCheck(layout, kIgnoreIfCtrlKeyPressedId, QStringLiteral("如果按下 Ctrl 键则始终忽略(&C)"));
+    m_pKeepOnTop = AddCheck(layout, kKeepOnTopId, QStringLiteral("将“添加下载”对话框保持在所有其他窗口的前面(&K)"));
 }
 
 bool CURLMonitorPage::OnInitDialog()
