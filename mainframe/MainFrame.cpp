@@ -153,8 +153,9 @@ bool CMainFrame::event(QEvent* event)
     // An X window manager frames the window only after it is shown; the frame's size
     // is known by the first move, resize or activation that follows.
     const QEvent::Type type = event->type();
-    if (m_bFrameFitPending && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)
-        && frameGeometry() != geometry()) {
+    // The type first: children added while the members are being made send events too.
+    if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) && m_bFrameFitPending
+        && !m_bDestroying && isVisible() && frameGeometry() != geometry()) {
         m_bFrameFitPending = false;
         FitFrameIntoWorkArea();
     }

@@ -55,9 +55,9 @@ bool SessionProgram::stop()
     return waitForExit();
 }
 
-bool SessionProgram::waitForExit()
+bool SessionProgram::waitForExit(int milliseconds)
 {
-    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(kWaitMs))
+    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(milliseconds))
         return false;
     return m_program.exitStatus() == QProcess::NormalExit && m_program.exitCode() == 0;
 }

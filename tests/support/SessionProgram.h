@@ -30,7 +30,7 @@ public:
     // Ends it as a desktop session does (SIGTERM); true when it exited cleanly.
     bool stop();
     // Waits for the program to end by itself; true when it exited cleanly.
-    bool waitForExit();
+    bool waitForExit(int milliseconds = kWaitMs);
     QString errorText() const { return m_errorText; }
 
     QString home() const { return m_root + QStringLiteral("/home"); }
