@@ -50,14 +50,16 @@ XSession::~XSession()
     Stop(m_server);
 }
 
-QStringList XSession::missingPrograms(const QStringList& programs)
+QString XSession::missingText(const QStringList& programs)
 {
     QStringList missing;
     for (const QString& program : programs) {
         if (QStandardPaths::findExecutable(program).isEmpty())
             missing.append(program);
     }
-    return missing;
+    if (missing.isEmpty())
+        return {};
+    return QStringLiteral("A real X session needs %1, not installed").arg(missing.join(QStringLiteral(", ")));
 }
 
 QProcessEnvironment XSession::environment(QProcessEnvironment base) const

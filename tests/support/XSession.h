@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 // A private X server (Xvfb on a display number it picks itself) with a real
 // window manager (openbox), for the tests that need what only a real session
@@ -16,8 +17,9 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // The programs this needs that are not installed, empty when none is missing.
-    static QStringList missingPrograms(const QStringList& programs);
+    // Why a test that needs these programs must be skipped: the ones not
+    // installed, named in a sentence; empty when none is missing.
+    static QString missingText(const QStringList& programs);
 
     // False with the reason in errorText() when the server or the window
     // manager did not come up.

@@ -174,9 +174,9 @@ class ExitPanelSessionTest : public testing::Test
 protected:
     void SetUp() override
     {
-        const QStringList missing = XSession::missingPrograms({u"Xvfb"_qs, u"openbox"_qs});
+        const QString missing = XSession::missingText({u"Xvfb"_qs, u"openbox"_qs});
         if (!missing.isEmpty())
-            GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
+            GTEST_SKIP() << missing.toStdString();
         ASSERT_TRUE(m_session.start()) << m_session.errorText().toStdString();
         m_root = TestEnvironment::root() + u"/exit-panel"_qs;
         ASSERT_TRUE(QDir().mkpath(m_root));

@@ -48,9 +48,9 @@ bool Contains(const std::vector<xcb_window_t>& windows, xcb_window_t window)
 
 TEST(ListImportSessionTest, AUnicodeListWrittenOnWindowsImportsThroughTheFileMenuAndItsDialog)
 {
-    const QStringList missing = XSession::missingPrograms({u"Xvfb"_qs, u"openbox"_qs, u"xdotool"_qs});
+    const QString missing = XSession::missingText({u"Xvfb"_qs, u"openbox"_qs, u"xdotool"_qs});
     if (!missing.isEmpty())
-        GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
+        GTEST_SKIP() << missing.toStdString();
     XSession session;
     ASSERT_TRUE(session.start()) << session.errorText().toStdString();
     SessionProgram program(session, TestEnvironment::root() + u"/list-session"_qs);

@@ -120,10 +120,9 @@ class UrlMonitorSessionTest : public testing::Test
 protected:
     void SetUp() override
     {
-        const QStringList missing =
-            XSession::missingPrograms({u"Xvfb"_qs, u"openbox"_qs, u"xclip"_qs, u"xdotool"_qs});
+        const QString missing = XSession::missingText({u"Xvfb"_qs, u"openbox"_qs, u"xclip"_qs, u"xdotool"_qs});
         if (!missing.isEmpty())
-            GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
+            GTEST_SKIP() << missing.toStdString();
         ASSERT_TRUE(m_session.start()) << m_session.errorText().toStdString();
         ASSERT_TRUE(m_nginx.start()) << m_nginx.errorText().toStdString();
     }

@@ -100,9 +100,9 @@ QString RectText(const QRect& rect)
 
 TEST(WindowPlacementSessionTest, APlacementLargerThanTheScreenOpensWithTheFrameAndTitleBarOnTheScreen)
 {
-    const QStringList missing = XSession::missingPrograms({u"Xvfb"_qs, u"openbox"_qs, u"xdotool"_qs});
+    const QString missing = XSession::missingText({u"Xvfb"_qs, u"openbox"_qs, u"xdotool"_qs});
     if (!missing.isEmpty())
-        GTEST_SKIP() << "A real X session needs " << missing.join(u", "_qs).toStdString() << ", not installed";
+        GTEST_SKIP() << missing.toStdString();
     XSession session;
     ASSERT_TRUE(session.start()) << session.errorText().toStdString();
     const QString root = TestEnvironment::root() + u"/placement-session"_qs;
