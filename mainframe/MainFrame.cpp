@@ -164,7 +164,7 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::FitFrameIntoWorkArea()
 {
-    // The frame's size is known once the window is shown.
+    // With the frame as Qt knows it: none yet under X until the window manager has framed the window.
     const QRect client = geometry();
     const QRect frame = frameGeometry();
     const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
